@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Shared by run.sh and test.sh: the one list of Debian packages the project needs,
+# and the steps that install what is missing and build a tree.
+set -euo pipefail
+
+QUELLAN_PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
+    libgtest-dev libgmock-dev libbenchmark-dev
+    liblz4-dev zlib1g-dev
+    libcpp-httplib-dev libsqlite3-dev
+    fonts-liberation2 curl
+)
+
+quellan_install_missing() {
+    local missing=()
+    for pkg in "${QUELLAN_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        local sudo=()
+        [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+        "${sudo[@]}" apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}"
+    fi
+}
+
+# quellan_build DIR BUILD_TYPE [cmake options...]
+quellan_build() {
+    local dir=$1 type=$2
+    shift 2
+    if [[ ! -f $dir/CMakeCache.txt ]]; then
+        cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
+    fi
+    cmake --build "$dir" --parallel "$(nproc)"
+}

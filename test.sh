@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test without a display.
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./setup.sh
+quellan_install_missing
+quellan_build build/test RelWithDebInfo
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build/test --output-on-failure --parallel "$(nproc)" --timeout 300
