@@ -1,14 +1,27 @@
 // Process entry: the application title, the windows in their creation order, the event loop.
+#include "app/application.h"
 #include "app/main.h"
+#include "app/soundplayer.h"
+#include "widgets/dialogs.h"
 
-#include <QApplication>
+#include "quellanconfig.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Quellan");
-    QApplication::setApplicationDisplayName("Quellan");
-    Tmain mainWindow;
-    mainWindow.show();
+    QuellanApplication app(argc, argv);
+    MessageBoxDialogs dialogs;
+    app.setDialogs(&dialogs);
+    WaveSoundPlayer sounds;
+
+    MainSetup setup;
+    setup.programFolder = QCoreApplication::applicationDirPath();
+    setup.programFile = QCoreApplication::applicationFilePath();
+    setup.serverUrl = QString::fromUtf8(quellan::serverUrl);
+    setup.sounds = &sounds;
+    setup.dialogs = &dialogs;
+
+    Tmain main(setup);
+    QObject::connect(&main, &Tmain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    main.show();
     return app.exec();
 }

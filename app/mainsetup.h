@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class Dialogs;
+class DesktopOpener;
+class SoundPlayer;
+
+// What the main window takes from its surroundings. The program fills it with the real
+// things in main(); tests put in folders, clocks and players of their own.
+struct MainSetup {
+    // Folder of the program's own executable: settings, tally and installer live here.
+    QString programFolder;
+    // Full path of the program's own executable (set aside during an update).
+    QString programFile;
+    // The current time; the random source is seeded from its UTC time of day.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // Base address of the game's web server, ending with "/".
+    QString serverUrl;
+    SoundPlayer *sounds = nullptr;   // not owned
+    Dialogs *dialogs = nullptr;      // not owned
+    DesktopOpener *opener = nullptr; // not owned; null means the desktop's own
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// What the game table reports about finished and started games: the tally list listens.
+class GameRecord {
+public:
+    virtual ~GameRecord() = default;
+    // One more in counter `column` of the record: 1 games started, 2 games cleared.
+    virtual void addtomineincrease(int column) = 0;
+    // Offers a finished game's score to the ten best; true when it entered them.
+    virtual bool checkscore(int score, const QString &name) = 0;
+};

@@ -1,0 +1,341 @@
+#include "app/image.h"
+#include "app/main.h"
+#include "app/profilefile.h"
+#include "tests/support/recordingdialogs.h"
+#include "tests/support/recordinggamerecord.h"
+#include "tests/support/recordingopener.h"
+#include "tests/support/recordingsoundplayer.h"
+#include "widgets/flatpanel.h"
+#include "widgets/selbutton.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // A window over a settings file holding `ini` (no file when empty), shown on screen.
+    Tmain &open(const QByteArray &ini = {})
+    {
+        if (!ini.isEmpty()) {
+            QFile file(folder.filePath("quellan.ini"));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(ini);
+        }
+        MainSetup setup;
+        setup.programFolder = folder.path();
+        setup.programFile = folder.filePath("quellan");
+        setup.clock = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 11, 12, 13), Qt::UTC); };
+        setup.sounds = &sounds;
+        setup.dialogs = &dialogs;
+        setup.opener = &opener;
+        window = std::make_unique<Tmain>(setup);
+        window->setGameRecord(&record);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return *window;
+    }
+
+    QString iniText() const
+    {
+        QFile file(folder.filePath("quellan.ini"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    static void click(QWidget *widget, QPoint at = {})
+    {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at.isNull() ? widget->rect().center() : at);
+    }
+
+    // Clicks the top card of a column.
+    void clickColumn(int c)
+    {
+        QWidget *image = window->findChild<TImage *>(QString("image_col%1").arg(c));
+        click(image, {35, image->height() - 20});
+    }
+
+    // Plays the running game to its end: every column in turn, YES to every ace, and a deal
+    // whenever a round of clicks changed nothing.
+    void playToTheEnd()
+    {
+        Tmain &main = *window;
+        for (int guard = 0; guard < 2000 && main.table().gameactive(); ++guard) {
+            const int before = main.table().deckpos() * 1000 + main.table().score();
+            int cardsBefore = 0;
+            for (int c = 1; c <= 4; ++c)
+                cardsBefore += main.table().column(c).count;
+            for (int c = 1; c <= 4 && main.table().gameactive(); ++c) {
+                if (main.table().column(c).count > 0)
+                    clickColumn(c);
+                if (main.panel_removeace->isVisible())
+                    click(main.button_removeyes);
+            }
+            int cardsAfter = 0;
+            for (int c = 1; c <= 4; ++c)
+                cardsAfter += main.table().column(c).count;
+            const int after = main.table().deckpos() * 1000 + main.table().score();
+            if (before == after && cardsBefore == cardsAfter && main.table().gameactive())
+                click(main.image_deal);
+        }
+    }
+
+    QTemporaryDir folder;
+    RecordingSoundPlayer sounds;
+    RecordingDialogs dialogs;
+    RecordingOpener opener;
+    RecordingGameRecord record;
+    std::unique_ptr<Tmain> window;
+};
+
+QString plain(const QAction *action)
+{
+    return action->text().remove('&');
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, MenusCarryTheirCaptionsShortcutsAndMarks)
+{
+    Tmain &main = open();
+    EXPECT_EQ(plain(main.StartGame1), "Start Game");
+    EXPECT_EQ(main.StartGame1->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(plain(main.ChangeName1), "Change  Name");
+    EXPECT_EQ(plain(main.updatecheck), "Automatically Check for Updates");
+    EXPECT_EQ(plain(main.ViewHighScoreList1), "View High Score List");
+    EXPECT_EQ(main.Help2->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(main.QuickInstructions1->shortcut(), QKeySequence("Ctrl+I"));
+    EXPECT_TRUE(main.N1->isSeparator());
+    EXPECT_TRUE(main.PlaySounds1->isCheckable() && main.PlaySounds1->isChecked());
+    EXPECT_TRUE(main.updatecheck->isCheckable() && main.updatecheck->isChecked());
+    EXPECT_EQ(main.windowTitle(), "Quellan");
+}
+
+TEST_F(MainWindowTest, FirstRunShowsInstructionsOverTheNamePanelAndWritesTheFlag)
+{
+    Tmain &main = open();
+    EXPECT_TRUE(main.panel_instructions->isVisible());
+    EXPECT_TRUE(main.panel_name->isVisible());
+    EXPECT_EQ(main.edit_name->text(), "Guest");
+    EXPECT_EQ(main.edit_aname->text(), "Guest");
+    EXPECT_EQ(main.label_name->text(), "Welcome to Quellan!");
+    EXPECT_EQ(main.label_score->text(), "Score:0");
+    EXPECT_EQ(sounds.cues, QStringList{"entered"});
+    EXPECT_EQ(iniText(), "[quellan]\r\nFirsttime=no\r\n");
+    EXPECT_EQ(main.outerGeometry().topLeft(), QPoint(3, 3));
+    EXPECT_GE(main.clientSize().width(), 492);
+    EXPECT_EQ(main.clientSize().height(), 535);
+}
+
+TEST_F(MainWindowTest, StoredSettingsAreApplied)
+{
+    Tmain &main = open("[quellan]\r\nTop=0x10\r\nLeft=abc\r\nWidth=700\r\nHeight=650\r\n"
+                       "Sounds=No\r\nUpdate=false\r\nName=Abcdefghijklmnopqrstuvwxy\r\n"
+                       "Firsttime=YES\r\n");
+    EXPECT_EQ(main.outerGeometry(), QRect(3, 16, 700, 650));
+    EXPECT_TRUE(main.PlaySounds1->isChecked());
+    EXPECT_FALSE(main.updatecheck->isChecked());
+    EXPECT_EQ(main.edit_name->text(), "Abcdefghijklmnopqrstuvwxy");
+    EXPECT_EQ(main.edit_aname->text(), "Abcdefghijklmnopqrstuvwxy");
+    EXPECT_FALSE(main.panel_instructions->isVisible());
+    EXPECT_TRUE(iniText().contains("Firsttime=YES\r\n"));
+}
+
+TEST_F(MainWindowTest, SoundsOffSilencesTheGreetingAndAnEmptyNameStaysEmpty)
+{
+    Tmain &main = open("[quellan]\r\nSounds=no\r\nName=\r\nFirsttime=no\r\n");
+    EXPECT_FALSE(main.PlaySounds1->isChecked());
+    EXPECT_TRUE(sounds.cues.isEmpty());
+    EXPECT_EQ(main.edit_name->text(), "");
+    click(main.button_start);
+    EXPECT_EQ(main.label_name->text(), "Good Luck ");
+    EXPECT_TRUE(sounds.cues.isEmpty());
+}
+
+TEST_F(MainWindowTest, StartGameDealsAndGreets)
+{
+    Tmain &main = open();
+    click(main.button_letsplay);
+    EXPECT_FALSE(main.panel_instructions->isVisible());
+    EXPECT_FALSE(main.panel_name->isVisible());
+    EXPECT_EQ(main.label_name->text(), "Good Luck Guest");
+    EXPECT_EQ(main.label_score->text(), "Score: 0");
+    EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 48");
+    EXPECT_EQ(main.label_thisturn->text(), "");
+    for (int c = 1; c <= 4; ++c)
+        EXPECT_EQ(main.findChild<TImage *>(QString("image_col%1").arg(c))->height(), 96);
+    EXPECT_EQ(sounds.cues, (QStringList{"entered", "startgame", "deal"}));
+    EXPECT_EQ(record.calls, QStringList{"increase 1"});
+
+    // Starting again abandons the game: a second game counted, nothing else reported.
+    main.StartGame1->trigger();
+    EXPECT_EQ(record.calls, (QStringList{"increase 1", "increase 1"}));
+}
+
+TEST_F(MainWindowTest, DealingRunsTheDeckDown)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    click(main.image_deal); // no game yet: nothing happens
+    EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 0");
+    EXPECT_EQ(sounds.cues, QStringList{"entered"});
+    click(main.button_start);
+    for (int k = 2; k <= 13 && main.table().gameactive(); ++k)
+        click(main.image_deal);
+    if (main.table().gameactive()) {
+        EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 0");
+        EXPECT_EQ(main.image_col1->height(), 72 + 24 * 13);
+        const int deals = sounds.cues.count("deal");
+        click(main.image_deal);
+        EXPECT_EQ(sounds.cues.count("deal"), deals);
+    }
+}
+
+TEST_F(MainWindowTest, AGamePlayedToItsEndShowsTheGameOverPanel)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\nName=Ann\r\n");
+    click(main.button_start);
+    playToTheEnd();
+    ASSERT_FALSE(main.table().gameactive());
+    const int score = main.table().score();
+    const bool won = main.table().thisturn() == "+100";
+    EXPECT_TRUE(main.panel_cleared->isVisible());
+    EXPECT_EQ(main.label_cleared->text(), won ? "Game Won!" : "Game Over!");
+    EXPECT_EQ(main.label_score1->text(), QString("Your Score: %1").arg(score));
+    EXPECT_EQ(main.label_score->text(), QString("Score: %1").arg(score));
+    EXPECT_EQ(main.button_sendscore->isVisibleTo(main.panel_cleared), won || score > 0);
+    EXPECT_EQ(sounds.cues.last(), won ? "winner" : "gameover");
+    QStringList expected{"increase 1"};
+    if (won)
+        expected << "increase 2";
+    expected << QString("score %1 Ann").arg(score);
+    EXPECT_EQ(record.calls, expected);
+    // The sweep leaves the columns showing nothing.
+    for (int c = 1; c <= 4; ++c) {
+        const QPixmap picture = main.findChild<TImage *>(QString("image_col%1").arg(c))->Picture();
+        if (!picture.isNull())
+            EXPECT_EQ(picture.toImage().pixelColor(35, 10).alpha(), 0) << c;
+    }
+
+    // The board no longer answers, and DONE only hides the panel.
+    const QStringList cuesAtEnd = sounds.cues;
+    click(main.image_deal);
+    EXPECT_EQ(sounds.cues, cuesAtEnd);
+    click(main.button_done);
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+}
+
+TEST_F(MainWindowTest, TheMenuCommandStartsAndHidesTheGameOverPanel)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    click(main.button_start);
+    playToTheEnd();
+    ASSERT_TRUE(main.panel_cleared->isVisible());
+    main.StartGame1->trigger();
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_TRUE(main.table().gameactive());
+    EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 48");
+}
+
+TEST_F(MainWindowTest, NameEntryDoneCancelAndChangeName)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    main.edit_aname->setText("Zoe");
+    click(main.button_namecancel);
+    EXPECT_FALSE(main.panel_name->isVisible());
+    EXPECT_EQ(main.edit_name->text(), "Guest");
+    main.ChangeName1->trigger();
+    EXPECT_TRUE(main.panel_name->isVisible());
+    EXPECT_EQ(main.edit_aname->text(), "Zoe"); // not refilled from the player name
+    main.edit_aname->clear();
+    click(main.button_namedone);
+    EXPECT_EQ(main.edit_name->text(), "");
+    EXPECT_EQ(main.label_name->text(), "Welcome to Quellan!");
+}
+
+TEST_F(MainWindowTest, TypingStopsAtTenCharacters)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    main.edit_aname->clear();
+    main.edit_aname->setFocus();
+    QTest::keyClicks(main.edit_aname, "abcdefghijklmnop");
+    EXPECT_EQ(main.edit_aname->text(), "abcdefghij");
+}
+
+TEST_F(MainWindowTest, TheWindowNeverShrinksBelowTheTable)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\nWidth=100\r\nHeight=100\r\n");
+    EXPECT_GE(main.clientSize().width(), 492);
+    EXPECT_GE(main.clientSize().height(), 535);
+    main.setOuterGeometry({500, 400, 900, 800});
+    main.ResetScreenLocation1->trigger();
+    EXPECT_EQ(main.outerGeometry().topLeft(), QPoint(3, 3));
+    EXPECT_EQ(main.clientSize().height(), 535);
+    // The table keeps its size and stays centred when the window grows.
+    main.setOuterGeometry({3, 3, 900, 800});
+    const QRect board = main.panel_board->geometry();
+    EXPECT_EQ(board.size(), QSize(487, 530));
+}
+
+TEST_F(MainWindowTest, ClosingWritesEveryKeyInOrder)
+{
+    Tmain &main = open();
+    QSignalSpy closed(&main, &Tmain::closed);
+    main.PlaySounds1->trigger();
+    EXPECT_FALSE(main.PlaySounds1->isChecked());
+    main.Exit1->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    const QRect outer = main.outerGeometry();
+    EXPECT_EQ(iniText(), QString("[quellan]\r\nFirsttime=no\r\nTop=%1\r\nLeft=%2\r\nWidth=%3\r\n"
+                                 "Height=%4\r\nName=Guest\r\nSounds=no\r\nUpdate=true\r\n")
+                             .arg(outer.top())
+                             .arg(outer.left())
+                             .arg(outer.width())
+                             .arg(outer.height()));
+    EXPECT_EQ(main.lastleft, outer.left());
+    EXPECT_EQ(main.lastheight, outer.height());
+}
+
+TEST_F(MainWindowTest, AnUnchangedPlacementIsWrittenBackAsItWas)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\nTop=20\r\nLeft=30\r\nWidth=600\r\n"
+                       "Height=640\r\n");
+    main.close();
+    EXPECT_TRUE(iniText().contains("Top=20\r\nLeft=30\r\nWidth=600\r\nHeight=640\r\n"));
+}
+
+TEST_F(MainWindowTest, AnUnwritableSettingsFileReportsTheErrorAndStillCloses)
+{
+    // A folder in the file's place cannot be written, whatever rights the test runs with.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("quellan.ini"));
+    Tmain &main = open();
+    const QString message = "Unable to write to " + folder.filePath("quellan.ini");
+    EXPECT_EQ(dialogs.errors, QStringList{message});
+    // The write of the first-run flag failed: the rest of start-up was skipped.
+    EXPECT_TRUE(sounds.cues.isEmpty());
+    EXPECT_FALSE(main.panel_name->isVisible());
+    EXPECT_TRUE(main.panel_instructions->isVisible());
+
+    main.PlaySounds1->trigger();
+    EXPECT_EQ(dialogs.errors.size(), 2);
+    QSignalSpy closed(&main, &Tmain::closed);
+    main.close();
+    EXPECT_EQ(dialogs.errors.size(), 3);
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(MainWindowTest, TheLogoOpensTheWebSite)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    click(main.image_logo);
+    ASSERT_EQ(opener.addresses.size(), 1);
+    EXPECT_TRUE(opener.addresses.first().startsWith("http://"));
+}

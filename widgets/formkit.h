@@ -1,0 +1,90 @@
+#pragma once
+
+#include "widgets/flatpanel.h"
+#include "widgets/fonts.h"
+#include "widgets/palette.h"
+#include "widgets/selbutton.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QValidator>
+
+// Builders for the components the windows are made of, so each window's layout reads as a
+// list of names, places and looks. A label given an empty size sizes itself to its text.
+namespace form {
+
+inline QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect geometry,
+                     const QFont &font, const QColor &color,
+                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop, bool wordWrap = false)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFont(font);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+    label->setAlignment(alignment);
+    label->setWordWrap(wordWrap);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    if (geometry.size().isEmpty()) {
+        label->move(geometry.topLeft());
+        label->adjustSize();
+    } else {
+        label->setGeometry(geometry);
+    }
+    return label;
+}
+
+inline TSelButton *button(QWidget *parent, const QString &name, const QString &caption,
+                          QRect geometry, const QColor &captionColor, int pixelSize = 16)
+{
+    auto *button = new TSelButton(name, parent);
+    applyGameLook(button, captionColor, pixelSize);
+    button->setCaption(caption);
+    button->setTag(10);
+    button->setGeometry(geometry);
+    return button;
+}
+
+inline TFlatPanel *panel(QWidget *parent, const QString &name, QRect geometry, const QColor &edges,
+                         bool transparent)
+{
+    auto *panel = new TFlatPanel(name, parent);
+    panel->setColorHighLight(edges);
+    panel->setColorShadow(edges);
+    panel->setTransparent(transparent);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+// Limits what a player types to a number of characters; a longer text that the program put
+// into the box stays whole and may be shortened, not lengthened.
+class TypingLimit : public QValidator {
+public:
+    TypingLimit(QLineEdit *edit, int limit) : QValidator(edit), m_edit(edit), m_limit(limit) {}
+    State validate(QString &input, int &) const override
+    {
+        const qsizetype length = input.size();
+        return length <= m_limit || length <= m_edit->text().size() ? Acceptable : Invalid;
+    }
+
+private:
+    QLineEdit *m_edit;
+    int m_limit;
+};
+
+inline QLineEdit *edit(QWidget *parent, const QString &name, QRect geometry, int pixelSize)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setValidator(new TypingLimit(edit, 10));
+    edit->setFont(fonts::sansPx(pixelSize));
+    QPalette pal = edit->palette();
+    pal.setColor(QPalette::Base, palette::cream);
+    pal.setColor(QPalette::Text, Qt::black);
+    edit->setPalette(pal);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+} // namespace form
