@@ -216,7 +216,7 @@ const std::vector<PipPlace> &pipLayout(int rank)
 
 void paintPips(QPainter &painter, int rank, Suit suit)
 {
-    const QRectF field(21.5, 19, 28, 58);
+    const QRectF field(22.5, 19, 26, 58);
     for (const PipPlace &place : pipLayout(rank)) {
         const QPointF centre(field.left() + place.across * field.width(),
                              field.top() + place.down * field.height());
@@ -231,12 +231,9 @@ void paintAce(QPainter &painter, Suit suit)
     if (suit == Suit::Spades) {
         // The ace of spades carries a white inlay, as it traditionally does.
         painter.save();
-        painter.setPen(QPen(Qt::white, 1));
-        painter.setBrush(Qt::NoBrush);
         painter.translate(cardCentre - QPointF(size * 0.25, size * 0.3));
         painter.scale(size * 0.5 / 100, size * 0.5 / 100);
-        painter.setPen(QPen(Qt::white, 6));
-        painter.drawPath(suitShape(Suit::Spades));
+        painter.strokePath(suitShape(Suit::Spades), QPen(Qt::white, 6));
         painter.restore();
     }
 }

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -62,17 +63,16 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s sheet.png [device-pixel-ratio]\n", argv[0]);
         return 2;
     }
-    const qreal ratio = argc > 2 ? QByteArray(argv[2]).toDouble() : 1.0;
-    const CardImages cards(ratio > 0 ? ratio : 1.0);
-    QImage sheet(QSize(sheetWidth, 1400) * cards.image(0).devicePixelRatio(),
-                 QImage::Format_ARGB32_Premultiplied);
-    sheet.setDevicePixelRatio(cards.image(0).devicePixelRatio());
+    const qreal asked = argc > 2 ? QByteArray(argv[2]).toDouble() : 1.0;
+    const qreal ratio = asked > 0 ? asked : 1.0;
+    QImage sheet(QSize(sheetWidth, 1400) * ratio, QImage::Format_ARGB32_Premultiplied);
+    sheet.setDevicePixelRatio(ratio);
     sheet.fill(palette::darkRed);
     QPainter painter(&sheet);
-    const int height = paintPictures(painter, sheet.devicePixelRatio(), paintCards(painter, cards));
+    const int height = paintPictures(painter, ratio, paintCards(painter, CardImages(ratio)));
     painter.end();
-    const qreal r = sheet.devicePixelRatio();
-    if (!sheet.copy(0, 0, sheet.width(), int(height * r)).save(QString::fromLocal8Bit(argv[1]))) {
+    const QImage used = sheet.copy(0, 0, sheet.width(), qRound(height * ratio));
+    if (!used.save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }

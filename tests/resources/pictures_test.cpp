@@ -48,6 +48,8 @@ TEST(CardImages, EveryImageIsCardSizedAtTheScreensRatio)
         EXPECT_EQ(sharp.image(index).size(), QSize(142, 192)) << index;
         EXPECT_EQ(sharp.image(index).deviceIndependentSize(), QSizeF(71, 96)) << index;
     }
+    EXPECT_EQ(CardImages(0.0).image(1).size(), QSize(71, 96));
+    EXPECT_EQ(CardImages(-2.0).image(1).size(), QSize(71, 96));
 }
 
 TEST(CardImages, EveryCardCanBeToldApartByItsVisibleStrip)
@@ -69,12 +71,14 @@ TEST(CardImages, EveryCardCanBeToldApartByItsVisibleStrip)
 
 TEST(CardImages, RedSuitsAloneCarryRedInk)
 {
-    const CardImages cards;
-    for (int card = 1; card <= 52; ++card) {
-        const bool redSuit = card >= 14 && card <= 39;
-        EXPECT_EQ(hasRedInk(pixels(cards.image(card))), redSuit) << card;
+    for (const qreal ratio : {1.0, 2.0}) {
+        const CardImages cards(ratio);
+        for (int card = 1; card <= 52; ++card) {
+            const bool redSuit = card >= 14 && card <= 39;
+            EXPECT_EQ(hasRedInk(pixels(cards.image(card))), redSuit) << card << " at " << ratio;
+        }
+        EXPECT_FALSE(hasRedInk(pixels(cards.image(CardImages::BackIndex))));
     }
-    EXPECT_FALSE(hasRedInk(pixels(cards.image(CardImages::BackIndex))));
 }
 
 TEST(CardImages, EmptyPlaceMarkIsADarkRedFieldWithALightCross)
