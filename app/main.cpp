@@ -7,6 +7,7 @@
 #include "tally/gamerecord.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
+#include "widgets/fonts.h"
 #include "widgets/lbbackground.h"
 #include "widgets/palette.h"
 #include "widgets/selbutton.h"
@@ -212,7 +213,7 @@ void Tmain::reportError(const QString &message)
         m_setup.dialogs->error(this, message);
 }
 
-template <typename Handler> void Tmain::guarded(Handler &&handler)
+void Tmain::guarded(const std::function<void()> &handler)
 {
     try {
         handler();

@@ -152,7 +152,8 @@ private:
     TImage *columnImage(int column) const;
     qreal pixelRatio() const;
     void reportError(const QString &message);
-    template <typename Handler> void guarded(Handler &&handler);
+    // Runs a handler; an error it raises is reported and the program goes on.
+    void guarded(const std::function<void()> &handler);
 
     MainSetup m_setup;
     GameTable m_table;

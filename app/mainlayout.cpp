@@ -205,9 +205,9 @@ void Tmain::buildInstructions()
         button(panel_instructions, "button_letsplay", "Let's Play!", {285, 458, 172, 27}, darkGrey);
 
     const qreal dpr = pixelRatio();
-    Image1->setPicture(pictures::instructionPicture1(*imagelist_cards, dpr));
-    Image2->setPicture(pictures::instructionPicture2(*imagelist_cards, dpr));
-    Image3->setPicture(pictures::instructionPicture3(*imagelist_cards, dpr));
-    image_logo->setPicture(pictures::logoPicture({205, 37}, dpr));
+    Image1->setPicture(instructionPicture1(dpr));
+    Image2->setPicture(instructionPicture2(dpr));
+    Image3->setPicture(instructionPicture3(dpr));
+    image_logo->setPicture(logoPicture({205, 37}, dpr));
     panel_instructions->hide();
 }

@@ -206,7 +206,7 @@ int GameTable::firstEmptyColumn(int except) const
 bool GameTable::boardHoldsOnlyAces() const
 {
     for (int c = 1; c <= columnCount; ++c) {
-        for (int slot = 1; slot <= Column::slots; ++slot) {
+        for (int slot = 1; slot <= Column::slotCount; ++slot) {
             const int card = m_columns[c].cards[slot];
             if (card != 0 && !cards::isAce(card))
                 return false;
@@ -219,7 +219,7 @@ int GameTable::sumOfRanksLeft() const
 {
     int sum = 0;
     for (int c = 1; c <= columnCount; ++c) {
-        for (int slot = 1; slot <= Column::slots; ++slot) {
+        for (int slot = 1; slot <= Column::slotCount; ++slot) {
             if (const int card = m_columns[c].cards[slot]; card != 0)
                 sum += getnum(card);
         }
@@ -230,7 +230,7 @@ int GameTable::sumOfRanksLeft() const
 void GameTable::sweep()
 {
     for (int c = 1; c <= columnCount; ++c) {
-        for (int slot = Column::slots; slot >= 1; --slot) {
+        for (int slot = Column::slotCount; slot >= 1; --slot) {
             int &card = m_columns[c].cards[slot];
             if (card != 0) {
                 m_played = card;

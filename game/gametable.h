@@ -9,9 +9,9 @@
 // One of the four board stacks. Slot 1 is the bottom card, slot `count` the top card;
 // every slot above `count` holds 0, and so does every slot a card has left.
 struct Column {
-    static constexpr int slots = 13;
+    static constexpr int slotCount = 13;
     int count = 0;
-    std::array<int, slots + 1> cards{}; // index 0 unused, so slots read as 1–13
+    std::array<int, slotCount + 1> cards{}; // index 0 unused, so slots read as 1–13
 
     int top() const { return count > 0 ? cards[count] : 0; }
 };

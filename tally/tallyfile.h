@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class TallyRecord;
+
+// The tally file: the record's tally text packed by the compression component, written in
+// its fast coding and read in either. The text goes through memory, never through a
+// temporary text file.
+namespace tallyfile {
+
+// Reads the file into the record; throws std::exception whose message is the text to show.
+void load(const QString &path, TallyRecord &record);
+// Writes the record into a temporary file beside `path` and renames it over `path` once it
+// is whole, so a failed save leaves the previous file as it was. Throws on failure.
+void save(const QString &path, const TallyRecord &record);
+
+} // namespace tallyfile
