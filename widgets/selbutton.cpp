@@ -197,7 +197,8 @@ void TSelButton::mouseMoveEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     emit OnMouseMove(this, event->modifiers(), pos.x(), pos.y());
     // While the button holds the pointer Qt reports no crossing, so track it here.
-    if (m_leftDown && rect().contains(pos) != m_pointerInside) {
+    const bool dragging = m_leftDown && event->buttons().testFlag(Qt::LeftButton);
+    if (dragging && rect().contains(pos) != m_pointerInside) {
         if (m_pointerInside)
             pointerLeft();
         else

@@ -48,3 +48,8 @@ inline void PrintTo(const QRect &r, std::ostream *out)
 {
     *out << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
 }
+
+inline void PrintTo(const QColor &c, std::ostream *out)
+{
+    *out << "rgb(" << c.red() << "," << c.green() << "," << c.blue() << ")";
+}

@@ -12,8 +12,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
 const QColor face{0, 0, 255};
