@@ -59,8 +59,8 @@ void Ttallylist::build()
     for (int rank = 1; rank <= TallyRecord::ranks; ++rank) {
         const int top = 126 + 24 * (rank - 1);
         const QString n = QString::number(rank);
-        label_num[rank] = label(FlatPanel1, "label_num" + n, n + ".", {5, top, 24, 16}, bold,
-                                Qt::black, right);
+        label_num[rank] =
+            label(FlatPanel1, "label_num" + n, n + ".", {5, top, 24, 16}, bold, Qt::black, right);
         label_date[rank] =
             label(FlatPanel1, "label_date" + n, "", {32, top, 101, 16}, bold, Qt::black);
         label_name[rank] =

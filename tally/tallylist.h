@@ -17,10 +17,10 @@ class TSelButton;
 
 // What the tally window takes from its surroundings.
 struct TallySetup {
-    QString programFolder;                                    // where the tally file lives
+    QString programFolder; // where the tally file lives
     std::function<QDate()> today = [] { return QDate::currentDate(); };
-    Dialogs *dialogs = nullptr;                               // not owned
-    QPixmap background;                                       // the main window's tile
+    Dialogs *dialogs = nullptr; // not owned
+    QPixmap background;         // the main window's tile
 };
 
 // The tally list window: games started and cleared, the win percentage and the ten best

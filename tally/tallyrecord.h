@@ -67,7 +67,7 @@ private:
     int m_cols = 0;
     int m_rows = 0;
     std::vector<std::vector<QString>> m_cells; // by column, then row
-    std::array<int, ranks + 1> m_rankValues{};  // ranks 1–10
+    std::array<int, ranks + 1> m_rankValues{}; // ranks 1–10
     std::array<QString, ranks + 1> m_scoreCaptions;
     int m_highlighted = 0;
 };

@@ -61,16 +61,20 @@ inline TFlatPanel *panel(QWidget *parent, const QString &name, QRect geometry, c
 // into the box stays whole and may be shortened, not lengthened.
 class TypingLimit : public QValidator {
 public:
-    TypingLimit(QLineEdit *edit, int limit) : QValidator(edit), m_edit(edit), m_limit(limit) {}
+    TypingLimit(QLineEdit *edit, int limit) : QValidator(edit), m_limit(limit)
+    {
+        connect(edit, &QLineEdit::textChanged, this,
+                [this](const QString &text) { m_last = text; });
+    }
     State validate(QString &input, int &) const override
     {
         const qsizetype length = input.size();
-        return length <= m_limit || length <= m_edit->text().size() ? Acceptable : Invalid;
+        return length <= m_limit || length <= m_last.size() ? Acceptable : Invalid;
     }
 
 private:
-    QLineEdit *m_edit;
     int m_limit;
+    QString m_last; // the text as it stood before the change being checked
 };
 
 inline QLineEdit *edit(QWidget *parent, const QString &name, QRect geometry, int pixelSize)

@@ -221,8 +221,9 @@ TEST_F(MainWindowTest, AGamePlayedToItsEndShowsTheGameOverPanel)
     // The sweep leaves the columns showing nothing.
     for (int c = 1; c <= 4; ++c) {
         const QPixmap picture = main.findChild<TImage *>(QString("image_col%1").arg(c))->Picture();
-        if (!picture.isNull())
+        if (!picture.isNull()) {
             EXPECT_EQ(picture.toImage().pixelColor(35, 10).alpha(), 0) << c;
+        }
     }
 
     // The board no longer answers, and DONE only hides the panel.
@@ -268,6 +269,15 @@ TEST_F(MainWindowTest, TypingStopsAtTenCharacters)
     main.edit_aname->setFocus();
     QTest::keyClicks(main.edit_aname, "abcdefghijklmnop");
     EXPECT_EQ(main.edit_aname->text(), "abcdefghij");
+
+    // A longer stored name stays whole; typing can shorten it but never lengthen it.
+    main.edit_aname->setText("Abcdefghijklmnopqrstuvwxy");
+    main.edit_aname->end(false);
+    QTest::keyClicks(main.edit_aname, "z");
+    EXPECT_EQ(main.edit_aname->text(), "Abcdefghijklmnopqrstuvwxy");
+    QTest::keyClick(main.edit_aname, Qt::Key_Backspace);
+    QTest::keyClicks(main.edit_aname, "z");
+    EXPECT_EQ(main.edit_aname->text(), "Abcdefghijklmnopqrstuvwx");
 }
 
 TEST_F(MainWindowTest, TheWindowNeverShrinksBelowTheTable)
