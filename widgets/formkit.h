@@ -7,7 +7,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QValidator>
 
 // Builders for the components the windows are made of, so each window's layout reads as a
 // list of names, places and looks. A label given an empty size sizes itself to its text.
@@ -59,29 +58,33 @@ inline TFlatPanel *panel(QWidget *parent, const QString &name, QRect geometry, c
 
 // Limits what a player types to a number of characters; a longer text that the program put
 // into the box stays whole and may be shortened, not lengthened.
-class TypingLimit : public QValidator {
+class TypingLimit : public QObject {
 public:
-    TypingLimit(QLineEdit *edit, int limit) : QValidator(edit), m_limit(limit)
+    TypingLimit(QLineEdit *edit, int limit) : QObject(edit)
     {
-        connect(edit, &QLineEdit::textChanged, this,
-                [this](const QString &text) { m_last = text; });
-    }
-    State validate(QString &input, int &) const override
-    {
-        const qsizetype length = input.size();
-        return length <= m_limit || length <= m_last.size() ? Acceptable : Invalid;
+        // Only the player's edits raise textEdited, and they raise it before textChanged,
+        // so m_last still holds the text from before the edit.
+        connect(edit, &QLineEdit::textEdited, this, [this, edit, limit](const QString &text) {
+            if (text.size() > limit && text.size() > m_last.size()) {
+                const int cursor = edit->cursorPosition() - int(text.size() - m_last.size());
+                edit->setText(m_last);
+                edit->setCursorPosition(cursor);
+            }
+        });
+        // After a refused edit the change's own textChanged still follows, with the refused
+        // text: read the box instead.
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { m_last = edit->text(); });
     }
 
 private:
-    int m_limit;
-    QString m_last; // the text as it stood before the change being checked
+    QString m_last;
 };
 
 inline QLineEdit *edit(QWidget *parent, const QString &name, QRect geometry, int pixelSize)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setValidator(new TypingLimit(edit, 10));
+    new TypingLimit(edit, 10);
     edit->setFont(fonts::sansPx(pixelSize));
     QPalette pal = edit->palette();
     pal.setColor(QPalette::Base, palette::cream);
