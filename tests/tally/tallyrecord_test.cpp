@@ -1,0 +1,206 @@
+#include "tally/cp1252.h"
+#include "tally/tallyrecord.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A record whose ten entries hold the given scores, best first.
+TallyRecord withScores(std::initializer_list<int> scores)
+{
+    TallyRecord record;
+    for (int score : scores)
+        record.checkscore(score, QString("p%1").arg(score), "1/2/26");
+    return record;
+}
+
+QStringList scoreColumn(const TallyRecord &record)
+{
+    QStringList scores;
+    for (int rank = 1; rank <= TallyRecord::ranks; ++rank)
+        scores << record.cell(1, rank);
+    return scores;
+}
+
+} // namespace
+
+TEST(TallyRecord, ANewRecordHasZeroCountersAndTenEmptyEntries)
+{
+    TallyRecord record;
+    EXPECT_EQ(record.colCount(), 9);
+    EXPECT_EQ(record.rowCount(), 12);
+    for (int c = 0; c <= 4; ++c)
+        EXPECT_EQ(record.cell(c, 0), "0");
+    EXPECT_EQ(record.cell(5, 0), "");
+    for (int rank = 1; rank <= 10; ++rank) {
+        EXPECT_EQ(record.cell(1, rank), "-1000");
+        EXPECT_EQ(record.rankValue(rank), TallyRecord::emptyRank);
+        EXPECT_EQ(record.scoreCaption(rank), "");
+    }
+    EXPECT_EQ(record.cell(1, 11), "");
+}
+
+TEST(TallyRecord, TheWinPercentageTruncatesAndCatchesUpAtTheNextStart)
+{
+    TallyRecord record;
+    record.addtomineincrease(1);
+    record.addtomineincrease(2);
+    EXPECT_EQ(record.cell(3, 0), "0"); // a won first game shows 1, 1 and 0 until the next start
+    record.addtomineincrease(1);
+    EXPECT_EQ(record.cell(3, 0), "50");
+    record.addtomineincrease(1);
+    EXPECT_EQ(record.cell(3, 0), "33");
+    record.addtomineincrease(2);
+    record.addtomineincrease(1);
+    record.addtomineincrease(1);
+    EXPECT_EQ(record.cell(1, 0), "5");
+    EXPECT_EQ(record.cell(3, 0), "40");
+    record.addtomineset(1, "3");
+    record.addtomineincrease(1);
+    EXPECT_EQ(record.cell(3, 0), "50"); // 2 of 4
+}
+
+TEST(TallyRecord, ACounterThatIsNoIntegerCountsAsZero)
+{
+    TallyRecord record;
+    record.addtomineset(1, "lots");
+    record.addtomineset(2, "x");
+    record.addtomineincrease(1);
+    EXPECT_EQ(record.cell(1, 0), "1");
+    EXPECT_EQ(record.cell(3, 0), "0");
+    EXPECT_EQ(record.addit(2, 0), 1);
+    record.addtomineset(2, "2147483647");
+    EXPECT_EQ(record.addit(2, 0), 2147483647);
+}
+
+TEST(TallyRecord, AScoreBelowAllTenIsRefusedAndDropsTheHighlight)
+{
+    TallyRecord record = withScores({100, 90, 80, 70, 60, 50, 40, 30, 20, 10});
+    EXPECT_EQ(record.highlighted(), 10);
+    EXPECT_EQ(record.checkscore(5, "x", "d"), 0);
+    EXPECT_EQ(record.highlighted(), 0);
+    EXPECT_EQ(scoreColumn(record).last(), "10");
+}
+
+TEST(TallyRecord, AnEqualScoreGoesAboveTheStoredOne)
+{
+    TallyRecord record = withScores({100, 90, 80, 70, 60, 50, 40, 30, 20, 10});
+    EXPECT_EQ(record.checkscore(80, "new", "today"), 3);
+    EXPECT_EQ(scoreColumn(record),
+              (QStringList{"100", "90", "80", "80", "70", "60", "50", "40", "30", "20"}));
+    EXPECT_EQ(record.name(3), "new");
+    EXPECT_EQ(record.date(3), "today");
+    EXPECT_EQ(record.name(4), "p80");
+    EXPECT_EQ(record.highlighted(), 3);
+}
+
+TEST(TallyRecord, RankTenIsReplacedWithoutMovingAnything)
+{
+    TallyRecord record = withScores({100, 90, 80, 70, 60, 50, 40, 30, 20, 10});
+    EXPECT_EQ(record.checkscore(15, "last", "d"), 10);
+    EXPECT_EQ(scoreColumn(record).mid(8), (QStringList{"20", "15"}));
+    EXPECT_EQ(record.name(10), "last");
+}
+
+TEST(TallyRecord, ANegativeScoreEntersBelowOneEntry)
+{
+    TallyRecord record = withScores({50});
+    EXPECT_EQ(record.checkscore(-20, "neg", "d"), 2);
+    EXPECT_EQ(record.scoreCaption(2), "-20");
+    EXPECT_EQ(record.cell(1, 3), "-1000");
+    // A fresh record takes a first negative score too.
+    EXPECT_EQ(TallyRecord().checkscore(-5, "a", "d"), 1);
+}
+
+TEST(TallyRecord, ResetEmptiesCountersAndEntriesAndRestoresTwelveRows)
+{
+    TallyRecord record = withScores({50, 40});
+    record.addtomineincrease(1);
+    record.setRowCount(20);
+    record.setCell(0, 0, "keep");
+    record.reset();
+    EXPECT_EQ(record.rowCount(), 12);
+    EXPECT_EQ(record.cell(0, 0), "keep");
+    for (int c = 1; c <= 8; ++c)
+        EXPECT_EQ(record.cell(c, 0), "0");
+    for (int row = 1; row <= 11; ++row)
+        EXPECT_EQ(record.cell(1, row), "-1000");
+    EXPECT_EQ(record.rankValue(1), TallyRecord::emptyRank);
+    EXPECT_EQ(record.scoreCaption(1), "");
+}
+
+TEST(TallyRecord, TheTallyTextHasOneLinePerCellColumnByColumn)
+{
+    TallyRecord record;
+    record.addtomineincrease(1);
+    record.checkscore(42, "Zoë", "12/7/26");
+    const QByteArray text = record.toText();
+    const QList<QByteArray> lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 111); // 110 lines and the empty rest after the last line end
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    auto line = [&lines](int number) { return lines[number - 1].chopped(1); };
+    EXPECT_EQ(line(1), "9");
+    EXPECT_EQ(line(2), "12");
+    EXPECT_EQ(line(3), "0");
+    EXPECT_EQ(line(4), "12/7/26");
+    EXPECT_EQ(line(15), "1");  // games started
+    EXPECT_EQ(line(16), "42"); // best score
+    EXPECT_EQ(line(17), "-1000");
+    EXPECT_EQ(line(26), "");   // row 11
+    EXPECT_EQ(line(27), "0");  // games cleared
+    EXPECT_EQ(line(28), "Zo\xEB"); // Windows-1252
+    EXPECT_EQ(line(39), "0");  // percentage
+    EXPECT_EQ(line(51), "0");
+    EXPECT_EQ(line(63), "");
+}
+
+TEST(TallyRecord, ReadingKeepsOtherTableSizesAndFillsMissingLines)
+{
+    TallyRecord written;
+    written.setRowCount(14);
+    written.checkscore(7, "Åsa", "1.2.26");
+    TallyRecord read;
+    read.readText(written.toText());
+    EXPECT_EQ(read.rowCount(), 14);
+    EXPECT_EQ(read.toText(), written.toText());
+    read.loadtally();
+    EXPECT_EQ(read.rankValue(1), 7);
+    EXPECT_EQ(read.name(1), "Åsa");
+
+    TallyRecord narrow;
+    narrow.readText("3\r\n12\r\n0\r\n");
+    EXPECT_EQ(narrow.colCount(), 3);
+    EXPECT_EQ(narrow.cell(1, 0), "");
+    EXPECT_EQ(narrow.toText().count('\n'), 2 + 36);
+}
+
+TEST(TallyRecord, AScoreCellThatIsNoIntegerIsAnEmptyEntry)
+{
+    TallyRecord record;
+    record.setCell(0, 1, "date");
+    record.setCell(1, 1, "abc");
+    record.setCell(2, 1, "name");
+    record.setCell(1, 2, "");
+    record.loadtally();
+    EXPECT_EQ(record.rankValue(1), TallyRecord::emptyRank);
+    EXPECT_EQ(record.scoreCaption(1), "");
+    EXPECT_EQ(record.name(1), "name");
+    EXPECT_EQ(record.cell(1, 2), "-1000");
+}
+
+TEST(TallyRecord, ATextWithoutItsCountsIsRefused)
+{
+    TallyRecord record;
+    EXPECT_THROW(record.readText("nine\r\n12\r\n"), TallyTextError);
+    EXPECT_THROW(record.readText("9\r\n99999999\r\n"), TallyTextError);
+    EXPECT_THROW(record.readText(""), TallyTextError);
+}
+
+TEST(Cp1252, RoundTripsTheUpperControlsAndReplacesWhatItCannotHold)
+{
+    const QString text = QString::fromUtf8("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ éÿ");
+    EXPECT_EQ(cp1252::decode(cp1252::encode(text)), text);
+    EXPECT_EQ(cp1252::encode(QString::fromUtf8("€")), QByteArray("\x80"));
+    EXPECT_EQ(cp1252::encode(QString::fromUtf8("日")), QByteArray("?"));
+    EXPECT_EQ(cp1252::decode("\x81"), QString(QChar(0x81)));
+}
