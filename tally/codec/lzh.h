@@ -198,13 +198,15 @@ public:
     // exactly count bytes: it ends too early, or more than padding is left after them.
     template <class Put, class Get> bool LZHDecode(std::int64_t count, Put &&put, Get &&get);
 
-private:
-    static std::unique_ptr<LzhModel> newModel();
-
+    // The symbol-level steps of both, on a model set up by HuffInit: EncodeSymbol writes a
+    // symbol's adaptive code and returns its length in bits; DecodeSymbol reads one back.
     template <class Writer> static int EncodeSymbol(Writer &out, LzhModel &model, int symbol);
     template <class Writer> static void EncodeDistance(Writer &out, int position);
     template <class Reader> static int DecodeSymbol(Reader &in, LzhModel &model);
     template <class Reader> static int DecodeDistance(Reader &in);
+
+private:
+    static std::unique_ptr<LzhModel> newModel();
 };
 
 template <class Writer> int TLZH::EncodeSymbol(Writer &out, LzhModel &model, int symbol)

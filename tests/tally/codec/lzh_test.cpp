@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using testing::ElementsAre;
 using testing::Field;
 
@@ -118,4 +121,44 @@ TEST(LzhCoding, DecodingFailsUnlessTheCodeHoldsExactlyTheCount)
     EXPECT_EQ(decode(hexBytes("C6 00 00"), 0), std::nullopt);
     EXPECT_EQ(decode({}, 0), std::nullopt);
     EXPECT_EQ(decode(hexBytes("C6 01"), 0), std::nullopt);
+}
+
+TEST(LzhCoding, WritesAndReadsAdaptiveCodesLongerThan16Bits)
+{
+    // Nine symbols counted in Fibonacci proportions stack the code tree into a chain above the
+    // 305 symbols never seen, whose codes then grow to 18 bits.
+    std::vector<int> symbols;
+    const int fibonacci[] = {1, 1, 2, 3, 5, 8, 13, 21, 34};
+    for (int i = 0; i < 9; ++i) {
+        symbols.insert(symbols.end(), fibonacci[i] * 340, 256 + i);
+    }
+    std::shuffle(symbols.begin(), symbols.end(), std::mt19937(3));
+    symbols.insert(symbols.end(), {'q', 300, 'q', 313});
+
+    const auto coder = std::make_unique<LzhModel>();
+    coder->HuffInit();
+    Bytes code;
+    auto put = [&](std::uint8_t byte) { code.push_back(byte); };
+    LzhBitWriter<decltype(put)> out(put);
+    int longest = 0;
+    for (const int symbol : symbols) {
+        longest = std::max(longest, TLZH::EncodeSymbol(out, *coder, symbol));
+    }
+    out.FlushBits();
+    EXPECT_GE(longest, 17);
+
+    const auto decoder = std::make_unique<LzhModel>();
+    decoder->HuffInit();
+    std::size_t next = 0;
+    auto get = [&](std::uint8_t &byte) {
+        byte = next < code.size() ? code[next] : 0;
+        return next++ < code.size();
+    };
+    LzhBitReader<decltype(get)> in(get);
+    std::vector<int> decoded;
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        decoded.push_back(TLZH::DecodeSymbol(in, *decoder));
+    }
+    EXPECT_EQ(decoded, symbols);
+    EXPECT_TRUE(in.atCleanEnd());
 }
