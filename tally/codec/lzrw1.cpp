@@ -1,0 +1,552 @@
+#include "tally/codec/lzrw1.h"
+
+#include <fstream>
+#include <istream>
+#include <limits>
+#include <memory>
+#include <new>
+#include <ostream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int blockSize = TLZR::blockSize;
+constexpr std::size_t bufferSize = blockSize + 16;
+constexpr std::uint32_t fastIdentifier = 0x4C5A5257; // "WRZL"
+constexpr std::uint32_t goodIdentifier = 0x4C5A4821; // "!HZL"
+constexpr int maxPayload = blockSize + 1;
+constexpr std::int64_t smallInput = 3 * blockSize;
+
+enum class Fault {
+    Memory,
+    Size,
+    OpenInput,
+    OpenOutput,
+    Write,
+    Read,
+    ReadFast,
+    ReadLzh,
+    Header,
+    MismatchFast,
+    MismatchLzh,
+    AdviseMemory,
+    AdviseSize,
+    AdviseOpen,
+    AdviseRead,
+};
+
+// A failure's text: in file mode `before`, the named file and `after`; in stream mode `stream`.
+struct FaultText {
+    enum Name { None, In, Out };
+    const char *before;
+    Name name;
+    const char *after;
+    const char *stream;
+};
+
+constexpr FaultText faultTexts[] = {
+    {"Lzrw1 (de)compression : Failed to get memory for I/O buffers !", FaultText::None, "",
+     "Lzrw1 (de)compression : Failed to get memory for I/O buffers !"},
+    {"Lzrw1 compression : Failed to obtain the size of : ", FaultText::In, "",
+     "Lzrw1 compression : Failed to obtain the size of the input stream !"},
+    {"Lzrw1 (de)compression : Failed to open input file : ", FaultText::In, "",
+     "Lzrw1 (de)compression : Failed to initialize input stream !"},
+    {"Lzrw1 (de)compression : Failed to open output file : ", FaultText::Out, "",
+     "Lzrw1 (de)compression : Failed to initialize output stream !"},
+    {"Lzrw1 : Error writing to output file : ", FaultText::Out, "",
+     "Lzrw1 : Error writing to output stream !"},
+    {"Lzrw1 : Error reading from input file : ", FaultText::In, "",
+     "Lzrw1 : Error reading from input stream !"},
+    {"Lzrw1 : Error reading from input file : ", FaultText::In, " (LZRW1/KH)",
+     "Lzrw1 : Error reading from input stream ! (LZRW1/KH)"},
+    {"Lzrw1 : Error reading from input file : ", FaultText::In, " (LZH)",
+     "Lzrw1 : Error reading from input stream ! (LZH)"},
+    {"", FaultText::In, " : Lzrw1 decompression : this file has no valid header !",
+     "Lzrw1 decompression : input stream contains no valid header !"},
+    {"Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !",
+     FaultText::None, "",
+     "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !"},
+    {"Lzrw1 (LZH decompression) : Original and compressed sizes do not match !", FaultText::None,
+     "", "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
+    {"Lzrw1 advise : Error getting I/O buffers", FaultText::None, "",
+     "Lzrw1 advise : Error getting I/O buffers"},
+    {"Lzrw1 advise : can not get the size of : ", FaultText::In, "",
+     "Lzrw1 advise : can not get size of inputstream !"},
+    {"Lzrw1 advise : can open input file : ", FaultText::In, "",
+     "Lzrw1 edvise : can not initialize the input stream!"},
+    {"Lzrw1 advise : read error on input file : ", FaultText::In, "",
+     "Lzrw1 advise : input stream read error !"},
+};
+
+std::int64_t percentage(std::int64_t part, std::int64_t whole)
+{
+    return whole == 0 ? 0 : part * 100 / whole;
+}
+
+std::uint32_t littleEndian(const std::uint8_t *bytes, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+} // namespace
+
+// The state of one Compress, Decompress or Advise call: buffers, the two ends and counters.
+class Tlzrw1::Run {
+public:
+    explicit Run(Tlzrw1 &owner) : c_(owner) {}
+
+    [[noreturn]] void fail(Fault fault) const
+    {
+        const FaultText &text = faultTexts[static_cast<int>(fault)];
+        if (c_.UseStream) {
+            throw ELzrw1Exception(text.stream);
+        }
+        const std::string name = text.name == FaultText::In    ? c_.InputFile.string()
+                                 : text.name == FaultText::Out ? c_.OutputFile.string()
+                                                               : std::string();
+        throw ELzrw1Exception(text.before + name + text.after);
+    }
+
+    template <class Make> void caption(Make &&make) const
+    {
+        if (c_.onCaption) {
+            c_.onCaption(make());
+        }
+    }
+
+    void idle() const
+    {
+        if (c_.onIdle) {
+            c_.onIdle();
+        }
+    }
+
+    void allocate(Fault fault)
+    {
+        input_.reset(new (std::nothrow) std::uint8_t[bufferSize]);
+        output_.reset(new (std::nothrow) std::uint8_t[bufferSize]);
+        if (!input_ || !output_) {
+            fail(fault);
+        }
+    }
+
+    // The number of bytes from the input's start (a stream's current position) to its end.
+    std::int64_t inputSize(Fault fault) const
+    {
+        if (!c_.UseStream) {
+            std::error_code error;
+            const std::uintmax_t size = fs::file_size(c_.InputFile, error);
+            if (error || size > std::uintmax_t(std::numeric_limits<std::int64_t>::max())) {
+                fail(fault);
+            }
+            return static_cast<std::int64_t>(size);
+        }
+        std::istream *in = c_.InputStream;
+        if (in == nullptr) {
+            fail(fault);
+        }
+        const std::streampos start = in->tellg();
+        std::streampos end = -1;
+        if (start != std::streampos(-1) && in->seekg(0, std::ios::end)) {
+            end = in->tellg();
+        }
+        in->clear();
+        in->seekg(start);
+        if (end == std::streampos(-1) || !*in) {
+            fail(fault);
+        }
+        return static_cast<std::int64_t>(end - start);
+    }
+
+    void openInput(Fault fault)
+    {
+        if (c_.UseStream) {
+            in_ = c_.InputStream;
+            if (in_ == nullptr || (start_ = in_->tellg()) == std::streampos(-1)) {
+                fail(fault);
+            }
+            return;
+        }
+        inFile_.open(c_.InputFile, std::ios::binary);
+        if (!inFile_.is_open()) {
+            fail(fault);
+        }
+        in_ = &inFile_;
+        start_ = 0;
+    }
+
+    void openOutput()
+    {
+        if (c_.UseStream) {
+            out_ = c_.OutputStream;
+            if (out_ == nullptr || out_->tellp() == std::streampos(-1)) {
+                fail(Fault::OpenOutput);
+            }
+            return;
+        }
+        // Truncating the input itself would lose it.
+        std::error_code error;
+        if (fs::equivalent(c_.InputFile, c_.OutputFile, error)) {
+            fail(Fault::OpenOutput);
+        }
+        outFile_.open(c_.OutputFile, std::ios::binary | std::ios::trunc);
+        if (!outFile_.is_open()) {
+            fail(Fault::OpenOutput);
+        }
+        out_ = &outFile_;
+    }
+
+    // Runs work on the opened output; in file mode a failure removes the output file.
+    template <class Work> void guardOutput(Work &&work)
+    {
+        try {
+            work();
+            closeOutput();
+        } catch (...) {
+            if (!c_.UseStream) {
+                outFile_.close();
+                std::error_code error;
+                if (fs::is_regular_file(c_.OutputFile, error)) {
+                    fs::remove(c_.OutputFile, error);
+                }
+            }
+            throw;
+        }
+    }
+
+    // Puts the input stream back where the call found it.
+    void rewindInput()
+    {
+        if (in_ != nullptr) {
+            in_->clear();
+            in_->seekg(start_);
+        }
+    }
+
+    // --- Compress
+
+    void writeHeader(std::uint32_t identifier, std::int64_t size)
+    {
+        bytesOut_ = 0;
+        bytesIn_ = 0;
+        writeNumber(identifier, 4);
+        writeNumber(static_cast<std::uint32_t>(size), 4);
+    }
+
+    void codeFast(TLZR &lzr)
+    {
+        std::size_t got = 0;
+        do {
+            got = readSome(blockSize, Fault::ReadFast);
+            const std::uint16_t length =
+                lzr.CompressBlock(input_.get(), output_.get(), static_cast<std::uint16_t>(got));
+            writeNumber(length, 2);
+            write(output_.get(), length);
+            progress("(LZRW1/KH)");
+            idle();
+        } while (got == blockSize);
+    }
+
+    void codeLzh(TLZH &lzh)
+    {
+        resetLzhBuffers();
+        lzh.LZHEncode([this](std::uint8_t byte) { putByte(byte); },
+                      [this](std::uint8_t &byte) { return getByte(byte); });
+        flushLzhOutput();
+    }
+
+    // A size that changed while reading would give a container that cannot be read back.
+    void checkAllRead(std::int64_t size, Fault fault) const
+    {
+        if (bytesIn_ != size) {
+            fail(fault);
+        }
+    }
+
+    // --- Decompress
+
+    std::uint32_t readNumber(int count)
+    {
+        std::uint8_t bytes[4] = {};
+        readExact(bytes, static_cast<std::size_t>(count));
+        return littleEndian(bytes, count);
+    }
+
+    void decodeFast(TLZR &lzr, std::int64_t size)
+    {
+        int last = blockSize;
+        while (last == blockSize) {
+            const int length = static_cast<int>(readNumber(2));
+            if (length > maxPayload) {
+                fail(Fault::Read);
+            }
+            readExact(input_.get(), static_cast<std::size_t>(length));
+            bytesIn_ += length + 2;
+            const std::optional<std::uint16_t> made = lzr.DecompressBlock(
+                input_.get(), output_.get(), static_cast<std::uint16_t>(length));
+            if (!made) {
+                fail(Fault::Read);
+            }
+            write(output_.get(), *made);
+            if (bytesOut_ > size) {
+                fail(Fault::MismatchFast);
+            }
+            progress("(LZRW1/KH)");
+            idle();
+            last = *made;
+        }
+        if (bytesOut_ != size) {
+            fail(Fault::MismatchFast);
+        }
+    }
+
+    void decodeLzh(TLZH &lzh, std::int64_t size)
+    {
+        resetLzhBuffers();
+        const bool whole = lzh.LZHDecode(
+            size, [this](std::uint8_t byte) { putByte(byte); },
+            [this](std::uint8_t &byte) { return getByte(byte); });
+        flushLzhOutput();
+        if (!whole || bytesOut_ != size) {
+            fail(Fault::MismatchLzh);
+        }
+    }
+
+    // --- Advise
+
+    // Codes up to one block read at offset; returns the bytes read and the coded length.
+    std::pair<std::int64_t, std::int64_t> sample(TLZR &lzr, std::int64_t offset)
+    {
+        in_->clear();
+        if (!in_->seekg(start_ + std::streamoff(offset))) {
+            fail(Fault::AdviseOpen);
+        }
+        const std::size_t got = readSome(blockSize, Fault::AdviseRead);
+        idle();
+        if (got == 0) {
+            fail(Fault::AdviseRead);
+        }
+        const std::uint16_t coded =
+            lzr.CompressBlock(input_.get(), output_.get(), static_cast<std::uint16_t>(got));
+        return {static_cast<std::int64_t>(got), coded};
+    }
+
+    std::int64_t bytesIn() const { return bytesIn_; }
+    std::int64_t bytesOut() const { return bytesOut_; }
+    void countIn(std::int64_t count) { bytesIn_ += count; }
+
+private:
+    void progress(const char *coding) const
+    {
+        caption([&] {
+            return std::string(coding) + " Bytes in : " + std::to_string(bytesIn_) +
+                   " Bytes out : " + std::to_string(bytesOut_);
+        });
+    }
+
+    std::size_t readSome(std::size_t count, Fault fault)
+    {
+        in_->read(reinterpret_cast<char *>(input_.get()), static_cast<std::streamsize>(count));
+        if (in_->bad()) {
+            fail(fault);
+        }
+        const auto got = static_cast<std::size_t>(in_->gcount());
+        bytesIn_ += static_cast<std::int64_t>(got);
+        return got;
+    }
+
+    void readExact(std::uint8_t *to, std::size_t count)
+    {
+        in_->read(reinterpret_cast<char *>(to), static_cast<std::streamsize>(count));
+        if (static_cast<std::size_t>(in_->gcount()) != count) {
+            fail(Fault::Read);
+        }
+    }
+
+    void write(const std::uint8_t *from, std::size_t count)
+    {
+        if (!out_->write(reinterpret_cast<const char *>(from),
+                         static_cast<std::streamsize>(count))) {
+            fail(Fault::Write);
+        }
+        bytesOut_ += static_cast<std::int64_t>(count);
+    }
+
+    void writeNumber(std::uint32_t value, int count)
+    {
+        const std::uint8_t bytes[4] = {
+            static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+        write(bytes, static_cast<std::size_t>(count));
+    }
+
+    // Buffered writes that fail late (a full disk) must not pass for success.
+    void closeOutput()
+    {
+        if (c_.UseStream) {
+            out_->flush();
+        } else {
+            outFile_.close();
+        }
+        if (!*out_) {
+            fail(Fault::Write);
+        }
+    }
+
+    // --- The byte callbacks of the LZH codec, one 32768-byte buffer each way.
+
+    void resetLzhBuffers()
+    {
+        fill_ = 0;
+        readAt_ = 0;
+        writeAt_ = 0;
+        inputEnded_ = false;
+    }
+
+    bool getByte(std::uint8_t &byte)
+    {
+        if (readAt_ == fill_) {
+            if (inputEnded_) {
+                return false;
+            }
+            fill_ = readSome(blockSize, Fault::ReadLzh);
+            readAt_ = 0;
+            inputEnded_ = fill_ == 0;
+            progress("(LZH)");
+            idle();
+            if (inputEnded_) {
+                return false;
+            }
+        }
+        byte = input_[readAt_++];
+        return true;
+    }
+
+    void putByte(std::uint8_t byte)
+    {
+        if (writeAt_ == blockSize) {
+            flushLzhOutput();
+            progress("(LZH)");
+            idle();
+        }
+        output_[writeAt_++] = byte;
+    }
+
+    void flushLzhOutput()
+    {
+        write(output_.get(), writeAt_);
+        writeAt_ = 0;
+    }
+
+    Tlzrw1 &c_;
+    std::unique_ptr<std::uint8_t[]> input_;
+    std::unique_ptr<std::uint8_t[]> output_;
+    std::ifstream inFile_;
+    std::ofstream outFile_;
+    std::istream *in_ = nullptr;
+    std::ostream *out_ = nullptr;
+    std::streampos start_ = 0;
+    std::int64_t bytesIn_ = 0;
+    std::int64_t bytesOut_ = 0;
+    std::size_t fill_ = 0;
+    std::size_t readAt_ = 0;
+    std::size_t writeAt_ = 0;
+    bool inputEnded_ = false;
+};
+
+std::int64_t Tlzrw1::Compress()
+{
+    const TCompressMode mode = CompressMode == TCompressMode::Auto ? Advise() : CompressMode;
+    Run run(*this);
+    run.allocate(Fault::Memory);
+    const std::int64_t size = run.inputSize(Fault::Size);
+    // The container records the size in a signed 32-bit field.
+    if (size > std::numeric_limits<std::int32_t>::max()) {
+        run.fail(Fault::Size);
+    }
+    run.openInput(Fault::OpenInput);
+    run.openOutput();
+    run.guardOutput([&] {
+        if (mode == TCompressMode::Fast) {
+            run.writeHeader(fastIdentifier, size);
+            run.codeFast(lzr_);
+            run.checkAllRead(size, Fault::ReadFast);
+        } else {
+            run.writeHeader(goodIdentifier, size);
+            run.codeLzh(lzh_);
+            run.checkAllRead(size, Fault::ReadLzh);
+        }
+    });
+    run.caption([&] {
+        const std::string rate = std::to_string(percentage(run.bytesOut(), run.bytesIn())) + "%";
+        return UseStream ? "Lzrw1 : inputstream successfully compressed at " + rate
+                         : InputFile.string() + " : Lzrw1 : successfully compressed at " + rate;
+    });
+    return run.bytesOut();
+}
+
+std::int64_t Tlzrw1::Decompress()
+{
+    Run run(*this);
+    run.allocate(Fault::Memory);
+    run.openInput(Fault::OpenInput);
+    run.openOutput();
+    run.guardOutput([&] {
+        const std::uint32_t identifier = run.readNumber(4);
+        if (identifier != fastIdentifier && identifier != goodIdentifier) {
+            run.fail(Fault::Header);
+        }
+        const auto size = static_cast<std::int32_t>(run.readNumber(4));
+        run.countIn(8);
+        if (identifier == fastIdentifier) {
+            run.decodeFast(lzr_, size);
+        } else {
+            run.decodeLzh(lzh_, size);
+        }
+    });
+    run.caption([&] {
+        const std::string rate = std::to_string(percentage(run.bytesOut(), run.bytesIn())) + "%";
+        return UseStream ? "LZrw1 : inputstream successfully decompressed at " + rate
+                         : InputFile.string() + " : Lzrw1 : successfully decompressed at " + rate;
+    });
+    return run.bytesOut();
+}
+
+TCompressMode Tlzrw1::Advise()
+{
+    Run run(*this);
+    run.caption([&] {
+        return UseStream ? std::string("Guessing the best compression mode for the inputstream")
+                         : "Guessing the best compression mode for : " + InputFile.string();
+    });
+    run.allocate(Fault::AdviseMemory);
+    const std::int64_t size = run.inputSize(Fault::AdviseSize);
+    run.openInput(Fault::AdviseOpen);
+    // Advise only looks: the input stream goes back to where it was, whatever happens.
+    const struct Rewind {
+        Run &run;
+        ~Rewind() { run.rewindInput(); }
+    } rewind{run};
+    if (size < smallInput) {
+        CompressMode = TCompressMode::Good;
+        run.caption(
+            [] { return std::string("Lzrw1 recommends GOOD compression :  small file !!"); });
+        return TCompressMode::Good;
+    }
+    // Block-aligned offsets at a third and two thirds of the input, in 64 bits.
+    const auto [in1, out1] = run.sample(lzr_, size / 3 / blockSize * blockSize);
+    const auto [in2, out2] = run.sample(lzr_, 2 * size / 3 / blockSize * blockSize);
+    const std::int64_t rate = percentage(out1 + out2, in1 + in2);
+    const bool fast = out1 + out2 < Threshold * (in1 + in2) / 100;
+    run.caption([&] {
+        return std::string(fast ? "Lzrw1 recommends FAST compression : "
+                                : "Lzrw1 recommends GOOD compression : ") +
+               std::to_string(rate) + "%.";
+    });
+    return fast ? TCompressMode::Fast : TCompressMode::Good;
+}

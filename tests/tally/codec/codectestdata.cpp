@@ -1,0 +1,183 @@
+#include "codectestdata.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+Bytes hexBytes(std::string_view hex)
+{
+    Bytes bytes;
+    std::istringstream in{std::string(hex)};
+    unsigned value = 0;
+    while (in >> std::hex >> value) {
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    }
+    return bytes;
+}
+
+Bytes textBytes(std::string_view text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+Bytes repeated(std::string_view text, int times)
+{
+    Bytes bytes;
+    for (int i = 0; i < times; ++i) {
+        bytes.insert(bytes.end(), text.begin(), text.end());
+    }
+    return bytes;
+}
+
+Bytes mixedSample(std::size_t size, std::uint32_t seed)
+{
+    static constexpr std::string_view words[] = {
+        "the ",   "tally ", "of ",    "cards ",   "Quellan ", "score ", "\r\n",
+        "games ", "clear ", "-1000 ", "cleared ", "won ",     "name ",  "Feb 11, 2008 "};
+    std::mt19937 random(seed);
+    Bytes bytes;
+    while (bytes.size() < size) {
+        const unsigned kind = random() % 10;
+        if (kind < 7) {
+            const std::string_view word = words[random() % std::size(words)];
+            bytes.insert(bytes.end(), word.begin(), word.end());
+        } else if (kind < 9) {
+            for (unsigned n = random() % 12 + 1; n > 0; --n) {
+                bytes.push_back(static_cast<std::uint8_t>(random()));
+            }
+        } else {
+            bytes.insert(bytes.end(), random() % 70 + 1, static_cast<std::uint8_t>(random()));
+        }
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes randomBytes(std::size_t size, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    return bytes;
+}
+
+Bytes readFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path &path, const Bytes &bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(bytes.data()), std::ssize(bytes));
+}
+
+Bytes streamBytes(const std::stringstream &stream)
+{
+    return textBytes(stream.str());
+}
+
+std::stringstream byteStream(const Bytes &bytes)
+{
+    return std::stringstream(std::string(bytes.begin(), bytes.end()),
+                             std::ios::in | std::ios::out | std::ios::binary);
+}
+
+ScratchFolder::ScratchFolder()
+{
+    static int counter = 0;
+    path_ = fs::temp_directory_path() /
+            ("quellan-codec-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code error;
+    fs::remove_all(path_, error);
+}
+
+std::vector<std::string> ScratchFolder::files() const
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry &entry : fs::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+VirtualInput::int_type VirtualInput::underflow()
+{
+    if (position_ >= size_) {
+        return traits_type::eof();
+    }
+    const auto count = static_cast<std::ptrdiff_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(sizeof zeros_), size_ - position_));
+    setg(zeros_, zeros_, zeros_ + count);
+    position_ += count;
+    return 0;
+}
+
+VirtualInput::pos_type VirtualInput::seekoff(off_type offset, std::ios::seekdir dir,
+                                             std::ios::openmode mode)
+{
+    const std::int64_t here = position_ - (egptr() - gptr());
+    const std::int64_t base = dir == std::ios::beg ? 0 : dir == std::ios::cur ? here : size_;
+    if (dir == std::ios::cur && offset == 0) {
+        return here;
+    }
+    return seekpos(base + offset, mode);
+}
+
+VirtualInput::pos_type VirtualInput::seekpos(pos_type position, std::ios::openmode)
+{
+    const std::int64_t at = position;
+    if (at < 0 || at > size_) {
+        return pos_type(off_type(-1));
+    }
+    seeks.push_back(at);
+    position_ = at;
+    setg(zeros_, zeros_, zeros_);
+    return position;
+}
+
+BrokenInput::BrokenInput(Bytes bytes, std::size_t goodBytes)
+    : bytes_(std::move(bytes)), goodBytes_(std::min(goodBytes, bytes_.size()))
+{
+    char *begin = reinterpret_cast<char *>(bytes_.data());
+    setg(begin, begin, begin + goodBytes_);
+}
+
+BrokenInput::int_type BrokenInput::underflow()
+{
+    throw std::runtime_error("device error");
+}
+
+BrokenInput::pos_type BrokenInput::seekoff(off_type offset, std::ios::seekdir dir,
+                                           std::ios::openmode mode)
+{
+    const off_type base = dir == std::ios::beg   ? 0
+                          : dir == std::ios::cur ? gptr() - eback()
+                                                 : static_cast<off_type>(bytes_.size());
+    return seekpos(base + offset, mode);
+}
+
+BrokenInput::pos_type BrokenInput::seekpos(pos_type position, std::ios::openmode)
+{
+    const off_type at = position;
+    if (at < 0 || at > static_cast<off_type>(bytes_.size())) {
+        return pos_type(off_type(-1));
+    }
+    char *begin = reinterpret_cast<char *>(bytes_.data());
+    setg(begin, begin + std::min<off_type>(at, static_cast<off_type>(goodBytes_)),
+         begin + goodBytes_);
+    return position;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <ios>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Bytes from a text of hexadecimal pairs such as "40 80 00".
+Bytes hexBytes(std::string_view hex);
+Bytes textBytes(std::string_view text);
+Bytes repeated(std::string_view text, int times);
+// Deterministic bytes with text, runs and random stretches, so that every kind of item occurs.
+Bytes mixedSample(std::size_t size, std::uint32_t seed = 1);
+Bytes randomBytes(std::size_t size, std::uint32_t seed = 7);
+
+Bytes readFile(const std::filesystem::path &path);
+void writeFile(const std::filesystem::path &path, const Bytes &bytes);
+Bytes streamBytes(const std::stringstream &stream);
+std::stringstream byteStream(const Bytes &bytes);
+
+// A fresh folder for one test's files, removed afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
+    // The names of the files in the folder.
+    std::vector<std::string> files() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// An input of `size` zero bytes that exists only as positions; remembers every seek.
+class VirtualInput : public std::streambuf {
+public:
+    explicit VirtualInput(std::int64_t size) : size_(size) {}
+    std::vector<std::int64_t> seeks;
+
+protected:
+    int_type underflow() override;
+    pos_type seekoff(off_type offset, std::ios::seekdir dir, std::ios::openmode) override;
+    pos_type seekpos(pos_type position, std::ios::openmode mode) override;
+
+private:
+    std::int64_t size_;
+    std::int64_t position_ = 0;
+    char zeros_[4096] = {};
+};
+
+// Serves `bytes` and fails with a device error after `goodBytes` of them.
+class BrokenInput : public std::streambuf {
+public:
+    BrokenInput(Bytes bytes, std::size_t goodBytes);
+
+protected:
+    int_type underflow() override;
+    pos_type seekoff(off_type offset, std::ios::seekdir dir, std::ios::openmode) override;
+    pos_type seekpos(pos_type position, std::ios::openmode mode) override;
+
+private:
+    Bytes bytes_;
+    std::size_t goodBytes_;
+};
+
+// An output that can tell its position but refuses every byte.
+class FullOutput : public std::streambuf {
+protected:
+    std::streamsize xsputn(const char *, std::streamsize) override { return 0; }
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return 0; }
+};
