@@ -2,6 +2,8 @@
 
 #include "tally/cp1252.h"
 
+#include <QStringList>
+
 #include <limits>
 
 namespace {

@@ -1,13 +1,11 @@
 #include "app/profilefile.h"
+#include "tests/support/asordinaryuser.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <sys/fsuid.h>
-#include <unistd.h>
 
 #include <climits>
 
@@ -42,27 +40,6 @@ protected:
     }
 
     QTemporaryDir dir;
-};
-
-// Root passes every permission check, so the file access of a test runs as an ordinary
-// user for as long as this lives.
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser()
-    {
-        if (root_)
-            setfsuid(65534);
-    }
-    ~AsOrdinaryUser()
-    {
-        if (root_)
-            setfsuid(0);
-    }
-    AsOrdinaryUser(const AsOrdinaryUser &) = delete;
-    AsOrdinaryUser &operator=(const AsOrdinaryUser &) = delete;
-
-private:
-    bool root_ = geteuid() == 0;
 };
 
 QString errorOfWrite(const QString &path)

@@ -1,6 +1,8 @@
 #include "tally/cp1252.h"
 #include "tally/tallyrecord.h"
 
+#include <QList>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -146,10 +148,10 @@ TEST(TallyRecord, TheTallyTextHasOneLinePerCellColumnByColumn)
     EXPECT_EQ(line(15), "1");  // games started
     EXPECT_EQ(line(16), "42"); // best score
     EXPECT_EQ(line(17), "-1000");
-    EXPECT_EQ(line(26), "");   // row 11
-    EXPECT_EQ(line(27), "0");  // games cleared
+    EXPECT_EQ(line(26), "");       // row 11
+    EXPECT_EQ(line(27), "0");      // games cleared
     EXPECT_EQ(line(28), "Zo\xEB"); // Windows-1252
-    EXPECT_EQ(line(39), "0");  // percentage
+    EXPECT_EQ(line(39), "0");      // percentage
     EXPECT_EQ(line(51), "0");
     EXPECT_EQ(line(63), "");
 }
