@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPixmap>
+#include <array>
+
+class QPainter;
+class QRectF;
+
+// The card image list: the card back (0), the 52 cards by card number (1-13 clubs, 14-26
+// diamonds, 27-39 hearts, 40-52 spades, each ace to king) and the empty-place mark (53).
+// Every picture is drawn once, at the device pixel ratio of the screen it is shown on.
+class CardImages {
+public:
+    static constexpr int Width = 71, Height = 96, BackIndex = 0, EmptyMarkIndex = 53, Count = 54;
+
+    explicit CardImages(qreal devicePixelRatio = 1.0);
+
+    // Picture `index` (0..53), 71 x 96 logical pixels; a null pixmap for any other index.
+    const QPixmap &image(int index) const;
+    // Paints picture `index` with its top-left corner at (x, y) in logical pixels; an index
+    // outside 0..53 paints nothing.
+    void draw(QPainter &painter, int x, int y, int index) const;
+
+    // Paints picture `index` straight from its shapes, scaled into `target`: for pictures
+    // that show cards at another size than the list's.
+    static void paint(QPainter &painter, const QRectF &target, int index);
+
+private:
+    std::array<QPixmap, Count> images;
+};

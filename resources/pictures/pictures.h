@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QPixmap>
+
+// The game's pictures besides the cards, drawn at a device pixel ratio so they stay sharp.
+
+// The logo on a transparent background: a fan of two cards beside the word "Quellan", or, when
+// `size` is square, the fan alone with a large "Q".
+QPixmap logoPicture(QSize size, qreal devicePixelRatio);
+
+// The quick instructions' examples on the board's colour.
+// 196 x 80: four top cards side by side, the queen of hearts marked as the one to remove.
+QPixmap instructionPicture1(qreal devicePixelRatio);
+// 197 x 86: a board whose second column is empty, between a single card and short columns.
+QPixmap instructionPicture2(qreal devicePixelRatio);
+// 248 x 134: a board after the last deal, aces on two columns, the deal pile spent.
+QPixmap instructionPicture3(qreal devicePixelRatio);
