@@ -1,0 +1,32 @@
+#include "app/soundplayer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace {
+
+const QString soundFolder = QStringLiteral(":/sounds");
+
+} // namespace
+
+// Every wave is loaded once up front, so a cue starts without delay when it is asked for.
+WaveSoundPlayer::WaveSoundPlayer(QObject *parent) : QObject(parent)
+{
+    const QFileInfoList waves = QDir(soundFolder).entryInfoList({"*.wav"}, QDir::Files);
+    for (const QFileInfo &wave : waves) {
+        auto *effect = new QSoundEffect(this);
+        effect->setSource(QUrl("qrc" + wave.absoluteFilePath()));
+        effects_.insert(wave.completeBaseName().toUpper(), effect);
+    }
+}
+
+void WaveSoundPlayer::play(const QString &cue)
+{
+    if (playing_)
+        playing_->stop();
+    playing_ = effects_.value(cue.toUpper());
+    if (playing_)
+        playing_->play();
+}

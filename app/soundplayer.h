@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+class QSoundEffect;
+
+// Plays the game's sound cues ("entered", "deal", "click", ...).
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    // Starts the cue's sound and returns at once; it stops the cue still playing. A cue
+    // without a sound of its own plays nothing.
+    virtual void play(const QString &cue) = 0;
+};
+
+// Plays each cue from the program's embedded wave ":/sounds/<CUE>.wav", the cue's name in
+// capitals. Without a working sound output it stays silent and reports nothing.
+class WaveSoundPlayer : public QObject, public SoundPlayer {
+    Q_OBJECT
+public:
+    explicit WaveSoundPlayer(QObject *parent = nullptr);
+
+    void play(const QString &cue) override;
+
+private:
+    QHash<QString, QSoundEffect *> effects_; // by the wave's name in capitals
+    QSoundEffect *playing_ = nullptr;        // the effect last started
+};

@@ -1,0 +1,258 @@
+#include "app/profilefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace {
+
+class ProfileFileTest : public ::testing::Test {
+protected:
+    QString iniPath() const { return dir.filePath("quellan.ini"); }
+
+    void setContents(const QByteArray &bytes) const
+    {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray contents() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString read(const QString &key, const QString &def = "default") const
+    {
+        return ProfileFile(iniPath()).readString("quellan", key, def);
+    }
+
+    int readNumber(const QString &value)
+    {
+        ProfileFile(iniPath()).writeString("quellan", "Top", value);
+        return ProfileFile(iniPath()).readInteger("quellan", "Top", 3);
+    }
+
+    QTemporaryDir dir;
+};
+
+// Root passes every permission check, so the file access of a test runs as an ordinary
+// user for as long as this lives.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser()
+    {
+        if (root_)
+            setfsuid(65534);
+    }
+    ~AsOrdinaryUser()
+    {
+        if (root_)
+            setfsuid(0);
+    }
+    AsOrdinaryUser(const AsOrdinaryUser &) = delete;
+    AsOrdinaryUser &operator=(const AsOrdinaryUser &) = delete;
+
+private:
+    bool root_ = geteuid() == 0;
+};
+
+QString errorOfWrite(const QString &path)
+{
+    try {
+        ProfileFile(path).writeString("quellan", "Name", "Ann");
+    } catch (const ProfileError &error) {
+        return QString::fromStdString(error.what());
+    }
+    return "no error";
+}
+
+TEST_F(ProfileFileTest, MissingFileSectionOrKeyReadsTheDefault)
+{
+    EXPECT_EQ(read("Name", "Guest"), "Guest");
+    EXPECT_EQ(ProfileFile(iniPath()).readInteger("quellan", "Width", 495), 495);
+
+    setContents("[other]\r\nName=Bob\r\n");
+    EXPECT_EQ(read("Name", "Guest"), "Guest");
+
+    setContents("[quellan]\r\nTop=5\r\n");
+    EXPECT_EQ(read("Name", "Guest"), "Guest");
+}
+
+TEST_F(ProfileFileTest, ValuesComeBackAsExactTexts)
+{
+    setContents("[quellan]\r\nName=\r\nSounds=No\r\nFirsttime=YES\r\nUpdate=false\r\n");
+    EXPECT_EQ(read("Name", "Guest"), "");
+    EXPECT_FALSE(read("Name", "Guest").isNull());
+    EXPECT_EQ(read("Sounds", "yes"), "No");
+    EXPECT_EQ(read("Firsttime", "yes"), "YES");
+    EXPECT_EQ(read("Update", "true"), "false");
+}
+
+TEST_F(ProfileFileTest, SectionAndKeyNamesMatchWithoutRegardToCase)
+{
+    setContents("[QUELLAN]\r\nTOP=16\r\n");
+    EXPECT_EQ(ProfileFile(iniPath()).readInteger("quellan", "Top", 3), 16);
+
+    ProfileFile(iniPath()).writeInteger("Quellan", "top", 20);
+    EXPECT_EQ(contents(), "[QUELLAN]\r\ntop=20\r\n");
+}
+
+TEST_F(ProfileFileTest, OneRunWritesEveryKeyOnceInItsFirstOrder)
+{
+    ProfileFile file(iniPath());
+    file.writeString("quellan", "Firsttime", "no");
+    for (int save = 0; save < 2; ++save) {
+        file.writeInteger("quellan", "Top", 3 + save);
+        file.writeInteger("quellan", "Left", 3);
+        file.writeInteger("quellan", "Width", 495);
+        file.writeInteger("quellan", "Height", 534);
+        file.writeString("quellan", "Name", "Guest");
+        file.writeString("quellan", "Sounds", save ? "no" : "yes");
+        file.writeString("quellan", "Update", "true");
+    }
+    EXPECT_EQ(contents(), "[quellan]\r\nFirsttime=no\r\nTop=4\r\nLeft=3\r\nWidth=495\r\n"
+                          "Height=534\r\nName=Guest\r\nSounds=no\r\nUpdate=true\r\n");
+}
+
+TEST_F(ProfileFileTest, HandEditedFileKeepsEverythingItDoesNotWrite)
+{
+    const QByteArray before = "; settings of the game\n"
+                              "[other]\n"
+                              "Top=99\n"
+                              "\n"
+                              "[quellan]\n"
+                              "  Top = 16  \n"
+                              "; the player\n"
+                              "Name=J\xf6rg\n"
+                              "stray line\n"
+                              "\n"
+                              "[last]\r\n"
+                              "x=1";
+    setContents(before);
+    EXPECT_EQ(read("Top"), "16");
+    EXPECT_EQ(read("Name"), QString::fromUtf8("J\u00f6rg"));
+
+    ProfileFile file(iniPath());
+    file.writeInteger("quellan", "top", -12);
+    file.writeString("quellan", "Sounds", "no");
+    file.writeString("last", "y", "2");
+    EXPECT_EQ(contents(), "; settings of the game\n"
+                          "[other]\n"
+                          "Top=99\n"
+                          "\n"
+                          "[quellan]\n"
+                          "top=-12\r\n"
+                          "; the player\n"
+                          "Name=J\xf6rg\n"
+                          "stray line\n"
+                          "Sounds=no\r\n"
+                          "\n"
+                          "[last]\r\n"
+                          "x=1\r\n"
+                          "y=2\r\n");
+    EXPECT_EQ(read("Top"), "-12");
+}
+
+TEST_F(ProfileFileTest, MissingSectionGoesToTheEndOfTheFile)
+{
+    setContents("[other]\nx=1");
+    ProfileFile(iniPath()).writeString("quellan", "Firsttime", "no");
+    EXPECT_EQ(contents(), "[other]\nx=1\r\n[quellan]\r\nFirsttime=no\r\n");
+}
+
+TEST_F(ProfileFileTest, NamesAreWrittenInUtf8AndReadBack)
+{
+    const QString name = QString::fromUtf8("Zo\u00eb \u5f20");
+    ProfileFile(iniPath()).writeString("quellan", "Name", name);
+    EXPECT_EQ(contents(), "[quellan]\r\nName=" + name.toUtf8() + "\r\n");
+    EXPECT_EQ(read("Name"), name);
+}
+
+TEST_F(ProfileFileTest, LineBreaksInAValueCannotAddKeys)
+{
+    ProfileFile(iniPath()).writeString("quellan", "Name", "Ann\r\nSounds=no\n[x]");
+    EXPECT_EQ(read("Sounds", "yes"), "yes");
+    EXPECT_EQ(read("Name"), "Ann  Sounds=no [x]");
+}
+
+TEST_F(ProfileFileTest, ValuesAreReadUpTo2047Characters)
+{
+    const QString longest(ProfileFile::maxValueLength, u'a');
+    ProfileFile(iniPath()).writeString("quellan", "Name", longest + "bcd");
+    EXPECT_EQ(read("Name"), longest);
+    ProfileFile(iniPath()).writeString("quellan", "Name", longest);
+    EXPECT_EQ(read("Name"), longest);
+}
+
+TEST_F(ProfileFileTest, IntegersAreDecimalOrHexadecimalWithinThirtyTwoBits)
+{
+    EXPECT_EQ(readNumber(" -12"), -12);
+    EXPECT_EQ(readNumber("+5"), 5);
+    EXPECT_EQ(readNumber("0x10"), 16);
+    EXPECT_EQ(readNumber("0X1f"), 31);
+    EXPECT_EQ(readNumber("$10"), 16);
+    EXPECT_EQ(readNumber("007"), 7);
+    EXPECT_EQ(readNumber("2147483647"), INT_MAX);
+    EXPECT_EQ(readNumber("-2147483648"), INT_MIN);
+    EXPECT_EQ(readNumber("0x7FFFFFFF"), INT_MAX);
+    for (const char *bad : {"abc", "12abc", "", "-", "+-1", "0x", "$", "0x1g", "-0x10", "1 2",
+                            "2147483648", "-2147483649", "0x80000000", "99999999999999999999"})
+        EXPECT_EQ(readNumber(bad), 3) << bad;
+
+    ProfileFile(iniPath()).writeInteger("quellan", "Top", -2147483647 - 1);
+    EXPECT_EQ(contents(), "[quellan]\r\nTop=-2147483648\r\n");
+}
+
+TEST_F(ProfileFileTest, FailedWriteNamesTheFileAndKeepsItsContent)
+{
+    const QByteArray before = "[quellan]\r\nName=Bob\r\n";
+    setContents(before);
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                      QFile::WriteOther | QFile::ExeOther;
+    const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
+                                         QFile::WriteOther);
+    QFile::setPermissions(dir.path(), readOnly);
+    {
+        AsOrdinaryUser user;
+        QFile probe(dir.filePath("probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile::setPermissions(dir.path(), open);
+            GTEST_SKIP() << "the folder cannot be made read-only here";
+        }
+        EXPECT_EQ(errorOfWrite(iniPath()), "Unable to write to " + iniPath());
+
+        // A read-only file in a writable folder stays as it is too.
+        QFile::setPermissions(dir.path(), open);
+        QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadOther);
+        EXPECT_EQ(errorOfWrite(iniPath()), "Unable to write to " + iniPath());
+    }
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList("quellan.ini"));
+}
+
+TEST_F(ProfileFileTest, UnreadableFileIsNeverReplaced)
+{
+    // A folder in the file's place can be neither read nor replaced, even by root.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("quellan.ini"));
+    EXPECT_EQ(read("Name", "Guest"), "Guest");
+    EXPECT_EQ(errorOfWrite(iniPath()), "Unable to write to " + iniPath());
+    EXPECT_TRUE(QFileInfo(iniPath()).isDir());
+}
+
+TEST_F(ProfileFileTest, RelativePathIsReportedInFull)
+{
+    EXPECT_EQ(ProfileFile("quellan.ini").path(), QDir::current().absoluteFilePath("quellan.ini"));
+}
+
+} // namespace
