@@ -1,5 +1,6 @@
 #include "app/profilefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -211,7 +212,10 @@ std::optional<int> parseInteger(QStringView text)
 
 } // namespace
 
-ProfileFile::ProfileFile(const QString &path) : path_(QFileInfo(path).absoluteFilePath()) {}
+ProfileFile::ProfileFile(const QString &path)
+    : path_(QDir::cleanPath(QFileInfo(path).absoluteFilePath()))
+{
+}
 
 QString ProfileFile::path() const
 {

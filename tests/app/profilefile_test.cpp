@@ -253,6 +253,7 @@ TEST_F(ProfileFileTest, UnreadableFileIsNeverReplaced)
 TEST_F(ProfileFileTest, RelativePathIsReportedInFull)
 {
     EXPECT_EQ(ProfileFile("quellan.ini").path(), QDir::current().absoluteFilePath("quellan.ini"));
+    EXPECT_EQ(ProfileFile(dir.path() + "/x/../quellan.ini").path(), iniPath());
 }
 
 } // namespace

@@ -57,22 +57,32 @@ double attack(double t, double time)
     return x * x * (3 - 2 * x);
 }
 
-// A struck note: a few harmonics that die away, the higher ones sooner. Harmonics above
-// the rate's limit are left out so they do not fold back as harsh tones.
+// Adds voice(t) to each sample of the span, t counting seconds from the span's start.
+template <typename Voice> void mix(Signal &s, double start, double length, Voice voice)
+{
+    const std::size_t first = s.index(start);
+    const std::size_t last = s.index(start + length);
+    for (std::size_t i = first; i < last; ++i)
+        s.samples[i] += voice(static_cast<double>(i - first) / s.rate);
+}
+
+// A struck note ringing to the end: a few harmonics that die away, the higher ones sooner.
+// Harmonics above the rate's limit are left out so they do not fold back as harsh tones.
 void addNote(Signal &s, double start, double freq, double amp, double decay)
 {
     struct Partial {
         double ratio, level, speed;
     };
     constexpr Partial partials[] = {{1, 1.0, 1.0}, {2, 0.3, 2.0}, {3, 0.1, 3.5}};
-    for (std::size_t i = s.index(start); i < s.samples.size(); ++i) {
-        const double t = static_cast<double>(i) / s.rate - start;
+    mix(s, start, s.duration() - start, [&](double t) {
+        double sum = 0;
         for (const Partial &p : partials) {
             if (freq * p.ratio < 0.45 * s.rate)
-                s.samples[i] += amp * p.level * attack(t, 0.004) * std::exp(-t * p.speed / decay) *
-                                std::sin(twoPi * freq * p.ratio * t);
+                sum +=
+                    p.level * std::exp(-t * p.speed / decay) * std::sin(twoPi * freq * p.ratio * t);
         }
-    }
+        return amp * attack(t, 0.004) * sum;
+    });
 }
 
 // A card flicked against another: a short burst of band-limited noise over a soft knock.
@@ -80,15 +90,12 @@ void addFlick(Signal &s, Noise &noise, double start, double amp, double brightne
 {
     LowPass body(brightness, s.rate);
     LowPass rumble(500, s.rate);
-    const std::size_t first = s.index(start);
-    const std::size_t last = s.index(start + 0.08);
-    for (std::size_t i = first; i < last; ++i) {
-        const double t = static_cast<double>(i - first) / s.rate;
+    mix(s, start, 0.08, [&](double t) {
         const double hiss = body(noise.next());
         const double band = hiss - rumble(hiss);
         const double knock = 0.6 * std::sin(twoPi * 150 * t) * std::exp(-t / 0.012);
-        s.samples[i] += amp * attack(t, 0.0015) * (band * std::exp(-t / 0.014) * 2.5 + knock);
-    }
+        return amp * attack(t, 0.0015) * (band * std::exp(-t / 0.014) * 2.5 + knock);
+    });
 }
 
 // A quiet bed of rustling noise that swells and fades over the given span.
@@ -96,46 +103,35 @@ void addRustle(Signal &s, Noise &noise, double start, double length, double amp)
 {
     LowPass body(2500, s.rate);
     LowPass rumble(700, s.rate);
-    const std::size_t first = s.index(start);
-    const std::size_t last = s.index(start + length);
-    for (std::size_t i = first; i < last; ++i) {
-        const double t = static_cast<double>(i - first) / s.rate;
+    mix(s, start, length, [&](double t) {
         const double hiss = body(noise.next());
-        s.samples[i] += amp * std::sin(std::numbers::pi * t / length) * (hiss - rumble(hiss));
-    }
+        return amp * std::sin(std::numbers::pi * t / length) * (hiss - rumble(hiss));
+    });
 }
 
 // A low buzz with only its lower odd harmonics, so it sounds muffled rather than harsh.
 void addBuzz(Signal &s, double start, double length, double freq, double amp)
 {
-    const std::size_t first = s.index(start);
-    const std::size_t last = s.index(start + length);
-    for (std::size_t i = first; i < last; ++i) {
-        const double t = static_cast<double>(i - first) / s.rate;
+    mix(s, start, length, [&](double t) {
         double wave = 0;
         for (int n = 1; n * freq < 1200; n += 2)
             wave += std::sin(twoPi * n * freq * t) / (n * n);
-        const double fade = attack(length - t, 0.05);
-        s.samples[i] += amp * attack(t, 0.012) * fade * wave;
-    }
+        return amp * attack(t, 0.012) * attack(length - t, 0.05) * wave;
+    });
 }
 
 // A tone that glides down from one pitch to another with a slight waver, fading as it goes.
 void addGlide(Signal &s, double start, double length, double from, double to, double amp)
 {
-    const std::size_t first = s.index(start);
-    const std::size_t last = s.index(start + length);
     double phase = 0;
-    for (std::size_t i = first; i < last; ++i) {
-        const double t = static_cast<double>(i - first) / s.rate;
+    mix(s, start, length, [&](double t) {
         const double freq =
             from * std::pow(to / from, t / length) * (1 + 0.012 * std::sin(twoPi * 5 * t));
         phase += twoPi * freq / s.rate;
         const double tone =
             std::sin(phase) + 0.35 * std::sin(2 * phase) + 0.12 * std::sin(3 * phase);
-        const double fade = 1 - std::pow(t / length, 1.5);
-        s.samples[i] += amp * attack(t, 0.03) * fade * tone;
-    }
+        return amp * attack(t, 0.03) * (1 - std::pow(t / length, 1.5)) * tone;
+    });
 }
 
 // Note pitches in Hz.
