@@ -1,0 +1,155 @@
+#include "app/about.h"
+
+#include "app/image.h"
+#include "resources/pictures/pictures.h"
+#include "widgets/formkit.h"
+#include "widgets/lbbackground.h"
+#include "widgets/url.h"
+
+#include "quellanconfig.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+using form::label;
+using palette::cream;
+
+namespace {
+
+// The credit's face: "Times New Roman" 10 pt bold, in pixels so the desktop's font size
+// leaves it alone.
+QFont creditFont()
+{
+    QFont font = fonts::serifPt(10, true);
+    font.setPixelSize(13);
+    return font;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- SecondaryWindow
+
+SecondaryWindow::SecondaryWindow(const QString &name, const QString &caption, Qt::WindowFlags flags,
+                                 const TLbBackground *mainBackground, QWidget *parent)
+    : QWidget(parent, flags)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, palette::darkRed);
+    pal.setColor(QPalette::WindowText, cream);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(fonts::sansPx(11));
+    LbBackground1 = new TLbBackground(this);
+    if (mainBackground)
+        LbBackground1->setImage(mainBackground->Image());
+    LbBackground1->setEnabled(true);
+}
+
+QString SecondaryWindow::yearText(const Clock &clock)
+{
+    return QString::number(clock().toLocalTime().date().year());
+}
+
+void SecondaryWindow::showCentredOver(QWidget *main)
+{
+    if (!isVisible()) {
+        const QRect over =
+            main ? main->frameGeometry() : QGuiApplication::primaryScreen()->availableGeometry();
+        QRect outer(QPoint(), size().grownBy(frameMargins(main)));
+        outer.moveCenter(over.center());
+        move(outer.topLeft());
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+QMargins SecondaryWindow::frameMargins(const QWidget *main) const
+{
+    // Until its first showing a window knows nothing of its frame; the main window's frame is
+    // the best guess then.
+    for (const QWidget *window : {static_cast<const QWidget *>(this), main}) {
+        if (window && window->windowHandle() && !window->windowHandle()->frameMargins().isNull())
+            return window->windowHandle()->frameMargins();
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------- Tabout
+
+Tabout::Tabout(const TLbBackground *mainBackground, Clock clock, DesktopOpener *opener,
+               QWidget *parent)
+    : SecondaryWindow("about", "Quellan - About", Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
+                      mainBackground, parent)
+{
+    setFixedSize(304, 193);
+    Image1 = new TImage("Image1", this);
+    Image1->setGeometry(48, 10, 206, 58);
+    Image1->setPicture(logoPicture({206, 58}, devicePixelRatioF()));
+    buildLink(opener);
+    buildCredits(clock);
+    buildVersion();
+    button_done =
+        form::button(this, "button_done", "Done", {202, 164, 95, 20}, palette::silver, 13);
+    connect(button_done, &TSelButton::OnClick, this, &Tabout::button_doneClick);
+}
+
+void Tabout::buildLink(DesktopOpener *opener)
+{
+    URL1 = new TURL(this);
+    URL1->setObjectName("URL1");
+    URL1->setURL(QString::fromUtf8(quellan::webSite));
+    URL1->setOpener(opener);
+    Label7 = label(this, "Label7", URL1->URL(), {8, 72, 289, 20}, fonts::sansPx(16, true, true),
+                   cream, Qt::AlignHCenter | Qt::AlignTop);
+    Label7->setCursor(Qt::PointingHandCursor);
+    Label7->installEventFilter(this);
+}
+
+void Tabout::buildCredits(const Clock &clock)
+{
+    const QFont font = creditFont();
+    Label2 = label(this, "Label2", "Quellan, a patience card game", {4, 122, 0, 0}, font, cream);
+    Label3 = label(this, "Label3", "Copyright \u00a9", {4, 138, 0, 0}, font, cream);
+    label_year = label(this, "label_year", yearText(clock), {108, 138, 0, 0}, font, cream);
+    Label4 = label(this, "Label4", "The Quellan developers", {146, 138, 0, 0}, font, cream);
+    Label5 = label(this, "Label5", "Free to play and to share.", {4, 154, 0, 0}, font, cream);
+}
+
+void Tabout::buildVersion()
+{
+    const QFont font = creditFont();
+    Label1 = label(this, "Label1", "Version", {48, 171, 0, 0}, font, cream);
+    version = label(this, "version", QString::fromUtf8(quellan::versionText), {96, 171, 0, 0}, font,
+                    Qt::white);
+    Label9 = label(this, "Label9", ".0", {123, 171, 0, 0}, font, Qt::white);
+}
+
+void Tabout::Label7Click(QObject *)
+{
+    URL1->OpenURL();
+}
+
+void Tabout::button_doneClick(QObject *)
+{
+    hide();
+}
+
+bool Tabout::eventFilter(QObject *watched, QEvent *event)
+{
+    // The release reaches the link only when the press did too: that is a click, if the
+    // pointer is still over it.
+    if (watched == Label7 && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            Label7->rect().contains(mouse->position().toPoint()))
+            Label7Click(Label7);
+        return true;
+    }
+    return false;
+}

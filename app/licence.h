@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QStringList>
+
+// The terms under which Quellan is handed out, one line of the help window's "License" page
+// each.
+QStringList licenceLines();
