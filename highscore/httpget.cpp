@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMetaMethod>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -78,6 +79,8 @@ QByteArray THTTPGetThread::request(const http::Address &address) const
 
 bool THTTPGetThread::connectTo(QTcpSocket &socket, const http::Address &address) const
 {
+    // Only the game's own server is ever asked; no proxy settings of the system apply.
+    socket.setProxy(QNetworkProxy::NoProxy);
     socket.connectToHost(address.host, address.port);
     const QDeadlineTimer deadline(m_settings.connectTimeout);
     while (socket.state() != QAbstractSocket::ConnectedState) {

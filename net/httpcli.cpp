@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QIODevice>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 #include <utility>
@@ -91,6 +92,8 @@ void THttpCli::startConnection()
     m_request = buildRequest(*address, viaProxy ? "http://" + address->hostHeader() + path : path);
 
     m_socket = std::make_unique<QTcpSocket>();
+    // A proxy is only ever the one set in Proxy, reached as an ordinary server.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
     connect(m_socket.get(), &QTcpSocket::connected, this, &THttpCli::onConnected);
     connect(m_socket.get(), &QTcpSocket::bytesWritten, this,
             [this] { m_idleTimer.start(m_idleTimeout); });
