@@ -1,0 +1,145 @@
+#pragma once
+
+#include "net/httpaddress.h"
+#include "net/httpreply.h"
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+class QEventLoop;
+class QIODevice;
+class QTcpSocket;
+
+// Every failed transfer of THttpCli: the text to show and the reply's status code, or 404
+// when the failure happened on this side (lookup, connection, abort, busy).
+class EHttpException : public std::runtime_error {
+public:
+    EHttpException(const QString &message, int code);
+
+    QString ErrorMessage() const { return m_message; }
+    int ErrorCode() const { return m_code; }
+
+private:
+    QString m_message;
+    int m_code;
+};
+
+// An HTTP client over its own socket for one download at a time: Get() blocks its caller
+// but keeps serving the application's event queue, and writes the reply body to the
+// receive stream as it arrives. Redirections are not followed.
+class THttpCli : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int defaultConnectTimeout = 30000;
+    static constexpr int defaultIdleTimeout = 60000;
+
+    explicit THttpCli(QObject *parent = nullptr);
+    ~THttpCli() override;
+
+    // The "http://" address to fetch; port 80 unless it names another.
+    QString URL() const { return m_url; }
+    void setURL(const QString &url) { m_url = url; }
+    // Goes on the request line as "HTTP/" + RequestVer.
+    QString RequestVer() const { return m_requestVer; }
+    void setRequestVer(const QString &version) { m_requestVer = version; }
+    // The User-Agent header; empty sends none.
+    QString Agent() const { return m_agent; }
+    void setAgent(const QString &agent) { m_agent = agent; }
+    // The Accept header.
+    QString Accept() const { return m_accept; }
+    void setAccept(const QString &accept) { m_accept = accept; }
+    // Adds "Pragma: no-cache" when set.
+    bool NoCache() const { return m_noCache; }
+    void setNoCache(bool noCache) { m_noCache = noCache; }
+    // A proxy host to send the request through; empty means none, and ProxyPort is unused.
+    QString Proxy() const { return m_proxy; }
+    void setProxy(const QString &proxy) { m_proxy = proxy; }
+    QString ProxyPort() const { return m_proxyPort; }
+    void setProxyPort(const QString &port) { m_proxyPort = port; }
+    // The local address to connect from; "0.0.0.0" means any.
+    QString LocalAddr() const { return m_localAddr; }
+    void setLocalAddr(const QString &address) { m_localAddr = address; }
+    // Kept for the window description; no SOCKS server is ever set, so they are not used.
+    QString SocksLevel() const { return m_socksLevel; }
+    void setSocksLevel(const QString &level) { m_socksLevel = level; }
+    bool SocksAuthentication() const { return m_socksAuthentication; }
+    void setSocksAuthentication(bool authenticate) { m_socksAuthentication = authenticate; }
+    // Kept for the window description; only a POST would use it, and Get() is all there is.
+    QString ContentTypePost() const { return m_contentTypePost; }
+    void setContentTypePost(const QString &type) { m_contentTypePost = type; }
+    // Kept for the window description; the client always runs on its caller's thread.
+    bool MultiThreaded() const { return m_multiThreaded; }
+    void setMultiThreaded(bool multiThreaded) { m_multiThreaded = multiThreaded; }
+
+    // Where the reply body goes; none discards it. The client does not own it.
+    QIODevice *RcvdStream() const { return m_rcvdStream; }
+    void setRcvdStream(QIODevice *stream) { m_rcvdStream = stream; }
+
+    // Milliseconds allowed for the connection to be established, and for silence after it.
+    void setConnectTimeout(int ms) { m_connectTimeout = ms; }
+    void setIdleTimeout(int ms) { m_idleTimeout = ms; }
+
+    bool busy() const { return m_loop != nullptr; }
+
+    // Fetches URL, writing the body to RcvdStream. Returns when the transfer has ended and
+    // serves the event queue meanwhile. Throws EHttpException for a reply status of 400 or
+    // above, a failed lookup or connection, an abort (Abort(), the application quitting, a
+    // time-out, a broken transfer) and a call while busy; std::runtime_error when the
+    // receive stream refuses the data.
+    void Get();
+
+public slots:
+    // Ends a running Get() with "Connection aborted on request".
+    void Abort();
+
+private:
+    void resetTransfer();
+    void startConnection();
+    QByteArray buildRequest(const http::Address &address, const QByteArray &target) const;
+    void onConnected();
+    void onReadyRead();
+    void onErrorOccurred(QAbstractSocket::SocketError error);
+    void onEnded();
+    void receiveBody(const QByteArray &data);
+    bool bodyComplete() const;
+    void fail(const QString &message, int code);
+    void finish(std::exception_ptr failure = nullptr);
+
+    QString m_url;
+    QString m_requestVer = "1.0";
+    QString m_agent = "Mozilla/3.0 (compatible)";
+    QString m_accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+    bool m_noCache = false;
+    QString m_proxy;
+    QString m_proxyPort = "80";
+    QString m_localAddr = "0.0.0.0";
+    QString m_socksLevel = "5";
+    bool m_socksAuthentication = false;
+    QString m_contentTypePost = "application/x-www-form-urlencoded";
+    bool m_multiThreaded = false;
+    QPointer<QIODevice> m_rcvdStream;
+    int m_connectTimeout = defaultConnectTimeout;
+    int m_idleTimeout = defaultIdleTimeout;
+
+    // State of the running transfer.
+    QEventLoop *m_loop = nullptr;
+    std::unique_ptr<QTcpSocket> m_socket;
+    QTimer m_connectTimer;
+    QTimer m_idleTimer;
+    QByteArray m_request;
+    QByteArray m_received;
+    http::ReplyHead m_head;
+    bool m_connected = false;
+    bool m_headDone = false;
+    qint64 m_bodyReceived = 0;
+    bool m_finished = false;
+    std::exception_ptr m_failure;
+};
