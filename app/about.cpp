@@ -4,6 +4,7 @@
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"
+#include "widgets/placement.h"
 #include "widgets/url.h"
 
 #include "quellanconfig.h"
@@ -56,28 +57,7 @@ QString SecondaryWindow::yearText(const Clock &clock)
 
 void SecondaryWindow::showCentredOver(QWidget *main)
 {
-    if (!isVisible()) {
-        const QRect over =
-            main ? main->frameGeometry() : QGuiApplication::primaryScreen()->availableGeometry();
-        QRect outer(QPoint(), size().grownBy(frameMargins(main)));
-        outer.moveCenter(over.center());
-        move(outer.topLeft());
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
-}
-
-QMargins SecondaryWindow::frameMargins(const QWidget *main) const
-{
-    // Until its first showing a window knows nothing of its frame; the main window's frame is
-    // the best guess then.
-    for (const QWidget *window : {static_cast<const QWidget *>(this), main}) {
-        if (window && window->windowHandle() && !window->windowHandle()->frameMargins().isNull())
-            return window->windowHandle()->frameMargins();
-    }
-    return {};
+    ::showCentredOver(this, main);
 }
 
 // ---------------------------------------------------------------- Tabout

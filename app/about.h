@@ -32,9 +32,6 @@ protected:
 
     // Today's year in decimal, read once when the window is made.
     static QString yearText(const Clock &clock);
-
-private:
-    QMargins frameMargins(const QWidget *main) const;
 };
 
 // The About window: the logo, the web-site link, the makers' credit and the version.

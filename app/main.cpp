@@ -1,10 +1,13 @@
 #include "app/main.h"
 
+#include "app/about.h"
+#include "app/help.h"
 #include "app/image.h"
 #include "app/soundplayer.h"
 #include "game/cards.h"
 #include "resources/pictures/cardimages.h"
 #include "tally/gamerecord.h"
+#include "tally/tallylist.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
 #include "widgets/fonts.h"
@@ -103,6 +106,20 @@ void Tmain::FormCreate()
     loadinifile();
     playsounds("entered");
     panel_name->showInFront();
+}
+
+void Tmain::createWindows()
+{
+    TallySetup tally;
+    tally.programFolder = m_setup.programFolder;
+    tally.today = [clock = m_setup.clock] { return clock().date(); };
+    tally.dialogs = m_setup.dialogs;
+    tally.background = LbBackground1->Image();
+    tallylist = new Ttallylist(tally, this);
+    setGameRecord(tallylist);
+    about = new Tabout(LbBackground1, m_setup.clock, m_setup.opener, this);
+    setSiteLink(about->URL1);
+    help = new Thelp(LbBackground1, m_setup.clock, about, this);
 }
 
 void Tmain::setGameRecord(GameRecord *record)
@@ -408,4 +425,24 @@ void Tmain::ChangeName1Click(QObject *)
 void Tmain::image_logoClick(QObject *)
 {
     m_siteLink->OpenURL();
+}
+
+// ---------------------------------------------------------------- secondary windows
+
+void Tmain::TallyList1Click(QObject *)
+{
+    if (tallylist)
+        tallylist->showCentredOver(this);
+}
+
+void Tmain::Help2Click(QObject *)
+{
+    if (help)
+        help->showCentredOver(this);
+}
+
+void Tmain::About1Click(QObject *)
+{
+    if (about)
+        about->showCentredOver(this);
 }

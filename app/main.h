@@ -9,6 +9,9 @@
 #include <memory>
 
 class CardImages;
+class Tabout;
+class Thelp;
+class Ttallylist;
 class GameRecord;
 class QAction;
 class QLabel;
@@ -30,10 +33,17 @@ public:
     explicit Tmain(MainSetup setup, QWidget *parent = nullptr);
     ~Tmain() override;
 
+    // Creates the secondary windows in their order: the tally list, the About window and
+    // the help window. Each lives as long as this window.
+    void createWindows();
     // Where the game reports started and finished games (the tally list).
     void setGameRecord(GameRecord *record);
     // The web-site link the logo opens (the About window's).
     void setSiteLink(TURL *link);
+
+    Ttallylist *tallylist = nullptr;
+    Tabout *about = nullptr;
+    Thelp *help = nullptr;
 
     const GameTable &table() const { return m_table; }
     // The client area: the part of the window below the menu bar.
@@ -120,6 +130,9 @@ public:
     void Exit1Click(QObject *Sender);
     void updatecheckClick(QObject *Sender);
     void image_logoClick(QObject *Sender);
+    void TallyList1Click(QObject *Sender);
+    void Help2Click(QObject *Sender);
+    void About1Click(QObject *Sender);
 
     // Placement as last read from the settings or recorded at closing.
     int lastleft = 3, lasttop = 3, lastwidth = 495, lastheight = 534;

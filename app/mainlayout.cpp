@@ -70,16 +70,16 @@ void Tmain::buildMenus()
 
     View1 = MainMenu1->addMenu("&View");
     View1->setObjectName("View1");
-    TallyList1 = item(View1, "TallyList1", "&Tally List", {}, nullptr);
+    TallyList1 = item(View1, "TallyList1", "&Tally List", {}, &Tmain::TallyList1Click);
     ViewHighScoreList1 = item(View1, "ViewHighScoreList1", "View &High Score List", {}, nullptr);
 
     Help1 = MainMenu1->addMenu("&Help");
     Help1->setObjectName("Help1");
-    Help2 = item(Help1, "Help2", "&Help", QKeySequence(Qt::Key_F1), nullptr);
+    Help2 = item(Help1, "Help2", "&Help", QKeySequence(Qt::Key_F1), &Tmain::Help2Click);
     QuickInstructions1 = item(Help1, "QuickInstructions1", "&Quick Instructions",
                               QKeySequence("Ctrl+I"), &Tmain::QuickInstructions1Click);
     N2 = separator(Help1, "N2");
-    About1 = item(Help1, "About1", "&About", {}, nullptr);
+    About1 = item(Help1, "About1", "&About", {}, &Tmain::About1Click);
 }
 
 void Tmain::buildBoard()

@@ -21,6 +21,7 @@ int main(int argc, char **argv)
     setup.dialogs = &dialogs;
 
     Tmain main(setup);
+    main.createWindows();
     QObject::connect(&main, &Tmain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     main.show();
     return app.exec();

@@ -4,6 +4,7 @@
 #include "widgets/dialogs.h"
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"
+#include "widgets/placement.h"
 
 #include "quellanconfig.h"
 
@@ -228,12 +229,5 @@ void Ttallylist::button_doneClick(QObject *)
 
 void Ttallylist::showCentredOver(QWidget *owner)
 {
-    if (owner) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(owner->frameGeometry().center());
-        move(frame.topLeft());
-    }
-    show();
-    raise();
-    activateWindow();
+    ::showCentredOver(this, owner);
 }

@@ -1,12 +1,16 @@
+#include "app/about.h"
+#include "app/help.h"
 #include "app/image.h"
 #include "app/main.h"
 #include "app/profilefile.h"
+#include "tally/tallylist.h"
 #include "tests/support/recordingdialogs.h"
 #include "tests/support/recordinggamerecord.h"
 #include "tests/support/recordingopener.h"
 #include "tests/support/recordingsoundplayer.h"
 #include "widgets/flatpanel.h"
 #include "widgets/selbutton.h"
+#include "widgets/url.h"
 
 #include <QAction>
 #include <QDir>
@@ -348,4 +352,23 @@ TEST_F(MainWindowTest, TheLogoOpensTheWebSite)
     click(main.image_logo);
     ASSERT_EQ(opener.addresses.size(), 1);
     EXPECT_TRUE(opener.addresses.first().startsWith("http://"));
+}
+
+TEST_F(MainWindowTest, TheViewAndHelpCommandsShowTheSecondaryWindows)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    main.createWindows();
+    main.setGameRecord(main.tallylist);
+    main.TallyList1->trigger();
+    EXPECT_TRUE(main.tallylist->isVisible());
+    main.Help2->trigger();
+    EXPECT_TRUE(main.help->isVisible());
+    main.About1->trigger();
+    EXPECT_TRUE(main.about->isVisible());
+
+    // A started game reaches the tally list; the logo opens the About window's link.
+    click(main.button_start);
+    EXPECT_EQ(main.tallylist->mylabel_1->text(), "1");
+    click(main.image_logo);
+    EXPECT_EQ(opener.addresses.last(), "http://" + main.about->URL1->URL());
 }
