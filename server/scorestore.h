@@ -1,0 +1,60 @@
+#pragma once
+
+#include "server/scoreentry.h"
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace server {
+
+// A failure of the score database; the message says what could not be done and why.
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The posted scores in an SQLite database file. Each added score is committed before add()
+// returns, so it survives the process being killed at any later moment. Not thread-safe:
+// one caller at a time.
+class ScoreStore {
+public:
+    // Opens the database at path, creating it when missing; throws StoreError.
+    explicit ScoreStore(const std::string &path);
+    ~ScoreStore();
+    ScoreStore(const ScoreStore &) = delete;
+    ScoreStore &operator=(const ScoreStore &) = delete;
+
+    // Stores a score with the time it was received (milliseconds since 1970); throws StoreError.
+    void add(const ScoreEntry &entry, std::int64_t receivedMs);
+    // At most limit scores, best first, equal scores in the order they were stored.
+    std::vector<ScoreEntry> best(int limit);
+    // How many scores have been stored in all.
+    std::int64_t count();
+
+private:
+    struct CloseDatabase {
+        void operator()(sqlite3 *db) const;
+    };
+    struct FinalizeStatement {
+        void operator()(sqlite3_stmt *statement) const;
+    };
+    using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+    Statement prepare(const char *sql);
+    void execute(const char *sql);
+    void useWriteAheadLog();
+    [[noreturn]] void fail(const std::string &what);
+
+    std::unique_ptr<sqlite3, CloseDatabase> db_;
+    Statement insert_;
+    Statement best_;
+    Statement count_;
+};
+
+} // namespace server
