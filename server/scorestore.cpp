@@ -57,6 +57,9 @@ ScoreStore::ScoreStore(const std::string &path)
             "id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT NOT NULL, "
             "score INTEGER NOT NULL, received_ms INTEGER NOT NULL)");
     execute("CREATE INDEX IF NOT EXISTS scores_by_rank ON scores (score DESC, id)");
+    begin_ = prepare("BEGIN IMMEDIATE");
+    commit_ = prepare("COMMIT");
+    rollback_ = prepare("ROLLBACK");
     insert_ =
         prepare("INSERT INTO scores (name, date, score, received_ms) VALUES (?1, ?2, ?3, ?4)");
     best_ = prepare("SELECT name, date, score FROM scores ORDER BY score DESC, id LIMIT ?1");
@@ -65,18 +68,18 @@ ScoreStore::ScoreStore(const std::string &path)
 
 ScoreStore::~ScoreStore() = default;
 
-void ScoreStore::add(const ScoreEntry &entry, std::int64_t receivedMs)
+void ScoreStore::add(const std::vector<ReceivedScore> &scores)
 {
-    sqlite3_stmt *statement = insert_.get();
-    const StatementUse use(statement);
-    sqlite3_bind_text(statement, 1, entry.name.data(), static_cast<int>(entry.name.size()),
-                      SQLITE_STATIC);
-    sqlite3_bind_text(statement, 2, entry.date.data(), static_cast<int>(entry.date.size()),
-                      SQLITE_STATIC);
-    sqlite3_bind_int(statement, 3, entry.score);
-    sqlite3_bind_int64(statement, 4, receivedMs);
-    if (sqlite3_step(statement) != SQLITE_DONE)
-        fail("cannot store the score");
+    finish(begin_.get(), "cannot start storing scores");
+    try {
+        for (const auto &score : scores)
+            insert(score);
+        finish(commit_.get(), "cannot commit the scores");
+    } catch (const StoreError &) {
+        sqlite3_step(rollback_.get());
+        sqlite3_reset(rollback_.get());
+        throw;
+    }
 }
 
 std::vector<ScoreEntry> ScoreStore::best(int limit)
@@ -117,6 +120,27 @@ void ScoreStore::useWriteAheadLog()
     const Statement statement = prepare("PRAGMA journal_mode = WAL");
     if (sqlite3_step(statement.get()) != SQLITE_ROW || columnText(statement.get(), 0) != "wal")
         fail("cannot use write-ahead logging in the score database");
+}
+
+void ScoreStore::insert(const ReceivedScore &score)
+{
+    sqlite3_stmt *statement = insert_.get();
+    const ScoreEntry &entry = score.entry;
+    sqlite3_bind_text(statement, 1, entry.name.data(), static_cast<int>(entry.name.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(statement, 2, entry.date.data(), static_cast<int>(entry.date.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_int(statement, 3, entry.score);
+    sqlite3_bind_int64(statement, 4, score.receivedMs);
+    finish(statement, "cannot store a score");
+}
+
+// Runs a prepared statement that yields no rows.
+void ScoreStore::finish(sqlite3_stmt *statement, const char *what)
+{
+    const StatementUse use(statement);
+    if (sqlite3_step(statement) != SQLITE_DONE)
+        fail(what);
 }
 
 // Runs a statement without values, such as a schema change or a setting, to its end.

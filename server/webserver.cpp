@@ -28,6 +28,15 @@ constexpr std::size_t keepAliveRequests = 100;
 constexpr std::size_t maxBodyBytes = 8192;
 constexpr std::size_t chunkBytes = 64 * 1024;
 
+// Address reuse lets a restarted server bind at once; unlike the library's default it does
+// not share the port, so a second server on a taken address fails instead of splitting the
+// traffic between two score databases.
+void reuseAddressOnly(socket_t socket)
+{
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+}
+
 bool isReadMethod(const std::string &method)
 {
     return method == "GET" || method == "HEAD";
@@ -96,6 +105,10 @@ WebServer::WebServer(ScoreBoard &board, Downloads downloads)
     : board_(board), downloads_(std::move(downloads))
 {
     http_.new_task_queue = [] { return new ConnectionPool(maxConnections); };
+    http_.set_socket_options(reuseAddressOnly);
+    // Headers and body go out in separate writes; waiting to merge them would stall every
+    // answer on a kept-alive connection for the client's delayed acknowledgement.
+    http_.set_tcp_nodelay(true);
     http_.set_read_timeout(timeoutSeconds);
     http_.set_write_timeout(timeoutSeconds);
     http_.set_keep_alive_timeout(timeoutSeconds);
