@@ -28,6 +28,8 @@
 #include <QSystemSemaphore>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 
 // Until the tally list is there, started and finished games are reported to nobody.
@@ -91,6 +93,9 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     bind(button_namedone, &Tmain::button_namedoneClick);
     bind(button_namecancel, &Tmain::button_namecancelClick);
     bind(image_logo, &Tmain::image_logoClick);
+    bind(button_updateyes, &Tmain::button_updateyesClick);
+    bind(button_updatecancel, &Tmain::button_updatecancelClick);
+    buildUpdateTransfers();
 
     guarded([this] { FormCreate(); });
 }
@@ -164,6 +169,8 @@ bool Tmain::event(QEvent *event)
     const bool handled = QMainWindow::event(event);
     switch (event->type()) {
     case QEvent::Show:
+        if (!std::exchange(m_shown, true))
+            guarded([this] { FormShow(); });
         QTimer::singleShot(frameSettleMs, this, [this] { m_placementSettled = true; });
         [[fallthrough]];
     case QEvent::Move:

@@ -9,6 +9,8 @@
 #include <memory>
 
 class CardImages;
+class THTTPGet;
+class THttpCli;
 class Tabout;
 class Thelp;
 class Ttallylist;
@@ -112,6 +114,8 @@ public:
 
     TLbBackground *LbBackground1 = nullptr;
     QTimer *Timer1 = nullptr;
+    THTTPGet *checkupdate = nullptr; // the version file, in the background
+    THttpCli *getupdate = nullptr;   // the installer, while the window stays live
 
     // Handlers.
     void button_startClick(QObject *Sender);
@@ -131,6 +135,13 @@ public:
     void updatecheckClick(QObject *Sender);
     void image_logoClick(QObject *Sender);
     void TallyList1Click(QObject *Sender);
+    void FormShow();
+    void checkupdateDoneString(QObject *Sender, const QString &Result);
+    void button_updateyesClick(QObject *Sender);
+    void button_updatecancelClick(QObject *Sender);
+    void downloadit();
+    // The program's own file with its extension replaced by ".BAK".
+    QString backupFileName() const;
     void Help2Click(QObject *Sender);
     void About1Click(QObject *Sender);
 
@@ -158,6 +169,8 @@ private:
     void buildUpdatePanel();
     void buildClearedPanel();
     void buildInstructions();
+    void buildUpdateTransfers();
+    void restoreProgramFile();
     void showTable();
     void showPile(TImage *pile, int index);
     void finishGame(Ending ending);
@@ -179,4 +192,5 @@ private:
     QRect m_wantedOuter;
     QMargins m_appliedMargins;
     bool m_placementSettled = false;
+    bool m_shown = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -20,6 +21,10 @@ struct MainSetup {
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     // Base address of the game's web server, ending with "/".
     QString serverUrl;
+    // Starts a program detached from this one; true when it started.
+    std::function<bool(const QString &program, const QStringList &arguments)> startProgram;
+    // Ends the process at once, running no destructors (a started installer takes over).
+    std::function<void(int code)> exitProcess;
     SoundPlayer *sounds = nullptr;   // not owned
     Dialogs *dialogs = nullptr;      // not owned
     DesktopOpener *opener = nullptr; // not owned; null means the desktop's own

@@ -1,0 +1,229 @@
+#include "app/about.h"
+#include "highscore/httpget.h"
+#include "tests/server/serverprocess.h"
+#include "tests/support/mainwindowfixture.h"
+#include "tests/support/scriptedserver.h"
+#include "widgets/selbutton.h"
+
+#include "quellanconfig.h"
+
+#include <QFileInfo>
+
+#include <QAction>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr char settled[] = "[quellan]\r\nFirsttime=no\r\n";
+
+class UpdateTest : public MainWindowFixture {
+protected:
+    UpdateTest()
+    {
+        adjustSetup = [this](MainSetup &setup) {
+            setup.serverUrl = serverUrl;
+            setup.programFile = programFile();
+            setup.startProgram = [this](const QString &program, const QStringList &arguments) {
+                started << program << arguments;
+                return startResult;
+            };
+            setup.exitProcess = [this](int code) { exitCodes << code; };
+        };
+        writeProgram("the game");
+    }
+
+    QString programFile() const { return folder.filePath("quellan"); }
+
+    void writeProgram(const QByteArray &content) const
+    {
+        QFile file(programFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    // Starts the real web server with these options and points the window at it.
+    void startServer(std::vector<std::string> options)
+    {
+        server =
+            std::make_unique<ServerProcess>(options, serverFolder.filePath("log").toStdString());
+        serverUrl = QString("http://127.0.0.1:%1/").arg(server->port());
+    }
+
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+
+    // Opens the window and waits until the version check has come back or given up.
+    Tmain &openAndCheck(const QByteArray &ini = settled)
+    {
+        Tmain &main = open(ini);
+        main.createWindows();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !main.checkupdate->busy(); }, 5000));
+        return main;
+    }
+
+    QTemporaryDir serverFolder;
+    std::unique_ptr<ServerProcess> server;
+    QString serverUrl = "http://127.0.0.1:9/";
+    QStringList started;
+    QList<int> exitCodes;
+    bool startResult = true;
+};
+
+} // namespace
+
+TEST_F(UpdateTest, TheVersionRequestIsOneFreshGet)
+{
+    ScriptedServer scripted;
+    scripted.send(ScriptedServer::reply(200, "OK", "1.0.0"));
+    serverUrl = scripted.url("/");
+    open(settled);
+    ASSERT_TRUE(scripted.waitForRequests(1));
+    EXPECT_EQ(scripted.request(0), QString("GET /quellan/quellanversion.txt HTTP/1.0\r\n"
+                                           "Accept: */*\r\n"
+                                           "User-Agent: Dalvex HTTPGet\r\n"
+                                           "Host: 127.0.0.1:%1\r\n"
+                                           "Pragma: no-cache\r\n"
+                                           "Cache-Control: no-cache\r\n\r\n")
+                                       .arg(scripted.port())
+                                       .toUtf8());
+}
+
+TEST_F(UpdateTest, WithTheMarkOffNothingIsAsked)
+{
+    ScriptedServer scripted;
+    serverUrl = scripted.url("/");
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\nUpdate=false\r\n");
+    QTest::qWait(200);
+    EXPECT_EQ(scripted.connectionCount(), 0);
+    // Choosing the item turns the check on for the next start and writes the settings.
+    main.updatecheck->trigger();
+    EXPECT_TRUE(main.updatecheck->isChecked());
+    QFile ini(folder.filePath("quellan.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("Update=true\r\n"));
+}
+
+TEST_F(UpdateTest, OnlyTheSameVersionTextIsNoUpdate)
+{
+    startServer({"--version-text", "1.0.0"});
+    EXPECT_FALSE(openAndCheck().panel_update->isVisible());
+    window.reset();
+    startServer({"--version-text", "1.0.0\r\n"});
+    EXPECT_TRUE(openAndCheck().panel_update->isVisible());
+    window.reset();
+    startServer({"--version-text", "0.9.9"});
+    Tmain &main = openAndCheck();
+    ASSERT_TRUE(main.panel_update->isVisible());
+    EXPECT_EQ(main.Label15->text(), "Update Available");
+    QTest::mouseClick(main.button_updatecancel, Qt::LeftButton);
+    EXPECT_FALSE(main.panel_update->isVisible());
+}
+
+TEST_F(UpdateTest, AMissingInstallerAbortsAndTheProgramFileComesBack)
+{
+    startServer({"--version-text", "2.0.0"});
+    Tmain &main = openAndCheck();
+    ASSERT_TRUE(main.panel_update->isVisible());
+    QTest::mouseClick(main.button_updateyes, Qt::LeftButton);
+    EXPECT_EQ(main.label_update->text(), "Download Aborted");
+    EXPECT_FALSE(main.button_updateyes->isVisible());
+    EXPECT_FALSE(main.button_updatecancel->isVisible());
+    EXPECT_EQ(fileBytes(programFile()), "the game");
+    EXPECT_FALSE(QFile::exists(folder.filePath("quellan.BAK")));
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_TRUE(exitCodes.isEmpty());
+}
+
+TEST_F(UpdateTest, TheInstallerIsDownloadedStartedAndTheProgramEnds)
+{
+    const QString installer = serverFolder.filePath("setup.sh");
+    {
+        QFile file(installer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho installed\n");
+    }
+    startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
+    {
+        QFile old(folder.filePath("quellan.BAK"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an old backup");
+    }
+    Tmain &main = openAndCheck();
+    ASSERT_TRUE(main.panel_update->isVisible());
+    QTest::mouseClick(main.button_updateyes, Qt::LeftButton);
+    const QString downloaded = folder.filePath("qlnsetup.exe");
+    EXPECT_EQ(fileBytes(downloaded), "#!/bin/sh\necho installed\n");
+    EXPECT_TRUE(QFileInfo(downloaded).isExecutable());
+    EXPECT_EQ(started, (QStringList{downloaded, "/SP-", "/silent", "/noicons"}));
+    EXPECT_EQ(exitCodes, QList<int>{0});
+    EXPECT_EQ(main.label_update->text(), "Installing");
+    EXPECT_EQ(fileBytes(folder.filePath("quellan.BAK")), "the game");
+    EXPECT_FALSE(QFile::exists(programFile()));
+}
+
+TEST_F(UpdateTest, AnInstallerThatDoesNotStartIsReportedAndTheProgramFileComesBack)
+{
+    const QString installer = serverFolder.filePath("setup.sh");
+    {
+        QFile file(installer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("data");
+    }
+    startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
+    startResult = false;
+    Tmain &main = openAndCheck();
+    QTest::mouseClick(main.button_updateyes, Qt::LeftButton);
+    EXPECT_EQ(dialogs.informations,
+              QStringList{"There was an error in the update process. Please download QUELLAN "
+                          "manually from http://" +
+                          QString::fromUtf8(quellan::webSite) + "."});
+    EXPECT_TRUE(exitCodes.isEmpty());
+    EXPECT_EQ(fileBytes(programFile()), "the game");
+    EXPECT_EQ(main.label_update->text(), "Installing");
+}
+
+TEST_F(UpdateTest, TheBackupNameReplacesTheExtension)
+{
+    Tmain &main = open(settled);
+    EXPECT_EQ(main.backupFileName(), folder.filePath("quellan.BAK"));
+    window.reset();
+    adjustSetup = [this](MainSetup &setup) { setup.programFile = folder.filePath("game.exe"); };
+    EXPECT_EQ(open(settled).backupFileName(), folder.filePath("game.BAK"));
+}
+
+TEST_F(UpdateTest, AStartedInstallerEndsTheProcessWithoutWritingAnything)
+{
+    const QString marker = folder.filePath("marker");
+    const QString installer = serverFolder.filePath("setup.sh");
+    {
+        QFile file(installer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QString("#!/bin/sh\nprintf '%s|' \"$@\" > '%1'\n").arg(marker).toUtf8());
+    }
+    startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
+    {
+        QFile ini(folder.filePath("quellan.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(settled);
+    }
+    QProcess harness;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    harness.setProcessEnvironment(env);
+    harness.start(QUELLAN_UPDATE_HARNESS, {serverUrl, folder.path(), programFile()});
+    ASSERT_TRUE(harness.waitForFinished(20000));
+    EXPECT_EQ(harness.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(harness.exitCode(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(fileBytes(marker), "/SP-|/silent|/noicons|");
+    // Neither the settings nor the tally were written on the way out.
+    EXPECT_EQ(fileBytes(folder.filePath("quellan.ini")), settled);
+    EXPECT_FALSE(QFile::exists(folder.filePath("quellantally.tld")));
+}
