@@ -37,9 +37,11 @@ protected:
 
     QString programFile() const { return folder.filePath("quellan"); }
 
-    void writeProgram(const QByteArray &content) const
+    void writeProgram(const QByteArray &content) const { writeFile(programFile(), content); }
+
+    static void writeFile(const QString &path, const QByteArray &content)
     {
-        QFile file(programFile());
+        QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
@@ -143,17 +145,9 @@ TEST_F(UpdateTest, AMissingInstallerAbortsAndTheProgramFileComesBack)
 TEST_F(UpdateTest, TheInstallerIsDownloadedStartedAndTheProgramEnds)
 {
     const QString installer = serverFolder.filePath("setup.sh");
-    {
-        QFile file(installer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho installed\n");
-    }
+    writeFile(installer, "#!/bin/sh\necho installed\n");
     startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
-    {
-        QFile old(folder.filePath("quellan.BAK"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("an old backup");
-    }
+    writeFile(folder.filePath("quellan.BAK"), "an old backup");
     Tmain &main = openAndCheck();
     ASSERT_TRUE(main.panel_update->isVisible());
     QTest::mouseClick(main.button_updateyes, Qt::LeftButton);
@@ -170,11 +164,7 @@ TEST_F(UpdateTest, TheInstallerIsDownloadedStartedAndTheProgramEnds)
 TEST_F(UpdateTest, AnInstallerThatDoesNotStartIsReportedAndTheProgramFileComesBack)
 {
     const QString installer = serverFolder.filePath("setup.sh");
-    {
-        QFile file(installer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("data");
-    }
+    writeFile(installer, "data");
     startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
     startResult = false;
     Tmain &main = openAndCheck();
@@ -201,17 +191,9 @@ TEST_F(UpdateTest, AStartedInstallerEndsTheProcessWithoutWritingAnything)
 {
     const QString marker = folder.filePath("marker");
     const QString installer = serverFolder.filePath("setup.sh");
-    {
-        QFile file(installer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QString("#!/bin/sh\nprintf '%s|' \"$@\" > '%1'\n").arg(marker).toUtf8());
-    }
+    writeFile(installer, QString("#!/bin/sh\nprintf '%s|' \"$@\" > '%1'\n").arg(marker).toUtf8());
     startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
-    {
-        QFile ini(folder.filePath("quellan.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(settled);
-    }
+    writeFile(folder.filePath("quellan.ini"), settled);
     QProcess harness;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
