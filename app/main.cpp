@@ -189,6 +189,17 @@ bool Tmain::event(QEvent *event)
     return handled;
 }
 
+bool Tmain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The table keeps its size; it stays centred in the client area as the window grows.
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        QRect board = panel_board->geometry();
+        board.moveCenter(centralWidget()->rect().center());
+        panel_board->move(board.topLeft());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void Tmain::ResetScreenLocation1Click(QObject *)
 {
     setOuterGeometry({3, 3, defwidth, defheight});

@@ -91,6 +91,7 @@ void Tmain::buildBoard()
     client->setMinimumSize(487 + 5, 530 + 5);
 
     panel_board = panel(client, "panel_board", {-2, 1, 487, 530}, darkRed, true);
+    client->installEventFilter(this);
     label_name = label(panel_board, "label_name", "Welcome to Quellan!", {11, 5, 0, 0},
                        fonts::sansPx(13), cream);
     panel_board1 = panel(panel_board, "panel_board1", {8, 26, 470, 496}, cream, true);

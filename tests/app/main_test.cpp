@@ -178,6 +178,19 @@ TEST_F(MainWindowTest, TheMenuCommandStartsAndHidesTheGameOverPanel)
     EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 48");
 }
 
+TEST_F(MainWindowTest, QuickInstructionsCoverTheTableUntilAStart)
+{
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
+    EXPECT_FALSE(main.panel_instructions->isVisible());
+    main.QuickInstructions1->trigger();
+    EXPECT_TRUE(main.panel_instructions->isVisible());
+    QWidget *onTop = main.panel_board->childAt(main.panel_board->rect().center());
+    EXPECT_TRUE(onTop == main.panel_instructions || main.panel_instructions->isAncestorOf(onTop));
+    click(main.button_letsplay);
+    EXPECT_FALSE(main.panel_instructions->isVisible());
+    EXPECT_TRUE(main.table().gameactive());
+}
+
 TEST_F(MainWindowTest, NameEntryDoneCancelAndChangeName)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
@@ -225,6 +238,7 @@ TEST_F(MainWindowTest, TheWindowNeverShrinksBelowTheTable)
     main.setOuterGeometry({3, 3, 900, 800});
     const QRect board = main.panel_board->geometry();
     EXPECT_EQ(board.size(), QSize(487, 530));
+    EXPECT_LE((board.center() - main.centralWidget()->rect().center()).manhattanLength(), 1);
 }
 
 TEST_F(MainWindowTest, ClosingWritesEveryKeyInOrder)
