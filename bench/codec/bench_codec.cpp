@@ -8,6 +8,7 @@
 #include <lz4.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -128,10 +129,18 @@ Bytes lzrCompress(const Bytes &input)
 void lzrDecompress(const Bytes &coded, Bytes &output)
 {
     static TLZR lzr;
+    // The decoder needs a whole block of room; near the end of the output it gets a spare one.
+    static Bytes spare(TLZR::blockSize);
     std::size_t out = 0;
     for (std::size_t at = 0; at < coded.size();) {
         const auto length = static_cast<std::uint16_t>(coded[at] | coded[at + 1] << 8);
-        out += *lzr.DecompressBlock(coded.data() + at + 2, output.data() + out, length);
+        const bool room = output.size() - out >= TLZR::blockSize;
+        std::uint8_t *to = room ? output.data() + out : spare.data();
+        const std::uint16_t made = *lzr.DecompressBlock(coded.data() + at + 2, to, length);
+        if (!room) {
+            std::copy_n(spare.data(), made, output.data() + out);
+        }
+        out += made;
         at += 2u + length;
     }
 }
