@@ -272,7 +272,7 @@ std::int64_t TLZH::LZHEncode(Put &&put, Get &&get, Observe &&observe)
     int len = 0;
     std::uint8_t byte = 0;
     while (len < M::lookAhead && get(byte)) {
-        m.text[static_cast<std::size_t>(r + len++)] = byte;
+        m.text[r + len++] = byte;
     }
     std::int64_t coded = len;
     for (int i = 1; i <= M::lookAhead; ++i) {
@@ -283,7 +283,7 @@ std::int64_t TLZH::LZHEncode(Put &&put, Get &&get, Observe &&observe)
         m.matchLength = std::min(m.matchLength, len);
         if (m.matchLength <= M::threshold) {
             m.matchLength = 1;
-            const int symbol = m.text[static_cast<std::size_t>(r)];
+            const int symbol = m.text[r];
             observe(LzhSymbol{symbol, -1, EncodeSymbol(out, m, symbol)});
         } else {
             const int symbol = m.matchLength + 255 - M::threshold;
@@ -295,9 +295,9 @@ std::int64_t TLZH::LZHEncode(Put &&put, Get &&get, Observe &&observe)
         int i = 0;
         for (; i < last && get(byte); ++i) {
             m.TreeDelete(s);
-            m.text[static_cast<std::size_t>(s)] = byte;
+            m.text[s] = byte;
             if (s < M::lookAhead - 1) {
-                m.text[static_cast<std::size_t>(s + M::window)] = byte;
+                m.text[s + M::window] = byte;
             }
             s = (s + 1) & (M::window - 1);
             r = (r + 1) & (M::window - 1);
@@ -333,25 +333,17 @@ template <class Put, class Get> bool TLZH::LZHDecode(std::int64_t count, Put &&p
     std::int64_t produced = 0;
     while (produced < count) {
         const int c = DecodeSymbol(in, m);
-        if (c < 256) {
-            if (in.overran()) {
-                return false;
-            }
-            put(static_cast<std::uint8_t>(c));
-            m.text[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(c);
-            r = (r + 1) & (M::window - 1);
-            ++produced;
-            continue;
-        }
-        const int from = r - DecodeDistance(in) - 1;
+        const bool literal = c < 256;
+        const int from = literal ? 0 : r - DecodeDistance(in) - 1;
         if (in.overran()) {
             return false;
         }
-        const int length = c - 255 + M::threshold;
+        const int length = literal ? 1 : c - 255 + M::threshold;
         for (int k = 0; k < length; ++k) {
-            const std::uint8_t b = m.text[static_cast<std::size_t>((from + k) & (M::window - 1))];
+            const auto b =
+                literal ? static_cast<std::uint8_t>(c) : m.text[(from + k) & (M::window - 1)];
             put(b);
-            m.text[static_cast<std::size_t>(r)] = b;
+            m.text[r] = b;
             r = (r + 1) & (M::window - 1);
         }
         produced += length;

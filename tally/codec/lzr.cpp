@@ -20,6 +20,26 @@ void storeWord(std::uint8_t *dest, unsigned word)
     dest[1] = static_cast<std::uint8_t>(word);
 }
 
+// Copies count bytes from offset bytes back, as if one at a time front to back (a match may
+// overlap the bytes it makes). Where the source lies at least a word back and the block has
+// room, whole words are moved; the bytes written past the match are overwritten later.
+void copyMatch(std::uint8_t *dest, int y, int offset, int count)
+{
+    constexpr int word = 8;
+    constexpr int words = (maxMatch + word - 1) / word;
+    std::uint8_t *to = dest + y;
+    const std::uint8_t *from = to - offset;
+    if (offset >= word && y + words * word <= TLZR::blockSize) {
+        for (int i = 0; i < words * word; i += word) {
+            std::memcpy(to + i, from + i, word);
+        }
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        to[i] = from[i];
+    }
+}
+
 unsigned hashOf(const std::uint8_t *at)
 {
     const unsigned key = (((unsigned{at[0]} << 4) ^ at[1]) << 4) ^ at[2];
@@ -163,11 +183,7 @@ std::optional<std::uint16_t> TLZR::DecompressBlock(const std::uint8_t *source, s
                 if (offset > y || count > blockSize - y) {
                     return std::nullopt;
                 }
-                // Front to back, one byte at a time: a match may overlap the bytes it makes.
-                const std::uint8_t *from = dest + y - offset;
-                for (int i = 0; i < count; ++i) {
-                    dest[y + i] = from[i];
-                }
+                copyMatch(dest, y, offset, count);
                 y += count;
                 x += 2;
             }

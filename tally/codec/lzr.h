@@ -24,9 +24,10 @@ public:
     std::uint16_t CompressBlock(const std::uint8_t *source, std::uint8_t *dest,
                                 std::uint16_t count);
 
-    // Decodes length bytes of source into dest (32768 bytes) and returns the number of bytes
-    // produced, or nothing when the block is damaged: an item cut short, a back-reference
-    // before the start of the output or more than 32768 bytes of output.
+    // Decodes length bytes of source into dest and returns the number of bytes produced, or
+    // nothing when the block is damaged: an item cut short, a back-reference before the start
+    // of the output or more than 32768 bytes of output. Dest must hold 32768 bytes whatever
+    // the block's length: bytes behind the produced ones may be overwritten.
     std::optional<std::uint16_t> DecompressBlock(const std::uint8_t *source, std::uint8_t *dest,
                                                  std::uint16_t length) const;
 

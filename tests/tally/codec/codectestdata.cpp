@@ -164,8 +164,9 @@ BrokenInput::int_type BrokenInput::underflow()
 BrokenInput::pos_type BrokenInput::seekoff(off_type offset, std::ios::seekdir dir,
                                            std::ios::openmode mode)
 {
+    const off_type here = beyond_ >= 0 ? beyond_ : gptr() - eback();
     const off_type base = dir == std::ios::beg   ? 0
-                          : dir == std::ios::cur ? gptr() - eback()
+                          : dir == std::ios::cur ? here
                                                  : static_cast<off_type>(bytes_.size());
     return seekpos(base + offset, mode);
 }
@@ -176,8 +177,10 @@ BrokenInput::pos_type BrokenInput::seekpos(pos_type position, std::ios::openmode
     if (at < 0 || at > static_cast<off_type>(bytes_.size())) {
         return pos_type(off_type(-1));
     }
+    // Past the good bytes the position is only remembered: reading there fails.
+    const auto good = static_cast<off_type>(goodBytes_);
+    beyond_ = at > good ? at : -1;
     char *begin = reinterpret_cast<char *>(bytes_.data());
-    setg(begin, begin + std::min<off_type>(at, static_cast<off_type>(goodBytes_)),
-         begin + goodBytes_);
+    setg(begin, begin + std::min(at, good), begin + good);
     return position;
 }

@@ -69,6 +69,7 @@ protected:
 private:
     Bytes bytes_;
     std::size_t goodBytes_;
+    off_type beyond_ = -1;
 };
 
 // An output that can tell its position but refuses every byte.

@@ -306,4 +306,28 @@ TEST(TallyContainer, FailedCallsNameTheirCauseAndSpareExistingFiles)
         doit.CompressMode = mode;
         EXPECT_EQ(failure([&] { doit.Compress(); }), message);
     }
+    BrokenInput broken(Bytes(98304, 0), 1000);
+    std::istream brokenStream(&broken);
+    doit.InputStream = &brokenStream;
+    EXPECT_EQ(failure([&] { doit.Advise(); }), "Lzrw1 advise : input stream read error !");
+    doit.InputStream = nullptr;
+    EXPECT_EQ(failure([&] { doit.Advise(); }), "Lzrw1 advise : can not get size of inputstream !");
+}
+
+TEST(TallyContainer, StreamModeCodesFromTheCurrentPositionOn)
+{
+    const Bytes input = mixedSample(5000);
+    for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good}) {
+        std::stringstream in = byteStream(input);
+        in.seekg(1000);
+        std::stringstream out;
+        Tlzrw1 doit;
+        doit.CompressMode = mode;
+        doit.UseStream = true;
+        doit.InputStream = &in;
+        doit.OutputStream = &out;
+        doit.Compress();
+        // The recorded size is that of the bytes coded, so the container reads back.
+        EXPECT_EQ(decompressed(streamBytes(out)), Bytes(input.begin() + 1000, input.end()));
+    }
 }

@@ -1,0 +1,78 @@
+#include "tools/pack/pack.h"
+
+#include "codectestdata.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome pack(const std::vector<std::string> &arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runPack(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(QuellanPack, PacksUnpacksAndAdvises)
+{
+    const ScratchFolder folder;
+    const Bytes input = mixedSample(100000);
+    writeFile(folder / "tally.txt", input);
+    const std::string in = (folder / "tally.txt").string();
+    const std::string packed = (folder / "tally.tld").string();
+    const std::string back = (folder / "back.txt").string();
+
+    Outcome done = pack({"compress", in, packed});
+    EXPECT_EQ(done.status, 0);
+    EXPECT_THAT(done.out, HasSubstr(" : Lzrw1 : successfully compressed at "));
+    EXPECT_EQ(readFile(packed).at(0), 'W');
+    EXPECT_EQ(pack({"decompress", packed, back}).status, 0);
+    EXPECT_EQ(readFile(back), input);
+
+    EXPECT_EQ(pack({"compress", "--mode", "good", in, packed}).status, 0);
+    EXPECT_EQ(readFile(packed).at(0), '!');
+    EXPECT_EQ(pack({"decompress", packed, back}).status, 0);
+    EXPECT_EQ(readFile(back), input);
+
+    done = pack({"advise", in});
+    EXPECT_EQ(done.status, 0);
+    EXPECT_THAT(done.out, HasSubstr("Lzrw1 recommends "));
+}
+
+TEST(QuellanPack, FailuresPrintTheMessageAndLeaveNoPartialFile)
+{
+    const ScratchFolder folder;
+    const std::string damaged = (folder / "damaged.tld").string();
+    writeFile(damaged, hexBytes("57 52 5A 4C 10 00 00 00 04 00 80 61 62 63"));
+    const std::string out = (folder / "out.txt").string();
+    const Outcome failed = pack({"decompress", damaged, out});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do "
+                          "not match !\n");
+    EXPECT_THAT(folder.files(), ElementsAre("damaged.tld"));
+
+    for (const std::vector<std::string> &wrong : {std::vector<std::string>{},
+                                                  {"unpack", damaged},
+                                                  {"decompress", damaged},
+                                                  {"compress", "--mode", "best", damaged, out}}) {
+        const Outcome misused = pack(wrong);
+        EXPECT_EQ(misused.status, 2);
+        EXPECT_THAT(misused.err, HasSubstr("Usage: quellan-pack"));
+    }
+    const Outcome help = pack({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, HasSubstr("decompress IN OUT"));
+}
