@@ -45,7 +45,9 @@ constexpr int frameSettleMs = 2000;
 } // namespace
 
 Tmain::Tmain(MainSetup setup, QWidget *parent)
-    : QMainWindow(parent), m_setup(std::move(setup)), m_noRecord(std::make_unique<NoGameRecord>())
+    : QMainWindow(parent), shortname(QString::fromUtf8(quellan::shortName)),
+      setupfile(QString::fromUtf8(quellan::setupFile)), m_setup(std::move(setup)),
+      m_noRecord(std::make_unique<NoGameRecord>())
 {
     m_record = m_noRecord.get();
     setObjectName("main");
@@ -69,11 +71,6 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
-    m_ownSiteLink = new TURL(this);
-    m_ownSiteLink->setURL(QString::fromUtf8(quellan::webSite));
-    if (m_setup.opener)
-        m_ownSiteLink->setOpener(m_setup.opener);
-    m_siteLink = m_ownSiteLink;
     showPile(image_deal, GameTable::emptyMark);
     showPile(image_played, GameTable::emptyMark);
 
@@ -134,7 +131,7 @@ void Tmain::setGameRecord(GameRecord *record)
 
 void Tmain::setSiteLink(TURL *link)
 {
-    m_siteLink = link ? link : m_ownSiteLink;
+    m_siteLink = link;
 }
 
 // ---------------------------------------------------------------- placement
@@ -214,7 +211,7 @@ void Tmain::closeEvent(QCloseEvent *event)
     emit closed();
 }
 
-bool Tmain::FormClose()
+void Tmain::FormClose()
 {
     const QRect outer = outerGeometry();
     if (outer != QRect(lastleft, lasttop, lastwidth, lastheight)) {
@@ -232,7 +229,6 @@ bool Tmain::FormClose()
         lastheight = placed.height();
     }
     saveinifile();
-    return true;
 }
 
 void Tmain::Exit1Click(QObject *)
@@ -359,12 +355,11 @@ void Tmain::image_dealClick(QObject *)
 {
     if (!m_table.gameactive())
         return;
-    Ending ending;
-    const bool dealt = m_table.dealClick(ending);
+    const DealResult result = m_table.dealClick();
     showTable();
-    if (dealt)
+    if (result.dealt)
         playsounds("deal");
-    finishGame(ending);
+    finishGame(result.ending);
 }
 
 void Tmain::image_col4Click(QObject *Sender)
@@ -442,7 +437,8 @@ void Tmain::ChangeName1Click(QObject *)
 
 void Tmain::image_logoClick(QObject *)
 {
-    m_siteLink->OpenURL();
+    if (m_siteLink)
+        m_siteLink->OpenURL();
 }
 
 // ---------------------------------------------------------------- secondary windows

@@ -40,7 +40,7 @@ public:
     void createWindows();
     // Where the game reports started and finished games (the tally list).
     void setGameRecord(GameRecord *record);
-    // The web-site link the logo opens (the About window's).
+    // The web-site link the logo opens (the About window's); none until it is set.
     void setSiteLink(TURL *link);
 
     Ttallylist *tallylist = nullptr;
@@ -146,10 +146,10 @@ public:
     void About1Click(QObject *Sender);
 
     // Placement as last read from the settings or recorded at closing.
-    int lastleft = 3, lasttop = 3, lastwidth = 495, lastheight = 534;
     static constexpr int defwidth = 495, defheight = 534;
-    const QString shortname = QStringLiteral("quellan");
-    const QString setupfile = QStringLiteral("qlnsetup.exe");
+    int lastleft = 3, lasttop = 3, lastwidth = defwidth, lastheight = defheight;
+    const QString shortname;
+    const QString setupfile;
 
 signals:
     // The closing sequence has finished; the application should terminate.
@@ -162,7 +162,7 @@ protected:
 
 private:
     void FormCreate();
-    bool FormClose();
+    void FormClose();
     void buildMenus();
     void buildBoard();
     void buildNamePanel();
@@ -188,7 +188,6 @@ private:
     std::unique_ptr<QSystemSemaphore> m_mutex;
     std::unique_ptr<GameRecord> m_noRecord;
     GameRecord *m_record = nullptr;
-    TURL *m_ownSiteLink = nullptr;
     TURL *m_siteLink = nullptr;
     QRect m_wantedOuter;
     QMargins m_appliedMargins;

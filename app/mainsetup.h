@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDateTime>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
+#include <cstdlib>
 #include <functional>
 
 class Dialogs;
@@ -22,9 +24,12 @@ struct MainSetup {
     // Base address of the game's web server, ending with "/".
     QString serverUrl;
     // Starts a program detached from this one; true when it started.
-    std::function<bool(const QString &program, const QStringList &arguments)> startProgram;
+    std::function<bool(const QString &program, const QStringList &arguments)> startProgram =
+        [](const QString &program, const QStringList &arguments) {
+            return QProcess::startDetached(program, arguments);
+        };
     // Ends the process at once, running no destructors (a started installer takes over).
-    std::function<void(int code)> exitProcess;
+    std::function<void(int code)> exitProcess = [](int code) { std::_Exit(code); };
     SoundPlayer *sounds = nullptr;   // not owned
     Dialogs *dialogs = nullptr;      // not owned
     DesktopOpener *opener = nullptr; // not owned; null means the desktop's own

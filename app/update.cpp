@@ -14,9 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
-
-#include <cstdlib>
 
 namespace {
 
@@ -34,12 +31,6 @@ void Tmain::buildUpdateTransfers()
             });
     getupdate = new THttpCli(this);
     getupdate->setObjectName("getupdate");
-    if (!m_setup.startProgram)
-        m_setup.startProgram = [](const QString &program, const QStringList &arguments) {
-            return QProcess::startDetached(program, arguments);
-        };
-    if (!m_setup.exitProcess)
-        m_setup.exitProcess = [](int code) { std::_Exit(code); };
 }
 
 void Tmain::FormShow()

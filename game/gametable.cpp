@@ -1,6 +1,6 @@
 #include "game/gametable.h"
 
-#include "game/cards.h"
+#include <stdexcept>
 
 using cards::getnum;
 using cards::getsuit;
@@ -38,7 +38,7 @@ void GameTable::shufflecards()
 bool GameTable::dealcards()
 {
     m_thisturn.clear();
-    if (m_deckpos > 50)
+    if (deckExhausted())
         return false;
     m_turnclears = 0;
     for (int c = 1; c <= columnCount; ++c) {
@@ -46,19 +46,19 @@ bool GameTable::dealcards()
         ++column.count;
         column.cards[column.count] = getcard();
     }
-    if (m_deckpos > 50)
+    if (deckExhausted())
         m_dealPile = emptyMark;
     return true;
 }
 
-bool GameTable::dealClick(Ending &ending)
+DealResult GameTable::dealClick()
 {
-    ending = Ending::None;
     if (!m_gameactive)
-        return false;
-    const bool dealt = dealcards();
-    ending = checkforover();
-    return dealt;
+        return {};
+    DealResult result;
+    result.dealt = dealcards();
+    result.ending = checkforover();
+    return result;
 }
 
 ClickResult GameTable::clickColumn(int c)
@@ -84,7 +84,7 @@ ClickResult GameTable::clickColumn(int c)
         m_columns[empty].cards[1] = t;
         removeTop(c);
         result.play = Play::Moved;
-    } else if (getnum(t) == 14 && m_deckpos > 50) {
+    } else if (getnum(t) == 14 && deckExhausted()) {
         m_acecolumn = c;
         m_aceslot = n;
         m_acecard = t;
@@ -106,10 +106,10 @@ Ending GameTable::removeAce()
     const bool wasOpen = m_aceQuestion;
     m_aceQuestion = false;
     // The question is not modal: by now the ace may have moved, or its game may be over.
-    const bool stillThere = wasOpen && m_gameactive && m_deckpos > 50 && validColumn(m_acecolumn) &&
-                            m_aceslot >= 1 && m_columns[m_acecolumn].count == m_aceslot &&
-                            m_columns[m_acecolumn].cards[m_aceslot] == m_acecard &&
-                            cards::isAce(m_acecard);
+    const bool stillThere =
+        wasOpen && m_gameactive && deckExhausted() && validColumn(m_acecolumn) && m_aceslot >= 1 &&
+        m_columns[m_acecolumn].count == m_aceslot &&
+        m_columns[m_acecolumn].cards[m_aceslot] == m_acecard && cards::isAce(m_acecard);
     if (!stillThere)
         return Ending::None;
     Column &column = m_columns[m_acecolumn];
@@ -122,7 +122,7 @@ Ending GameTable::removeAce()
 
 Ending GameTable::checkforwin()
 {
-    if (m_deckpos < 50 || !boardHoldsOnlyAces())
+    if (!deckExhausted() || !boardHoldsOnlyAces())
         return Ending::None;
     addScore(100, "+100");
     sweep();
@@ -132,7 +132,7 @@ Ending GameTable::checkforwin()
 
 Ending GameTable::checkforover()
 {
-    if (m_deckpos < 50)
+    if (!deckExhausted())
         return Ending::None;
     for (int c = 1; c <= columnCount; ++c) {
         if (cards::isAce(m_columns[c].top()))
@@ -154,6 +154,12 @@ Ending GameTable::checkforover()
 
 void GameTable::setBoard(const std::array<std::vector<int>, columnCount> &columns, int deckpos)
 {
+    if (deckpos < 0 || deckpos > cards::deckSize)
+        throw std::invalid_argument("deck position out of range");
+    for (const auto &stack : columns) {
+        if (stack.size() > Column::slotCount)
+            throw std::invalid_argument("more cards than a column holds");
+    }
     m_columns = {};
     for (int c = 1; c <= columnCount; ++c) {
         const auto &stack = columns[c - 1];
@@ -167,7 +173,7 @@ void GameTable::setBoard(const std::array<std::vector<int>, columnCount> &column
     m_turnclears = 0;
     m_thisturn.clear();
     m_played = emptyMark;
-    m_dealPile = deckpos > 50 ? emptyMark : cardBack;
+    m_dealPile = deckExhausted() ? emptyMark : cardBack;
 }
 
 void GameTable::removeTop(int c)

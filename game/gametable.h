@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/cards.h"
 #include "game/random.h"
 
 #include <array>
@@ -27,6 +28,11 @@ struct ClickResult {
     Ending ending = Ending::None;
 };
 
+struct DealResult {
+    bool dealt = false;
+    Ending ending = Ending::None;
+};
+
 // The card table: deck, columns, score and the rules of play. The main window drives it
 // and draws what it holds; nothing here knows about widgets, sounds or the tally list.
 class GameTable {
@@ -40,8 +46,7 @@ public:
     // Starts a game: active, score 0, a fresh board, a shuffle and the first deal.
     void start();
     // The deal pile's click: deals if cards remain, then the game-over test.
-    // Returns whether cards were dealt and how the test found the game.
-    bool dealClick(Ending &ending);
+    DealResult dealClick();
     // The click on column 1–4.
     ClickResult clickColumn(int column);
     // YES on the ace question: removes the remembered ace if it is still the top card of
@@ -59,7 +64,9 @@ public:
 
     bool gameactive() const { return m_gameactive; }
     int deckpos() const { return m_deckpos; }
-    int cardsLeft() const { return 52 - m_deckpos; }
+    int cardsLeft() const { return cards::deckSize - m_deckpos; }
+    // All 52 cards are out: no deal is left, and the game can end.
+    bool deckExhausted() const { return m_deckpos > 50; }
     int deckCard(int position) const { return m_deck[position]; }
     const Column &column(int column) const { return m_columns[column]; }
     int turnclears() const { return m_turnclears; }
@@ -76,8 +83,9 @@ public:
     const std::string &aceQuestion() const { return m_aceText; }
     Random &random() { return m_random; }
 
-    // Puts a board in place for tests and replays: the columns bottom to top and the
-    // number of cards already dealt. The game becomes active.
+    // Puts a board in place, for tests: the columns bottom to top (at most 13 cards each)
+    // and the number of cards already dealt (0–52). The game becomes active. Throws
+    // std::invalid_argument for a board no game can reach.
     void setBoard(const std::array<std::vector<int>, columnCount> &columns, int deckpos);
 
 private:

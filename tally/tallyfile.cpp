@@ -3,29 +3,43 @@
 #include "tally/codec/lzrw1.h"
 #include "tally/tallyrecord.h"
 
-#include <QCoreApplication>
+#include <QFile>
 #include <QSaveFile>
+
+#include <filesystem>
 
 #include <fstream>
 #include <sstream>
 
 namespace {
 
-// Runs the component between two streams, keeping the windows alive while it works.
-std::string pack(std::istream &in, bool compress)
-{
+// The component set up to work between a stream and memory, in the fast coding. A tally text
+// is a few kilobytes, so it runs without serving the windows' events: a save happens while
+// a game ends, and nothing may come in between.
+struct Packer {
+    explicit Packer(std::istream &in)
+    {
+        doit.CompressMode = TCompressMode::Fast;
+        doit.UseStream = true;
+        doit.InputStream = &in;
+        doit.OutputStream = &out;
+    }
     std::ostringstream out;
     Tlzrw1 doit;
-    doit.CompressMode = TCompressMode::Fast;
-    doit.UseStream = true;
-    doit.InputStream = &in;
-    doit.OutputStream = &out;
-    doit.onIdle = [] { QCoreApplication::processEvents(); };
-    if (compress)
-        doit.Compress();
-    else
-        doit.Decompress();
-    return out.str();
+};
+
+std::string compressed(std::istream &in)
+{
+    Packer packer(in);
+    packer.doit.Compress();
+    return packer.out.str();
+}
+
+std::string decompressed(std::istream &in)
+{
+    Packer packer(in);
+    packer.doit.Decompress();
+    return packer.out.str();
 }
 
 } // namespace
@@ -34,15 +48,16 @@ namespace tallyfile {
 
 void load(const QString &path, TallyRecord &record)
 {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    const std::string text = pack(in, false);
+    std::ifstream in(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                     std::ios::binary);
+    const std::string text = decompressed(in);
     record.readText(QByteArray::fromStdString(text));
 }
 
 void save(const QString &path, const TallyRecord &record)
 {
     std::istringstream in(record.toText().toStdString());
-    const std::string packed = pack(in, true);
+    const std::string packed = compressed(in);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(packed.data(), static_cast<qint64>(packed.size())) !=

@@ -11,14 +11,20 @@ namespace {
 constexpr int newCols = 9;
 constexpr int newRows = 12;
 // Larger tables than this are no tally of ours: reading one would only exhaust memory.
-constexpr int largestCount = 4096;
+constexpr qint64 largestTable = 65536;
 
 // A decimal integer with optional leading blanks and sign.
 bool toInteger(const QString &text, int &value)
 {
     bool ok = false;
     value = QStringView(text).trimmed().toInt(&ok);
-    return ok && !text.endsWith(' ');
+    return ok && !text.back().isSpace();
+}
+
+// A cell is one line of the tally text: a line break in a name would shift every cell after.
+QString oneLine(QString text)
+{
+    return text.replace('\r', ' ').replace('\n', ' ');
 }
 
 // A counter that is no integer (only a damaged file holds one) counts as 0.
@@ -124,9 +130,9 @@ int TallyRecord::checkscore(int score, const QString &name, const QString &date)
         copyRank(moved - 1, moved);
     m_rankValues[rank] = score;
     m_scoreCaptions[rank] = QString::number(score);
-    setCell(0, rank, date);
+    setCell(0, rank, oneLine(date));
     setCell(1, rank, m_scoreCaptions[rank]);
-    setCell(2, rank, name);
+    setCell(2, rank, oneLine(name));
     m_highlighted = rank;
     return rank;
 }
@@ -134,7 +140,7 @@ int TallyRecord::checkscore(int score, const QString &name, const QString &date)
 void TallyRecord::reset()
 {
     setRowCount(newRows);
-    for (int c = 1; c < m_cols; ++c)
+    for (int c = 1; c <= 8; ++c)
         setCell(c, 0, "0");
     emptyEntries(1, m_rows - 1);
     m_rankValues.fill(emptyRank);
@@ -180,10 +186,12 @@ void TallyRecord::readText(const QByteArray &bytes)
         if (!toInteger(line(number), *count))
             throw TallyTextError(
                 QString("'%1' is not a valid integer value").arg(line(number)).toStdString());
-        if (*count < 1 || *count > largestCount)
+        if (*count < 1 || *count > largestTable)
             throw TallyTextError(
                 QString("'%1' is not a valid table size").arg(line(number)).toStdString());
     }
+    if (qint64{cols} * rows > largestTable)
+        throw TallyTextError("The tally text holds no table of a sensible size");
     resize(cols, rows);
     int number = 2;
     for (int c = 0; c < cols; ++c) {

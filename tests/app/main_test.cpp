@@ -288,14 +288,6 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileReportsTheErrorAndStillCloses)
     EXPECT_EQ(closed.count(), 1);
 }
 
-TEST_F(MainWindowTest, TheLogoOpensTheWebSite)
-{
-    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    click(main.image_logo);
-    ASSERT_EQ(opener.addresses.size(), 1);
-    EXPECT_TRUE(opener.addresses.first().startsWith("http://"));
-}
-
 TEST_F(MainWindowTest, TheViewAndHelpCommandsShowTheSecondaryWindows)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");

@@ -69,9 +69,8 @@ TEST(GameTable, ThirteenDealsExhaustTheDeckAndFurtherDealsDoNothing)
 {
     GameTable table(7);
     table.start();
-    Ending ending = Ending::None;
     for (int k = 2; k <= 13; ++k)
-        ASSERT_TRUE(table.dealClick(ending));
+        ASSERT_TRUE(table.dealClick().dealt);
     EXPECT_EQ(table.cardsLeft(), 0);
     EXPECT_EQ(table.dealPile(), GameTable::emptyMark);
     for (int c = 1; c <= 4; ++c) {
@@ -80,17 +79,25 @@ TEST(GameTable, ThirteenDealsExhaustTheDeckAndFurtherDealsDoNothing)
             EXPECT_EQ(table.column(c).cards[k], table.deckCard(4 * (k - 1) + c));
     }
     if (table.gameactive()) {
-        EXPECT_FALSE(table.dealClick(ending));
+        EXPECT_FALSE(table.dealClick().dealt);
         EXPECT_EQ(table.thisturn(), "");
         EXPECT_EQ(table.cardsLeft(), 0);
     }
 }
 
+TEST(GameTable, BoardsNoGameReachesAreRefused)
+{
+    GameTable table;
+    EXPECT_THROW(table.setBoard({{std::vector<int>(14, 2), {}, {}, {}}}, 52),
+                 std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, 53), std::invalid_argument);
+    EXPECT_FALSE(table.gameactive());
+}
+
 TEST(GameTable, ClicksWhileNoGameRunsAreIgnored)
 {
     GameTable table(1);
-    Ending ending;
-    EXPECT_FALSE(table.dealClick(ending));
+    EXPECT_FALSE(table.dealClick().dealt);
     EXPECT_EQ(table.clickColumn(1).play, Play::Ignored);
     EXPECT_EQ(table.deckpos(), 0);
 }
@@ -349,7 +356,7 @@ TEST(GameTable, ScriptedGameScoresTwoThirtyTwoBonusAndDeduction)
             changed = changed || r.play == Play::Removed || r.play == Play::AceQuestion;
         }
         if (!changed && table.gameactive())
-            table.dealClick(ending);
+            ending = table.dealClick().ending;
     }
     EXPECT_NE(ending, Ending::None);
     EXPECT_GE(removals, 1);

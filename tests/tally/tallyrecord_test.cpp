@@ -176,6 +176,16 @@ TEST(TallyRecord, ReadingKeepsOtherTableSizesAndFillsMissingLines)
     EXPECT_EQ(narrow.toText().count('\n'), 2 + 36);
 }
 
+TEST(TallyRecord, LineBreaksInANameCannotShiftTheCells)
+{
+    TallyRecord record;
+    record.checkscore(9, "ab\r\ncd", "1/1/26");
+    EXPECT_EQ(record.name(1), "ab  cd");
+    TallyRecord read;
+    read.readText(record.toText());
+    EXPECT_EQ(read.toText(), record.toText());
+}
+
 TEST(TallyRecord, AScoreCellThatIsNoIntegerIsAnEmptyEntry)
 {
     TallyRecord record;
@@ -195,6 +205,8 @@ TEST(TallyRecord, ATextWithoutItsCountsIsRefused)
     TallyRecord record;
     EXPECT_THROW(record.readText("nine\r\n12\r\n"), TallyTextError);
     EXPECT_THROW(record.readText("9\r\n99999999\r\n"), TallyTextError);
+    EXPECT_THROW(record.readText("4096\r\n4096\r\n"), TallyTextError);
+    EXPECT_THROW(record.readText("9 \r\n12\r\n"), TallyTextError);
     EXPECT_THROW(record.readText(""), TallyTextError);
 }
 

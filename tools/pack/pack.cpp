@@ -1,6 +1,7 @@
 #include "tools/pack/pack.h"
 
 #include "tally/codec/lzrw1.h"
+#include "tools/pack/tallyreport.h"
 
 #include <algorithm>
 #include <ostream>
@@ -89,11 +90,18 @@ void advise(Arguments arguments, std::ostream &out)
     runComponent(arguments[0], {}, out, [](Tlzrw1 &doit) { doit.Advise(); });
 }
 
+void tally(Arguments arguments, std::ostream &out)
+{
+    expectCount(arguments, 1);
+    printTally(arguments[0], out);
+}
+
 constexpr Command commands[] = {
     {"compress", "compress [--mode fast|good|auto] IN OUT",
      "pack IN into the tally container OUT (default mode: fast, as tally files are)", compress},
     {"decompress", "decompress IN OUT", "unpack the tally container IN into OUT", decompress},
     {"advise", "advise IN", "recommend the fast or the good coding for IN", advise},
+    {"tally", "tally FILE", "print the tally file's counters and ten best scores", tally},
 };
 
 void printUsage(std::ostream &to)

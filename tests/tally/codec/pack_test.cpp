@@ -1,3 +1,5 @@
+#include "tally/tallyfile.h"
+#include "tally/tallyrecord.h"
 #include "tools/pack/pack.h"
 
 #include "codectestdata.h"
@@ -75,4 +77,31 @@ TEST(QuellanPack, FailuresPrintTheMessageAndLeaveNoPartialFile)
     const Outcome help = pack({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.out, HasSubstr("decompress IN OUT"));
+}
+
+TEST(QuellanPack, PrintsATallyFile)
+{
+    const ScratchFolder folder;
+    const std::string file = (folder / "quellantally.tld").string();
+    TallyRecord record;
+    record.addtomineincrease(1);
+    record.addtomineincrease(2);
+    record.addtomineincrease(1);
+    record.checkscore(130, "Ann", "12/7/26");
+    record.checkscore(-4, "Bo", "12/8/26");
+    tallyfile::save(QString::fromStdString(file), record);
+
+    const Outcome done = pack({"tally", file});
+    EXPECT_EQ(done.status, 0);
+    EXPECT_THAT(done.out, HasSubstr("Total games:     2\n"));
+    EXPECT_THAT(done.out, HasSubstr("Games cleared:   1\n"));
+    EXPECT_THAT(done.out, HasSubstr("Win percentage:  50%\n"));
+    EXPECT_THAT(done.out, HasSubstr("   1    130  12/7/26       Ann\n"));
+    EXPECT_THAT(done.out, HasSubstr("   2     -4  12/8/26       Bo\n"));
+    EXPECT_THAT(done.out, HasSubstr("  10                       \n"));
+
+    writeFile(folder / "damaged.tld", Bytes{'n', 'o', 'p', 'e'});
+    const Outcome failed = pack({"tally", (folder / "damaged.tld").string()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "Lzrw1 decompression : input stream contains no valid header !\n");
 }
