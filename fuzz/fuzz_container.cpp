@@ -9,9 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::stringstream in(std::string(reinterpret_cast<const char *>(data), size));
     std::stringstream out;
     Tlzrw1 doit;
-    doit.UseStream = true;
-    doit.InputStream = &in;
-    doit.OutputStream = &out;
+    doit.useStreams(in, out);
     try {
         doit.Decompress();
     } catch (const ELzrw1Exception &) {

@@ -20,9 +20,7 @@ struct Packer {
     explicit Packer(std::istream &in)
     {
         doit.CompressMode = TCompressMode::Fast;
-        doit.UseStream = true;
-        doit.InputStream = &in;
-        doit.OutputStream = &out;
+        doit.useStreams(in, out);
     }
     std::ostringstream out;
     Tlzrw1 doit;

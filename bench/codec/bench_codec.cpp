@@ -203,9 +203,7 @@ std::function<Bytes(const Bytes &)> containerCompress(TCompressMode mode)
         std::stringstream out;
         Tlzrw1 doit;
         doit.CompressMode = mode;
-        doit.UseStream = true;
-        doit.InputStream = &in;
-        doit.OutputStream = &out;
+        doit.useStreams(in, out);
         doit.Compress();
         const std::string coded = out.str();
         return Bytes(coded.begin(), coded.end());
@@ -217,9 +215,7 @@ void containerDecompress(const Bytes &coded, Bytes &)
     std::stringstream in(std::string(coded.begin(), coded.end()));
     std::stringstream out;
     Tlzrw1 doit;
-    doit.UseStream = true;
-    doit.InputStream = &in;
-    doit.OutputStream = &out;
+    doit.useStreams(in, out);
     doit.Decompress();
 }
 

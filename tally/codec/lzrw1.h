@@ -33,6 +33,14 @@ public:
     // Used when UseStream is set; coding starts at the input stream's current position.
     std::istream *InputStream = nullptr;
     std::ostream *OutputStream = nullptr;
+
+    // Switches to stream mode, reading `in` and writing `out`.
+    void useStreams(std::istream &in, std::ostream &out)
+    {
+        UseStream = true;
+        InputStream = &in;
+        OutputStream = &out;
+    }
     // Receives the progress and result texts.
     std::function<void(const std::string &)> onCaption;
     // Called after each 32768-byte buffer is read or written, e.g. to keep a window live.

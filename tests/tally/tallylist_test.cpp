@@ -51,9 +51,7 @@ protected:
         std::ostringstream out;
         Tlzrw1 doit;
         doit.CompressMode = mode;
-        doit.UseStream = true;
-        doit.InputStream = &in;
-        doit.OutputStream = &out;
+        doit.useStreams(in, out);
         doit.Compress();
         return QByteArray::fromStdString(out.str());
     }

@@ -40,9 +40,7 @@ Bytes throughStreams(Tlzrw1 &doit, const Bytes &input, const std::function<void(
 {
     std::stringstream in = byteStream(input);
     std::stringstream out(std::ios::in | std::ios::out | std::ios::binary);
-    doit.UseStream = true;
-    doit.InputStream = &in;
-    doit.OutputStream = &out;
+    doit.useStreams(in, out);
     call();
     return streamBytes(out);
 }
@@ -323,9 +321,7 @@ TEST(TallyContainer, StreamModeCodesFromTheCurrentPositionOn)
         std::stringstream out;
         Tlzrw1 doit;
         doit.CompressMode = mode;
-        doit.UseStream = true;
-        doit.InputStream = &in;
-        doit.OutputStream = &out;
+        doit.useStreams(in, out);
         doit.Compress();
         // The recorded size is that of the bytes coded, so the container reads back.
         EXPECT_EQ(decompressed(streamBytes(out)), Bytes(input.begin() + 1000, input.end()));
