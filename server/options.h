@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace server {
+
+// How the server was asked to run.
+struct Options {
+    std::string host = "127.0.0.1"; // loopback unless told otherwise
+    int port = 8080;                // 0 picks a free port
+    std::string dbPath = "quellan-scores.db";
+    std::string versionText;   // content of the version file
+    std::string installerPath; // empty: no installer to hand out
+};
+
+// The outcome of reading the command line: options, a request for help, or what was wrong.
+struct ParsedOptions {
+    Options options;
+    bool help = false;
+    std::string error; // empty when the command line was understood
+};
+
+// Reads the arguments after the program name.
+ParsedOptions parseOptions(const std::vector<std::string> &args);
+
+// The text --help prints.
+std::string usageText();
+
+// HOST:PORT as people write it, with brackets around an IPv6 host.
+std::string addressText(const std::string &host, int port);
+
+} // namespace server

@@ -1,0 +1,187 @@
+#include "server/scorequery.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <map>
+
+namespace server {
+
+namespace {
+
+constexpr std::size_t maxNameCharacters = 32;
+constexpr std::size_t maxDateCharacters = 16;
+constexpr std::array<std::string_view, 3> fieldNames{"name", "date", "score"};
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Length of the UTF-8 sequence a lead byte opens, with the bits it carries; 0 for a byte
+// that cannot open one.
+int sequenceLength(unsigned char lead, char32_t &bits)
+{
+    if (lead < 0x80) {
+        bits = lead;
+        return 1;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        bits = lead & 0x1F;
+        return 2;
+    }
+    if ((lead & 0xF0) == 0xE0) {
+        bits = lead & 0x0F;
+        return 3;
+    }
+    if ((lead & 0xF8) == 0xF0) {
+        bits = lead & 0x07;
+        return 4;
+    }
+    return 0;
+}
+
+// The code points of well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
+std::optional<std::u32string> decodeUtf8(std::string_view bytes)
+{
+    static constexpr std::array<char32_t, 5> smallest{0, 0, 0x80, 0x800, 0x10000};
+    std::u32string points;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        char32_t point = 0;
+        const int length = sequenceLength(static_cast<unsigned char>(bytes[i]), point);
+        if (length == 0 || i + length > bytes.size())
+            return std::nullopt;
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            point = (point << 6) | (next & 0x3F);
+        }
+        if (point < smallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return std::nullopt;
+        points.push_back(point);
+        i += length;
+    }
+    return points;
+}
+
+// Control characters, and the line breaks and direction overrides that would garble the
+// rows around a name on the page.
+bool isRefused(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string nameProblem(const std::string &name)
+{
+    const auto points = decodeUtf8(name);
+    if (!points)
+        return "name is not valid UTF-8";
+    if (points->empty() || points->size() > maxNameCharacters)
+        return "name must be 1 to 32 characters";
+    if (std::any_of(points->begin(), points->end(), isRefused))
+        return "name holds control characters";
+    return {};
+}
+
+bool isDateCharacter(char c)
+{
+    return (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '-' || c == ' ';
+}
+
+std::string dateProblem(const std::string &date)
+{
+    if (date.empty() || date.size() > maxDateCharacters ||
+        !std::all_of(date.begin(), date.end(), isDateCharacter))
+        return "date must be 1 to 16 digits and separators (/ . - or space)";
+    return {};
+}
+
+std::optional<std::int32_t> parseScore(const std::string &text)
+{
+    std::int32_t score = 0;
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, score);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return score;
+}
+
+ScoreQuery refused(std::string reason)
+{
+    return {std::nullopt, std::move(reason)};
+}
+
+// Splits the query into the decoded values of the three fields; a reason when it cannot.
+std::string collectFields(std::string_view query, std::map<std::string_view, std::string> &fields)
+{
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const std::string_view part = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view{} : query.substr(amp + 1);
+        const auto equals = part.find('=');
+        const std::string_view key = part.substr(0, equals);
+        if (std::find(fieldNames.begin(), fieldNames.end(), key) == fieldNames.end())
+            continue;
+        if (fields.contains(key))
+            return std::string(key) + " given more than once";
+        const auto value =
+            percentDecode(equals == std::string_view::npos ? "" : part.substr(equals + 1));
+        if (!value)
+            return "bad percent-encoding in " + std::string(key);
+        fields.emplace(key, *value);
+    }
+    for (const auto key : fieldNames) {
+        if (!fields.contains(key))
+            return "missing " + std::string(key);
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<std::string> percentDecode(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            decoded.push_back(text[i]);
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        const int high = hexValue(text[i + 1]);
+        const int low = hexValue(text[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        decoded.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+    }
+    return decoded;
+}
+
+ScoreQuery parseScoreQuery(std::string_view rawQuery)
+{
+    std::map<std::string_view, std::string> fields;
+    if (std::string reason = collectFields(rawQuery, fields); !reason.empty())
+        return refused(std::move(reason));
+    if (std::string reason = nameProblem(fields["name"]); !reason.empty())
+        return refused(std::move(reason));
+    if (std::string reason = dateProblem(fields["date"]); !reason.empty())
+        return refused(std::move(reason));
+    const auto score = parseScore(fields["score"]);
+    if (!score)
+        return refused("score must be a whole number from -2147483648 to 2147483647");
+    return {ScoreEntry{fields["name"], fields["date"], *score}, {}};
+}
+
+} // namespace server

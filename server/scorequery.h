@@ -1,0 +1,26 @@
+#pragma once
+
+#include "server/scoreentry.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace server {
+
+// A score read from the posting script's query, or what was wrong with the query.
+struct ScoreQuery {
+    std::optional<ScoreEntry> entry; // set when the query is acceptable
+    std::string error;               // otherwise a short reason, such as "missing name"
+};
+
+// Replaces each %XX escape with its byte; a "+" stays a plus sign. Nothing when an escape
+// is malformed.
+std::optional<std::string> percentDecode(std::string_view text);
+
+// Reads name, date and score from a raw query (the text after "?"). The name must be 1 to 32
+// characters of UTF-8 without control characters, the date 1 to 16 digits and separators,
+// the score a signed 32-bit decimal integer. Other fields are ignored.
+ScoreQuery parseScoreQuery(std::string_view rawQuery);
+
+} // namespace server

@@ -1,0 +1,221 @@
+#include "server/webserver.h"
+
+#include "server/connectionpool.h"
+#include "server/requestlog.h"
+#include "server/scorequery.h"
+
+#include "quellanconfig.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace server {
+
+namespace {
+
+using httplib::Request;
+using httplib::Response;
+
+const std::string shortName = quellan::shortName;
+const std::string versionPath = "/" + shortName + "/" + shortName + "version.txt";
+const std::string installerPath = "/" + shortName + "/" + quellan::setupFile;
+const std::string postPath = "/cgi-bin/" + shortName + ".cgi";
+const std::string pagePath = "/counter/" + shortName + ".shtml";
+
+constexpr time_t timeoutSeconds = 5;
+constexpr std::size_t keepAliveRequests = 100;
+constexpr std::size_t maxBodyBytes = 8192;
+constexpr std::size_t chunkBytes = 64 * 1024;
+
+// Address reuse lets a restarted server bind at once; unlike the library's default it does
+// not share the port, so a second server on a taken address fails instead of splitting the
+// traffic between two score databases.
+void reuseAddressOnly(socket_t socket)
+{
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+}
+
+bool isReadMethod(const std::string &method)
+{
+    return method == "GET" || method == "HEAD";
+}
+
+const char *reason(int status)
+{
+    switch (status) {
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 413:
+        return "Payload Too Large";
+    case 414:
+        return "URI Too Long";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Error";
+    }
+}
+
+// A short HTML page naming the status, for every answer that has no body of its own.
+void setStatusPage(Response &response)
+{
+    const std::string title = std::to_string(response.status) + " " + reason(response.status);
+    response.set_content("<html><head><title>" + title + "</title></head><body><h1>" + title +
+                             "</h1></body></html>\n",
+                         "text/html");
+}
+
+void setMethodNotAllowed(Response &response, const char *allowed)
+{
+    response.status = 405;
+    response.set_header("Allow", allowed);
+    setStatusPage(response);
+}
+
+void setPlainText(Response &response, int status, const std::string &text)
+{
+    response.status = status;
+    response.set_content(text, "text/plain");
+}
+
+std::string_view rawQuery(std::string_view target)
+{
+    const auto question = target.find('?');
+    return question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
+}
+
+void logRequest(const Request &request, const Response &response)
+{
+    const std::string line =
+        formatLogLine({std::chrono::system_clock::now(), request.remote_addr, request.method,
+                       request.target, request.version, response.status,
+                       response.get_header_value<std::uint64_t>("Content-Length")});
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+} // namespace
+
+WebServer::WebServer(ScoreBoard &board, Downloads downloads)
+    : board_(board), downloads_(std::move(downloads))
+{
+    http_.new_task_queue = [] { return new ConnectionPool(maxConnections); };
+    http_.set_socket_options(reuseAddressOnly);
+    // Headers and body go out in separate writes; waiting to merge them would stall every
+    // answer on a kept-alive connection for the client's delayed acknowledgement.
+    http_.set_tcp_nodelay(true);
+    http_.set_read_timeout(timeoutSeconds);
+    http_.set_write_timeout(timeoutSeconds);
+    http_.set_keep_alive_timeout(timeoutSeconds);
+    http_.set_keep_alive_max_count(keepAliveRequests);
+    http_.set_payload_max_length(maxBodyBytes);
+    http_.set_logger(logRequest);
+    // GET and HEAD only; the library reads any body a request carries, so the connection
+    // stays in step, and answers other methods through the error handler below.
+    http_.Get(".*",
+              [this](const Request &request, Response &response) { route(request, response); });
+    http_.set_error_handler([](const Request &request, Response &response) {
+        if (response.status == 404 && !isReadMethod(request.method))
+            setMethodNotAllowed(response, "GET, HEAD");
+        if (response.body.empty())
+            setStatusPage(response);
+    });
+}
+
+int WebServer::bind(const std::string &host, int port)
+{
+    if (port == 0)
+        return http_.bind_to_any_port(host);
+    return http_.bind_to_port(host, port) ? port : -1;
+}
+
+void WebServer::run()
+{
+    http_.listen_after_bind();
+}
+
+void WebServer::stop()
+{
+    http_.stop();
+}
+
+void WebServer::route(const Request &request, Response &response)
+{
+    try {
+        if (request.path == versionPath) {
+            serveVersion(response);
+        } else if (request.path == installerPath) {
+            serveInstaller(response);
+        } else if (request.path == postPath && request.method == "HEAD") {
+            // Asking for the headers must not post a score.
+            setMethodNotAllowed(response, "GET");
+        } else if (request.path == postPath) {
+            servePost(request, response);
+        } else if (request.path == pagePath) {
+            servePage(response);
+        } else {
+            response.status = 404;
+            setStatusPage(response);
+        }
+    } catch (const std::exception &error) {
+        std::cerr << "quellan-server: " << error.what() << '\n';
+        response.status = 500;
+        setStatusPage(response);
+    }
+}
+
+void WebServer::serveVersion(Response &response)
+{
+    response.set_content(downloads_.versionText, "text/plain");
+}
+
+void WebServer::serveInstaller(Response &response)
+{
+    auto file = std::make_shared<std::ifstream>(downloads_.installerPath, std::ios::binary);
+    if (downloads_.installerPath.empty() || !file->seekg(0, std::ios::end)) {
+        response.status = 404;
+        setStatusPage(response);
+        return;
+    }
+    const auto size = static_cast<std::size_t>(file->tellg());
+    // Streamed from the file, so a large installer never sits in memory.
+    response.set_content_provider(
+        size, "application/octet-stream",
+        [file](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
+            std::vector<char> chunk(std::min(length, chunkBytes));
+            file->seekg(static_cast<std::streamoff>(offset));
+            file->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            const auto got = file->gcount();
+            // A file cut short meanwhile ends the answer rather than padding it.
+            return got > 0 && sink.write(chunk.data(), static_cast<std::size_t>(got));
+        });
+}
+
+void WebServer::servePost(const Request &request, Response &response)
+{
+    const ScoreQuery query = parseScoreQuery(rawQuery(request.target));
+    if (!query.entry) {
+        setPlainText(response, 400, "Score not stored: " + query.error + ".\n");
+        return;
+    }
+    board_.post(*query.entry);
+    setPlainText(response, 200, "Score posted.\n");
+}
+
+void WebServer::servePage(Response &response)
+{
+    auto page = board_.page();
+    // Handed out from the shared rendering without a copy.
+    response.set_content_provider(
+        page->size(), "text/html; charset=utf-8",
+        [page](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
+            return sink.write(page->data() + offset, length);
+        });
+}
+
+} // namespace server

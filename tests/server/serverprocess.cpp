@@ -1,0 +1,103 @@
+#include "serverprocess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Starts the program with its standard output and error on the given descriptors.
+pid_t spawn(const std::vector<std::string> &args, int out, int err)
+{
+    std::vector<std::string> words{QUELLAN_SERVER_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (auto &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (pid < 0)
+        throw std::runtime_error("cannot start " QUELLAN_SERVER_PROGRAM);
+    return pid;
+}
+
+// The first line the program prints, waiting at most ten seconds for it.
+std::string readFirstLine(int fd)
+{
+    std::string line;
+    char c = 0;
+    pollfd waiting{fd, POLLIN, 0};
+    while (poll(&waiting, 1, 10000) == 1 && read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    return line;
+}
+
+int waitForExit(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+ServerProcess::ServerProcess(const std::vector<std::string> &args, const std::string &logPath)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        throw std::runtime_error("cannot make a pipe");
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    std::vector<std::string> all{"--listen", "127.0.0.1:0"};
+    all.insert(all.end(), args.begin(), args.end());
+    pid_ = spawn(all, pipeEnds[1], log);
+    close(pipeEnds[1]);
+    close(log);
+    const std::string line = readFirstLine(pipeEnds[0]);
+    close(pipeEnds[0]);
+    const auto colon = line.rfind(':');
+    if (line.rfind("Listening on ", 0) != 0 || colon == std::string::npos) {
+        stop(SIGKILL);
+        throw std::runtime_error("the server did not name its port: " + line);
+    }
+    port_ = std::stoi(line.substr(colon + 1));
+}
+
+ServerProcess::~ServerProcess()
+{
+    if (pid_ > 0)
+        stop(SIGTERM);
+}
+
+std::unique_ptr<httplib::Client> ServerProcess::client() const
+{
+    auto client = std::make_unique<httplib::Client>("127.0.0.1", port_);
+    client->set_connection_timeout(10);
+    client->set_read_timeout(10);
+    client->set_write_timeout(10);
+    return client;
+}
+
+int ServerProcess::stop(int signal)
+{
+    kill(pid_, signal);
+    const int code = waitForExit(pid_);
+    pid_ = -1;
+    return code;
+}
+
+int runServerToExit(const std::vector<std::string> &args)
+{
+    const int null = open("/dev/null", O_WRONLY);
+    const pid_t pid = spawn(args, null, null);
+    close(null);
+    return waitForExit(pid);
+}
