@@ -21,14 +21,13 @@ struct HtmlViewSettings {
     QColor DefHotSpotColor = palette::maroon;
     QColor DefVisitedLinkColor = palette::silver;
     QColor DefOverLinkColor = palette::maroon;
-    // The view never follows a link itself, so it keeps no history.
-    int HistoryMaxCount = 0;
     bool NoSelect = false;
 };
 
 // Shows an HTML page given as text and reports clicks on its links. It fetches nothing: no
-// pictures, style sheets or other files the page names are loaded. Vertical scroll bar only;
-// a dotted edge shows when it has the keyboard focus.
+// pictures, style sheets or other files the page names are loaded; and it follows no link
+// itself, so it keeps no history. Vertical scroll bar only; a dotted edge shows while it has
+// the keyboard focus.
 class THtmlView : public QTextBrowser {
     Q_OBJECT
 public:
