@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds in Release and starts the game.
+# Installs what is missing, builds in Release and starts the game, with the game's web server
+# beside it unless one already answers at the default address.
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./setup.sh
@@ -9,4 +10,31 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     echo "Quellan needs a graphical desktop: no display found (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
     exit 1
 fi
-exec build/release/app/quellan
+
+# The web server for online scores and updates keeps its scores in data/ and stops when the
+# game exits.
+server_address=127.0.0.1:8080
+server_answers() {
+    curl -s -o /dev/null --max-time 2 "http://$server_address/quellan/quellanversion.txt"
+}
+stop_server() {
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+}
+if [[ -x build/release/server/quellan-server ]] && ! server_answers; then
+    mkdir -p data
+    build/release/server/quellan-server --listen "$server_address" --db data/quellan-scores.db \
+        >/dev/null 2>>data/quellan-server.log &
+    server_pid=$!
+    trap stop_server EXIT
+    for _ in $(seq 50); do
+        if server_answers || ! kill -0 "$server_pid" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+fi
+
+status=0
+build/release/app/quellan || status=$?
+exit "$status"

@@ -50,17 +50,18 @@ std::shared_ptr<const std::string> ScoreBoard::page()
 
 void ScoreBoard::writeWaiting(std::unique_lock<std::mutex> &lock)
 {
+    std::vector<ReceivedScore> scores;
+    for (const Waiting *waiting : waiting_)
+        scores.push_back(waiting->score);
     std::vector<Waiting *> batch;
     batch.swap(waiting_);
-    std::vector<ReceivedScore> scores;
-    for (const Waiting *waiting : batch)
-        scores.push_back(waiting->score);
     writing_ = true;
     lock.unlock();
     std::string error;
     try {
         store_.add(scores);
-    } catch (const StoreError &failure) {
+    } catch (const std::exception &failure) {
+        // Every waiting poster learns the outcome; none is left waiting.
         error = failure.what();
     }
     lock.lock();

@@ -6,9 +6,10 @@
 
 #include "quellanconfig.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
+#include <vector>
 
 namespace server {
 
@@ -90,13 +91,17 @@ std::string_view rawQuery(std::string_view target)
     return question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
 }
 
+// One write per line, so lines from many threads never mix.
+void writeLog(const std::string &line)
+{
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
 void logRequest(const Request &request, const Response &response)
 {
-    const std::string line =
-        formatLogLine({std::chrono::system_clock::now(), request.remote_addr, request.method,
-                       request.target, request.version, response.status,
-                       response.get_header_value<std::uint64_t>("Content-Length")});
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    writeLog(formatLogLine({std::chrono::system_clock::now(), request.remote_addr, request.method,
+                            request.target, request.version, response.status,
+                            response.get_header_value<std::uint64_t>("Content-Length")}));
 }
 
 } // namespace
@@ -163,7 +168,7 @@ void WebServer::route(const Request &request, Response &response)
             setStatusPage(response);
         }
     } catch (const std::exception &error) {
-        std::cerr << "quellan-server: " << error.what() << '\n';
+        writeLog(std::string("quellan-server: ") + error.what() + "\n");
         response.status = 500;
         setStatusPage(response);
     }
@@ -177,12 +182,13 @@ void WebServer::serveVersion(Response &response)
 void WebServer::serveInstaller(Response &response)
 {
     auto file = std::make_shared<std::ifstream>(downloads_.installerPath, std::ios::binary);
-    if (downloads_.installerPath.empty() || !file->seekg(0, std::ios::end)) {
+    const std::streamoff end = file->seekg(0, std::ios::end) ? std::streamoff(file->tellg()) : -1;
+    if (downloads_.installerPath.empty() || end < 0) {
         response.status = 404;
         setStatusPage(response);
         return;
     }
-    const auto size = static_cast<std::size_t>(file->tellg());
+    const auto size = static_cast<std::size_t>(end);
     // Streamed from the file, so a large installer never sits in memory.
     response.set_content_provider(
         size, "application/octet-stream",

@@ -3,17 +3,40 @@
 #include "serverprocess.h"
 #include "tempfolder.h"
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
 const std::string postPath = "/cgi-bin/quellan.cgi";
 const std::string pagePath = "/counter/quellan.shtml";
+
+// Sends a request as written and reads the answer until the server closes the connection.
+std::string exchange(int port, const std::string &request)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        send(fd, request.data(), request.size(), 0) == static_cast<ssize_t>(request.size())) {
+        char buffer[65536];
+        ssize_t got = 0;
+        while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0)
+            answer.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return answer;
+}
 
 class WebServerTest : public ::testing::Test {
 protected:
@@ -82,6 +105,14 @@ TEST_F(WebServerTest, StreamsTheInstallerWithItsLengthOrSaysThereIsNone)
     EXPECT_TRUE(result->body == installer);
     const auto head = client->Head("/quellan/qlnsetup.exe");
     EXPECT_EQ(head->get_header_value("Content-Length"), std::to_string(installer.size()));
+    // The game's own download: HTTP/1.0, the body read until the connection closes.
+    const std::string answer =
+        exchange(server->port(), "GET /quellan/qlnsetup.exe HTTP/1.0\r\nAccept: */*\r\n"
+                                 "User-Agent: Mozilla/3.0 (compatible)\r\nHost: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+    const auto bodyStart = answer.find("\r\n\r\n");
+    ASSERT_NE(bodyStart, std::string::npos);
+    EXPECT_TRUE(answer.substr(bodyStart + 4) == installer);
 
     auto bare = start();
     const auto missing = bare->client()->Get("/quellan/qlnsetup.exe");

@@ -1,0 +1,17 @@
+-- wrk script: each request posts a new score, with a name of its own and a spread of scores.
+local threads = 0
+
+function setup(thread)
+    threads = threads + 1
+    thread:set("id", threads)
+end
+
+local counter = 0
+
+function request()
+    counter = counter + 1
+    local path = string.format(
+        "/cgi-bin/quellan.cgi?name=Bench%%20%d-%d&date=3/7/05&score=%d",
+        id, counter, math.random(-300, 600))
+    return wrk.format("GET", path)
+end
