@@ -5,6 +5,7 @@
 #include "app/image.h"
 #include "app/soundplayer.h"
 #include "game/cards.h"
+#include "highscore/highscore.h"
 #include "resources/pictures/cardimages.h"
 #include "tally/gamerecord.h"
 #include "tally/tallylist.h"
@@ -93,6 +94,9 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     bind(button_updateyes, &Tmain::button_updateyesClick);
     bind(button_updatecancel, &Tmain::button_updatecancelClick);
     buildUpdateTransfers();
+    bind(button_sendscore, &Tmain::button_sendscoreClick);
+    bind(button_highscore, &Tmain::button_highscoresClick);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(Timer1); }); });
 
     guarded([this] { FormCreate(); });
 }
@@ -122,6 +126,8 @@ void Tmain::createWindows()
     about = new Tabout(LbBackground1, m_setup.clock, m_setup.opener, this);
     setSiteLink(about->URL1);
     help = new Thelp(LbBackground1, m_setup.clock, about, this);
+    highscore = new Thighscore(LbBackground1, m_setup.serverUrl, m_setup.opener, this);
+    connect(highscore, &Thighscore::scorePosted, this, &Tmain::scorePosted);
 }
 
 void Tmain::setGameRecord(GameRecord *record)

@@ -13,6 +13,7 @@ class THTTPGet;
 class THttpCli;
 class Tabout;
 class Thelp;
+class Thighscore;
 class Ttallylist;
 class GameRecord;
 class QAction;
@@ -35,8 +36,8 @@ public:
     explicit Tmain(MainSetup setup, QWidget *parent = nullptr);
     ~Tmain() override;
 
-    // Creates the secondary windows in their order: the tally list, the About window and
-    // the help window. Each lives as long as this window.
+    // Creates the secondary windows in their order: the tally list, the About window, the
+    // help window and the high-score window. Each lives as long as this window.
     void createWindows();
     // Where the game reports started and finished games (the tally list).
     void setGameRecord(GameRecord *record);
@@ -145,6 +146,16 @@ public:
     void Help2Click(QObject *Sender);
     void About1Click(QObject *Sender);
 
+    // Score posting and the high-score list (posting.cpp).
+    Thighscore *highscore = nullptr;
+    void button_sendscoreClick(QObject *Sender);
+    void button_highscoresClick(QObject *Sender);
+    void ViewHighScoreList1Click(QObject *Sender);
+    void Timer1Timer(QObject *Sender);
+    // Ticks left before a post counts as failed, and the dots behind the waiting message.
+    int postcountdown = 0;
+    int postdots = 0;
+
     // Placement as last read from the settings or recorded at closing.
     static constexpr int defwidth = 495, defheight = 534;
     int lastleft = 3, lasttop = 3, lastwidth = defwidth, lastheight = defheight;
@@ -175,6 +186,8 @@ private:
     void showTable();
     void showPile(TImage *pile, int index);
     void finishGame(Ending ending);
+    // The server answered a post: the game-over panel and the posting timer are done.
+    void scorePosted();
     void applyOuterGeometry();
     TImage *columnImage(int column) const;
     qreal pixelRatio() const;

@@ -71,7 +71,8 @@ void Tmain::buildMenus()
     View1 = MainMenu1->addMenu("&View");
     View1->setObjectName("View1");
     TallyList1 = item(View1, "TallyList1", "&Tally List", {}, &Tmain::TallyList1Click);
-    ViewHighScoreList1 = item(View1, "ViewHighScoreList1", "View &High Score List", {}, nullptr);
+    ViewHighScoreList1 = item(View1, "ViewHighScoreList1", "View &High Score List", {},
+                              &Tmain::ViewHighScoreList1Click);
 
     Help1 = MainMenu1->addMenu("&Help");
     Help1->setObjectName("Help1");

@@ -4,7 +4,7 @@
 #include "app/main.h"
 #include "app/profilefile.h"
 #include "tally/tallylist.h"
-#include "tests/support/mainwindowfixture.h"
+#include "tests/support/mainwindowtest.h"
 #include "tests/support/recordingdialogs.h"
 #include "tests/support/recordinggamerecord.h"
 #include "tests/support/recordingopener.h"
@@ -26,8 +26,6 @@
 #include <memory>
 
 namespace {
-
-using MainWindowTest = MainWindowFixture;
 
 QString plain(const QAction *action)
 {

@@ -1,8 +1,8 @@
 #include "app/about.h"
 #include "highscore/httpget.h"
-#include "tests/server/serverprocess.h"
-#include "tests/support/mainwindowfixture.h"
+#include "tests/support/mainwindowtest.h"
 #include "tests/support/scriptedserver.h"
+#include "tests/support/webserverprocess.h"
 #include "widgets/selbutton.h"
 
 #include "quellanconfig.h"
@@ -19,12 +19,12 @@ namespace {
 
 constexpr char settled[] = "[quellan]\r\nFirsttime=no\r\n";
 
-class UpdateTest : public MainWindowFixture {
+class UpdateTest : public MainWindowTest {
 protected:
     UpdateTest()
     {
+        serverUrl = "http://127.0.0.1:9/";
         adjustSetup = [this](MainSetup &setup) {
-            setup.serverUrl = serverUrl;
             setup.programFile = programFile();
             setup.startProgram = [this](const QString &program, const QStringList &arguments) {
                 started << program << arguments;
@@ -47,11 +47,13 @@ protected:
     }
 
     // Starts the real web server with these options and points the window at it.
-    void startServer(std::vector<std::string> options)
+    void startServer(const QStringList &options)
     {
-        server =
-            std::make_unique<ServerProcess>(options, serverFolder.filePath("log").toStdString());
-        serverUrl = QString("http://127.0.0.1:%1/").arg(server->port());
+        if (QString(QUELLAN_SERVER_PROGRAM).isEmpty())
+            GTEST_SKIP() << "the web server is not built";
+        server = std::make_unique<WebServerProcess>(QUELLAN_SERVER_PROGRAM, options);
+        ASSERT_TRUE(server->started());
+        serverUrl = server->baseUrl();
     }
 
     static QByteArray fileBytes(const QString &path)
@@ -70,8 +72,7 @@ protected:
     }
 
     QTemporaryDir serverFolder;
-    std::unique_ptr<ServerProcess> server;
-    QString serverUrl = "http://127.0.0.1:9/";
+    std::unique_ptr<WebServerProcess> server;
     QStringList started;
     QList<int> exitCodes;
     bool startResult = true;
@@ -146,7 +147,7 @@ TEST_F(UpdateTest, TheInstallerIsDownloadedStartedAndTheProgramEnds)
 {
     const QString installer = serverFolder.filePath("setup.sh");
     writeFile(installer, "#!/bin/sh\necho installed\n");
-    startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
+    startServer({"--version-text", "2.0.0", "--installer", installer});
     writeFile(folder.filePath("quellan.BAK"), "an old backup");
     Tmain &main = openAndCheck();
     ASSERT_TRUE(main.panel_update->isVisible());
@@ -165,7 +166,7 @@ TEST_F(UpdateTest, AnInstallerThatDoesNotStartIsReportedAndTheProgramFileComesBa
 {
     const QString installer = serverFolder.filePath("setup.sh");
     writeFile(installer, "data");
-    startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
+    startServer({"--version-text", "2.0.0", "--installer", installer});
     startResult = false;
     Tmain &main = openAndCheck();
     QTest::mouseClick(main.button_updateyes, Qt::LeftButton);
@@ -192,7 +193,7 @@ TEST_F(UpdateTest, AStartedInstallerEndsTheProcessWithoutWritingAnything)
     const QString marker = folder.filePath("marker");
     const QString installer = serverFolder.filePath("setup.sh");
     writeFile(installer, QString("#!/bin/sh\nprintf '%s|' \"$@\" > '%1'\n").arg(marker).toUtf8());
-    startServer({"--version-text", "2.0.0", "--installer", installer.toStdString()});
+    startServer({"--version-text", "2.0.0", "--installer", installer});
     writeFile(folder.filePath("quellan.ini"), settled);
     QProcess harness;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -9,6 +9,7 @@
 #include "widgets/flatpanel.h"
 #include "widgets/selbutton.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,8 +19,8 @@
 #include <memory>
 
 // A main window over a settings file in a folder of its own, with recording stand-ins for
-// sounds, message boxes, the desktop and the tally list.
-class MainWindowFixture : public ::testing::Test {
+// the sound player, the message boxes, the desktop and the tally list.
+class MainWindowTest : public ::testing::Test {
 protected:
     // A window over a settings file holding `ini` (no file when empty), shown on screen.
     Tmain &open(const QByteArray &ini = {})
@@ -32,7 +33,8 @@ protected:
         MainSetup setup;
         setup.programFolder = folder.path();
         setup.programFile = folder.filePath("quellan");
-        setup.clock = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 11, 12, 13), Qt::UTC); };
+        setup.clock = [this] { return now; };
+        setup.serverUrl = serverUrl;
         setup.sounds = &sounds;
         setup.dialogs = &dialogs;
         setup.opener = &opener;
@@ -88,7 +90,11 @@ protected:
         }
     }
 
-    // Changes the window's surroundings before open() makes it.
+    // What the window's clock reads; it also seeds the deal.
+    QDateTime now{QDate(2026, 12, 7), QTime(10, 11, 12, 13), Qt::UTC};
+    // The web server's base address the window is given.
+    QString serverUrl;
+    // Changes the window's surroundings further before open() makes it.
     std::function<void(MainSetup &)> adjustSetup;
     QTemporaryDir folder;
     RecordingSoundPlayer sounds;

@@ -1,0 +1,179 @@
+#include "highscore/highscore.h"
+
+#include "highscore/httpget.h"
+#include "htmlview/htmlview.h"
+#include "resources/pictures/pictures.h"
+#include "widgets/formkit.h"
+#include "widgets/lbbackground.h"
+#include "widgets/placement.h"
+#include "widgets/url.h"
+
+#include "quellanconfig.h"
+
+#include <QUrl>
+
+namespace {
+
+const QString shortName = QString::fromLatin1(quellan::shortName);
+
+// A value as it may stand in a query: its UTF-8 bytes, all but letters, digits and "-._~/"
+// written as %XX, so that no value can end the query or add fields to it.
+QString percentEncoded(const QString &value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, "/"));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- dates
+
+QString dateSeparator(const QLocale &locale)
+{
+    for (const QChar c : locale.dateFormat(QLocale::ShortFormat)) {
+        if (!c.isLetterOrNumber())
+            return c.isSpace() ? QStringLiteral("/") : QString(c);
+    }
+    return QStringLiteral("/");
+}
+
+QString postingDateText(const QDate &date, const QLocale &locale)
+{
+    const QString separator = dateSeparator(locale);
+    return QString::number(date.month()) + separator + QString::number(date.day()) + separator +
+           QString::number(date.year() % 100).rightJustified(2, '0');
+}
+
+// ---------------------------------------------------------------- the window
+
+Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serverUrl,
+                       DesktopOpener *opener, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_serverUrl(serverUrl)
+{
+    setObjectName("highscore");
+    setWindowTitle("Quellan - High Scores");
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, palette::darkRed);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(fonts::sansPx(11));
+    setFixedSize(603, 561);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setAttribute(Qt::WA_TranslucentBackground);
+    Image1->setGeometry(21, 8, 74, 74);
+    Image1->setPixmap(logoPicture({74, 74}, devicePixelRatioF()));
+
+    panel_main = form::panel(this, "panel_main", {112, 8, 481, 507}, Qt::white, false);
+    panel_main->setColor(palette::highScoreFace);
+    displayhtml = new THtmlView("displayhtml", panel_main);
+    displayhtml->setGeometry(1, 1, 479, 505);
+    connect(displayhtml, &THtmlView::OnHotSpotClick, this, &Thighscore::displayhtmlHotSpotClick);
+
+    button_done = form::button(this, "button_done", "DONE", {498, 521, 95, 32}, palette::darkGrey);
+    connect(button_done, &TSelButton::OnClick, this, &Thighscore::button_doneClick);
+    Label1 =
+        form::label(this, "Label1", "Quellan", {8, 544, 83, 13}, fonts::sansPx(11), palette::cream);
+
+    URL1 = new TURL(this);
+    URL1->setObjectName("URL1");
+    URL1->setURLType(TURL::utnone);
+    URL1->setOpener(opener);
+    buildFetchers();
+    FormCreate(mainBackground);
+}
+
+void Thighscore::buildFetchers()
+{
+    getit = new THTTPGet(this);
+    getit->setObjectName("getit");
+    connect(getit, &THTTPGet::OnDoneString, this, &Thighscore::getitDoneString);
+    sendit = new THTTPGet(this);
+    sendit->setObjectName("sendit");
+    connect(sendit, &THTTPGet::OnDoneString, this, &Thighscore::senditDoneString);
+}
+
+void Thighscore::FormCreate(const TLbBackground *mainBackground)
+{
+    LbBackground1 = new TLbBackground(this);
+    if (mainBackground)
+        LbBackground1->setImage(mainBackground->Image());
+    LbBackground1->setEnabled(true);
+}
+
+void Thighscore::showCentred()
+{
+    showCentredOver(this, nullptr);
+}
+
+void Thighscore::button_doneClick(QObject *)
+{
+    close();
+}
+
+// ---------------------------------------------------------------- the server
+
+QString Thighscore::serverAddress(const QString &path) const
+{
+    QString base = m_serverUrl;
+    while (base.endsWith('/'))
+        base.chop(1);
+    return base + path;
+}
+
+QString Thighscore::pageAddress() const
+{
+    return serverAddress("/counter/" + shortName + ".shtml");
+}
+
+void Thighscore::loadit()
+{
+    getit->setPostQuery({});
+    getit->setURL(pageAddress());
+    getit->Fetch();
+}
+
+void Thighscore::getitDoneString(QObject *, const QString &Result)
+{
+    displayhtml->LoadHtmlText(Result);
+}
+
+void Thighscore::sendscore(const QString &name, const QString &date, const QString &score)
+{
+    sendit->setURL(serverAddress("/cgi-bin/" + shortName + ".cgi") +
+                   "?name=" + percentEncoded(name) + "&date=" + percentEncoded(date) +
+                   "&score=" + percentEncoded(score));
+    sendit->Fetch();
+}
+
+void Thighscore::senditDoneString(QObject *, const QString &)
+{
+    emit scorePosted();
+    loadit();
+    showCentred();
+}
+
+// ---------------------------------------------------------------- links
+
+// What a link in the page may hand to the desktop: web and mail addresses only, a relative
+// one taken from the page's own address. A link into the page itself stays in the view.
+QString Thighscore::linkTarget(const QString &src) const
+{
+    const QUrl link(src);
+    if (src.startsWith('#') || !link.isValid())
+        return {};
+    const QUrl resolved = QUrl(pageAddress()).resolved(link);
+    static const QStringList openable{"http", "https", "mailto"};
+    if (!openable.contains(resolved.scheme()))
+        return {};
+    return link.isRelative() ? resolved.toString() : src;
+}
+
+void Thighscore::displayhtmlHotSpotClick(QObject *, const QString &SRC, bool &)
+{
+    const QString target = linkTarget(SRC);
+    if (target.isEmpty())
+        return;
+    URL1->setURL(target);
+    URL1->OpenURL();
+}

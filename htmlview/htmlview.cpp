@@ -1,0 +1,206 @@
+#include "htmlview/htmlview.h"
+
+#include <QFocusEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <utility>
+
+THtmlView::THtmlView(const QString &name, QWidget *parent) : QTextBrowser(parent)
+{
+    setObjectName(name);
+    // Links are reported, never followed, so the view has no source and no history.
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    document()->setUndoRedoEnabled(false);
+    connect(this, &QTextBrowser::anchorClicked, this, [this] {
+        // A keyboard activation has no press: the link is the one the cursor selected.
+        if (!m_pressedOn.isEmpty()) {
+            activate(m_pressedOn);
+            return;
+        }
+        QTextCursor selected = textCursor();
+        selected.setPosition(selected.selectionStart() + 1);
+        activate(selected.charFormat().anchorHref());
+    });
+    applySettings();
+}
+
+void THtmlView::setSettings(const HtmlViewSettings &settings)
+{
+    m_settings = settings;
+    applySettings();
+}
+
+void THtmlView::applySettings()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, m_settings.DefBackground);
+    pal.setColor(QPalette::Text, m_settings.DefFontColor);
+    pal.setColor(QPalette::Link, m_settings.DefHotSpotColor);
+    pal.setColor(QPalette::LinkVisited, m_settings.DefVisitedLinkColor);
+    setPalette(pal);
+    // Set on the widget rather than the document, so a font the parent passes down cannot
+    // replace it.
+    QFont font(m_settings.DefFontName);
+    font.setPointSize(m_settings.DefFontSize);
+    font.setStyleHint(QFont::Serif);
+    setFont(font);
+    document()->setDefaultStyleSheet(
+        QString("a[href] { color: %1; } pre { font-family: \"%2\"; }")
+            .arg(m_settings.DefHotSpotColor.name(), m_settings.DefPreFontName));
+    setTextInteractionFlags(m_settings.NoSelect
+                                ? Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard
+                                : Qt::TextBrowserInteraction);
+}
+
+void THtmlView::LoadHtmlText(const QString &text)
+{
+    m_hovered.clear();
+    m_pressedOn.clear();
+    document()->setBaseUrl(QUrl());
+    setHtml(text);
+    findHotspots();
+    for (const QString &href : std::as_const(m_visited))
+        paintHotspots(href);
+    verticalScrollBar()->setValue(0);
+}
+
+QVariant THtmlView::loadResource(int type, const QUrl &)
+{
+    // A page from the network must not make the view read files or reach any host. An
+    // empty answer would send the document looking for a file of that name itself: a
+    // blank picture and an empty text stop it.
+    if (type == QTextDocument::ImageResource) {
+        QImage blank(1, 1, QImage::Format_ARGB32);
+        blank.fill(Qt::transparent);
+        return blank;
+    }
+    return QByteArray();
+}
+
+// ---------------------------------------------------------------- links
+
+void THtmlView::activate(const QString &href)
+{
+    if (href.isEmpty())
+        return;
+    m_visited.insert(href);
+    paintHotspots(href);
+    bool handled = false;
+    emit OnHotSpotClick(this, href, handled);
+    if (!handled && href.startsWith('#'))
+        scrollToAnchor(href.mid(1));
+}
+
+void THtmlView::mousePressEvent(QMouseEvent *event)
+{
+    m_pressedOn = anchorAt(event->position().toPoint());
+    QTextBrowser::mousePressEvent(event);
+}
+
+void THtmlView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTextBrowser::mouseReleaseEvent(event);
+    m_pressedOn.clear();
+}
+
+void THtmlView::mouseMoveEvent(QMouseEvent *event)
+{
+    QTextBrowser::mouseMoveEvent(event);
+    setHovered(anchorAt(event->position().toPoint()));
+}
+
+void THtmlView::leaveEvent(QEvent *event)
+{
+    QTextBrowser::leaveEvent(event);
+    setHovered({});
+}
+
+void THtmlView::setHovered(const QString &href)
+{
+    if (href == m_hovered)
+        return;
+    const QString before = std::exchange(m_hovered, href);
+    paintHotspots(before);
+    paintHotspots(href);
+}
+
+// The page's links that take the view's colours: those the page gave no colour of its own.
+void THtmlView::findHotspots()
+{
+    m_hotspots.clear();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isAnchor() && !format.anchorHref().isEmpty() &&
+                format.foreground().color() == m_settings.DefHotSpotColor)
+                m_hotspots.push_back({fragment.position(), fragment.length(), format.anchorHref()});
+        }
+    }
+}
+
+void THtmlView::paintHotspots(const QString &href)
+{
+    if (href.isEmpty())
+        return;
+    QTextCharFormat colour;
+    colour.setForeground(hotspotColor(href));
+    for (const Hotspot &hotspot : m_hotspots) {
+        if (hotspot.href != href)
+            continue;
+        QTextCursor cursor(document());
+        cursor.setPosition(hotspot.start);
+        cursor.setPosition(hotspot.start + hotspot.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(colour);
+    }
+}
+
+QColor THtmlView::hotspotColor(const QString &href) const
+{
+    if (href == m_hovered)
+        return m_settings.DefOverLinkColor;
+    return m_visited.contains(href) ? m_settings.DefVisitedLinkColor : m_settings.DefHotSpotColor;
+}
+
+// ---------------------------------------------------------------- focus edge
+
+bool THtmlView::event(QEvent *event)
+{
+    const bool handled = QTextBrowser::event(event);
+    if (event->type() == QEvent::Paint)
+        paintFocusEdge();
+    return handled;
+}
+
+void THtmlView::focusInEvent(QFocusEvent *event)
+{
+    QTextBrowser::focusInEvent(event);
+    update();
+}
+
+void THtmlView::focusOutEvent(QFocusEvent *event)
+{
+    QTextBrowser::focusOutEvent(event);
+    update();
+}
+
+void THtmlView::paintFocusEdge()
+{
+    QPainter painter(this);
+    const QRect edge = rect().adjusted(0, 0, -1, -1);
+    painter.setPen(m_settings.DefBackground);
+    painter.drawRect(edge);
+    if (hasFocus()) {
+        painter.setPen(QPen(m_settings.DefFontColor, 1, Qt::DotLine));
+        painter.drawRect(edge);
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "widgets/fonts.h"
+#include "widgets/palette.h"
+
+#include <QColor>
+#include <QSet>
+#include <QString>
+#include <QTextBrowser>
+
+#include <vector>
+
+// The look of pages that set none of their own: serif text ("Times New Roman"), sans-serif
+// preformatted text ("Arial"), maroon links that turn silver once visited.
+struct HtmlViewSettings {
+    QColor DefBackground = palette::cream;
+    QString DefFontName = fonts::serifPt(12).family();
+    QString DefPreFontName = fonts::sansPt(12).family();
+    int DefFontSize = 12; // points
+    QColor DefFontColor = Qt::black;
+    QColor DefHotSpotColor = palette::maroon;
+    QColor DefVisitedLinkColor = palette::silver;
+    QColor DefOverLinkColor = palette::maroon;
+    bool NoSelect = false;
+};
+
+// Shows an HTML page given as text and reports clicks on its links. It fetches nothing: no
+// pictures, style sheets or other files the page names are loaded; and it follows no link
+// itself, so it keeps no history. Vertical scroll bar only; a dotted edge shows while it has
+// the keyboard focus.
+class THtmlView : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit THtmlView(const QString &name = {}, QWidget *parent = nullptr);
+
+    const HtmlViewSettings &settings() const { return m_settings; }
+    // Takes effect for the next page loaded.
+    void setSettings(const HtmlViewSettings &settings);
+
+    // Replaces the page with `text`, without a base address, and shows it from the top.
+    void LoadHtmlText(const QString &text);
+
+signals:
+    // A click on a link. SRC is the link's target exactly as the page writes it; Handled
+    // comes in false, and when it stays false a link to a place in this page is followed.
+    void OnHotSpotClick(QObject *Sender, const QString &SRC, bool &Handled);
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    // A stretch of link text whose colour the page left to the view.
+    struct Hotspot {
+        int start;
+        int length;
+        QString href;
+    };
+
+    void applySettings();
+    void activate(const QString &href);
+    void setHovered(const QString &href);
+    void findHotspots();
+    void paintHotspots(const QString &href);
+    QColor hotspotColor(const QString &href) const;
+    void paintFocusEdge();
+
+    HtmlViewSettings m_settings;
+    std::vector<Hotspot> m_hotspots;
+    QSet<QString> m_visited;
+    QString m_hovered;
+    // The link under the pointer when the button went down; a click needs the same link.
+    QString m_pressedOn;
+};

@@ -1,0 +1,215 @@
+#include "app/main.h"
+#include "highscore/highscore.h"
+#include "highscore/httpget.h"
+#include "htmlview/htmlview.h"
+#include "tests/support/mainwindowtest.h"
+#include "tests/support/scriptedserver.h"
+#include "tests/support/webserverprocess.h"
+#include "widgets/flatpanel.h"
+#include "widgets/selbutton.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int answerMs = 10000;
+
+class PostingTest : public MainWindowTest {
+protected:
+    // The game-over panel of a finished game with a score to post, the high-score window
+    // behind it, and ticks left to the test.
+    Tmain &finishAGame(const QString &name = "Ann")
+    {
+        // The clock seeds the shuffle: this deal ends with points to post.
+        now = QDateTime(QDate(2026, 12, 7), QTime(10, 11, 12, 2), Qt::UTC);
+        // No update check: its request would reach the same server.
+        Tmain &main = open("[quellan]\r\nFirsttime=no\r\nUpdate=false\r\n");
+        main.createWindows();
+        main.setGameRecord(&record);
+        main.Timer1->setInterval(24 * 3600 * 1000);
+        main.edit_name->setText(name);
+        click(main.button_start);
+        playToTheEnd();
+        EXPECT_TRUE(main.panel_cleared->isVisible());
+        EXPECT_TRUE(main.button_sendscore->isVisible());
+        return main;
+    }
+
+    void tick(int count = 1)
+    {
+        for (int i = 0; i < count; ++i)
+            window->Timer1Timer(window->Timer1);
+    }
+
+    QString waitCaption() const { return window->panel_wait->Caption(); }
+
+    // Serves the event queue until the high-score window is up showing `text`.
+    bool listShows(const QString &text) const
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return window->highscore->isVisible() &&
+                       window->highscore->displayhtml->toPlainText().contains(text);
+            },
+            answerMs);
+    }
+};
+
+// Posting tests against the game's real web server.
+class PostingServerTest : public PostingTest {
+protected:
+    void SetUp() override
+    {
+        if (QString(QUELLAN_SERVER_PROGRAM).isEmpty())
+            GTEST_SKIP() << "the web server is not built";
+        server = std::make_unique<WebServerProcess>(QUELLAN_SERVER_PROGRAM);
+        ASSERT_TRUE(server->started());
+        serverUrl = server->baseUrl();
+    }
+
+    std::unique_ptr<WebServerProcess> server;
+};
+
+TEST_F(PostingServerTest, SendScorePostsAsGuestAndOpensTheList)
+{
+    Tmain &main = finishAGame("");
+    const int score = main.table().score();
+    click(main.button_sendscore);
+    EXPECT_EQ(main.edit_name->text(), "Guest");
+    EXPECT_TRUE(main.panel_wait->isVisible());
+    EXPECT_EQ(waitCaption(), "Posting Score, Please Wait......");
+    EXPECT_TRUE(main.Timer1->isActive());
+    EXPECT_EQ(main.postcountdown, 40);
+    EXPECT_EQ(main.postdots, 0);
+
+    const QString date = postingDateText(now.toLocalTime().date());
+    ASSERT_TRUE(listShows("Guest"));
+    const QString page = main.highscore->displayhtml->toPlainText();
+    EXPECT_TRUE(page.contains(QString::number(score)));
+    EXPECT_TRUE(page.contains(date));
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+    EXPECT_TRUE(server->log().contains(
+        QString("/cgi-bin/quellan.cgi?name=Guest&date=%1&score=%2").arg(date).arg(score)));
+}
+
+TEST_F(PostingServerTest, ThePlayersOwnNameTravelsWhole)
+{
+    Tmain &main = finishAGame("Zoë & #=1");
+    click(main.button_sendscore);
+    ASSERT_TRUE(listShows("Zoë & #=1"));
+    EXPECT_EQ(main.edit_name->text(), "Zoë & #=1");
+}
+
+TEST_F(PostingTest, TheWaitingMessageCountsDownToOneFailureMessage)
+{
+    serverUrl = QString("http://127.0.0.1:%1/").arg(ScriptedServer::refusingPort());
+    Tmain &main = finishAGame();
+    click(main.button_sendscore);
+    const QStringList dots{".", "..", "...", "....", "....."};
+    for (int k = 1; k <= 39; ++k) {
+        tick();
+        EXPECT_EQ(waitCaption(), "Posting Score, Please Wait" + dots[(k - 1) % 5]) << k;
+    }
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+    EXPECT_TRUE(main.Timer1->isActive());
+
+    // The fortieth tick shows five dots and the message; ticks that come while it is up
+    // only move the dots on.
+    QStringList captionsWhileShown;
+    dialogs.whileShown = [&] {
+        captionsWhileShown << waitCaption();
+        tick(3);
+    };
+    tick();
+    EXPECT_EQ(captionsWhileShown, QStringList{"Posting Score, Please Wait....."});
+    EXPECT_EQ(waitCaption(), "Posting Score, Please Wait...");
+    EXPECT_EQ(dialogs.informations, QStringList{"Posting Failed."});
+    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_TRUE(main.panel_wait->isVisible());
+    EXPECT_TRUE(main.panel_cleared->isVisible());
+    EXPECT_FALSE(main.highscore->isVisible());
+
+    // The game goes on: DONE and a new game.
+    click(main.button_done);
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    click(main.button_start);
+    EXPECT_TRUE(main.table().gameactive());
+    EXPECT_FALSE(main.panel_wait->isVisibleTo(main.panel_cleared));
+}
+
+TEST_F(PostingServerTest, AnAnswerAfterTheFailureMessageStillOpensTheList)
+{
+    Tmain &main = finishAGame();
+    click(main.button_sendscore);
+    tick(40);
+    EXPECT_EQ(dialogs.informations, QStringList{"Posting Failed."});
+    ASSERT_TRUE(listShows("Ann"));
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_EQ(dialogs.informations.size(), 1);
+}
+
+TEST_F(PostingServerTest, DoneWhileWaitingHidesThePanelAndTheAnswerStillOpensTheList)
+{
+    Tmain &main = finishAGame();
+    click(main.button_sendscore);
+    click(main.button_done);
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_TRUE(main.Timer1->isActive());
+    ASSERT_TRUE(listShows("Ann"));
+    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+}
+
+TEST_F(PostingServerTest, ANewGameWhileWaitingLetsThePostRunOn)
+{
+    Tmain &main = finishAGame();
+    click(main.button_sendscore);
+    click(main.button_start);
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_FALSE(main.panel_wait->isVisibleTo(main.panel_cleared));
+    EXPECT_TRUE(main.Timer1->isActive());
+    tick();
+    EXPECT_EQ(waitCaption(), "Posting Score, Please Wait.");
+
+    // The answer closes the game-over panel even of the game that ended meanwhile.
+    playToTheEnd();
+    ASSERT_TRUE(main.panel_cleared->isVisible());
+    ASSERT_TRUE(listShows("Ann"));
+    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_FALSE(main.Timer1->isActive());
+}
+
+TEST_F(PostingTest, ViewHighScoresTwiceQuicklyFetchesTheListOnce)
+{
+    ScriptedServer scripted;
+    scripted.send(ScriptedServer::reply(200, "OK", "<p>Best scores</p>"));
+    serverUrl = QString("http://127.0.0.1:%1/").arg(scripted.port());
+    Tmain &main = finishAGame();
+    click(main.button_highscore);
+    click(main.button_highscore);
+    main.ViewHighScoreList1->trigger();
+    EXPECT_TRUE(main.highscore->isVisible());
+    ASSERT_TRUE(listShows("Best scores"));
+    ASSERT_TRUE(scripted.waitForClientsGone());
+    EXPECT_EQ(scripted.connectionCount(), 1);
+    // Neither touches the game-over panel or the posting timer.
+    EXPECT_TRUE(main.panel_cleared->isVisible());
+    EXPECT_FALSE(main.panel_wait->isVisibleTo(main.panel_cleared));
+    EXPECT_FALSE(main.Timer1->isActive());
+
+    // The menu item alone, with the list closed, fetches and shows it again.
+    main.highscore->close();
+    main.ViewHighScoreList1->trigger();
+    EXPECT_TRUE(main.highscore->isVisible());
+    ASSERT_TRUE(scripted.waitForRequests(2));
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+#include "highscore/highscore.h"
+
+#include "highscore/httpget.h"
+#include "htmlview/htmlview.h"
+#include "tests/support/recordingopener.h"
+#include "tests/support/scriptedserver.h"
+#include "tests/support/webserverprocess.h"
+#include "widgets/flatpanel.h"
+#include "widgets/selbutton.h"
+#include "widgets/url.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int answerMs = 10000;
+
+TEST(PostingDateTest, MonthDayAndTwoDigitYearJoinedByTheRegionalSeparator)
+{
+    const QLocale us("en_US");
+    EXPECT_EQ(postingDateText(QDate(2009, 12, 25), us), "12/25/09");
+    EXPECT_EQ(postingDateText(QDate(2010, 1, 1), us), "1/1/10");
+    EXPECT_EQ(postingDateText(QDate(2005, 3, 7), us), "3/7/05");
+    EXPECT_EQ(postingDateText(QDate(2000, 11, 30), us), "11/30/00");
+    EXPECT_EQ(postingDateText(QDate(2005, 3, 7), QLocale("de_DE")), "3.7.05");
+    EXPECT_EQ(postingDateText(QDate(2005, 3, 7), QLocale("nl_NL")), "3-7-05");
+    EXPECT_EQ(dateSeparator(QLocale("de_DE")), ".");
+    // The C locale writes its short dates with blanks: the separator falls back to "/".
+    EXPECT_EQ(dateSeparator(QLocale::c()), "/");
+    EXPECT_EQ(postingDateText(QDate(2026, 12, 7), QLocale::c()), "12/7/26");
+}
+
+class HighScoreWindowTest : public ::testing::Test {
+protected:
+    Thighscore &open(const QString &serverUrl)
+    {
+        window = std::make_unique<Thighscore>(nullptr, serverUrl, &opener);
+        return *window;
+    }
+
+    // Serves the event queue until the view's page mentions `text`.
+    bool pageShows(const QString &text) const
+    {
+        return QTest::qWaitFor([&] { return window->displayhtml->toPlainText().contains(text); },
+                               answerMs);
+    }
+
+    RecordingOpener opener;
+    std::unique_ptr<Thighscore> window;
+};
+
+// Tests against the game's real web server, started for each test.
+class HighScoreServerTest : public HighScoreWindowTest {
+protected:
+    void SetUp() override
+    {
+        if (QString(QUELLAN_SERVER_PROGRAM).isEmpty())
+            GTEST_SKIP() << "the web server is not built";
+        server = std::make_unique<WebServerProcess>(QUELLAN_SERVER_PROGRAM);
+        ASSERT_TRUE(server->started());
+        open(server->baseUrl());
+    }
+
+    std::unique_ptr<WebServerProcess> server;
+};
+
+TEST_F(HighScoreWindowTest, TheWindowHoldsItsComponents)
+{
+    Thighscore &w = open("http://127.0.0.1:8080/");
+    EXPECT_EQ(w.objectName(), "highscore");
+    EXPECT_EQ(w.windowTitle(), "Quellan - High Scores");
+    EXPECT_EQ(w.size(), QSize(603, 561));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.Image1->geometry(), QRect(21, 8, 74, 74));
+    EXPECT_FALSE(w.Image1->pixmap().isNull());
+    EXPECT_EQ(w.panel_main->geometry(), QRect(112, 8, 481, 507));
+    EXPECT_EQ(w.panel_main->Color(), QColor(64, 36, 174));
+    EXPECT_EQ(w.panel_main->ColorHighLight(), QColor(Qt::white));
+    EXPECT_EQ(w.displayhtml->geometry(), QRect(1, 1, 479, 505));
+    EXPECT_EQ(w.button_done->geometry(), QRect(498, 521, 95, 32));
+    EXPECT_EQ(w.button_done->Caption(), "DONE");
+    EXPECT_EQ(w.button_done->Tag(), 10);
+    EXPECT_EQ(w.Label1->text(), "Quellan");
+    EXPECT_EQ(w.URL1->URLType(), TURL::utnone);
+    EXPECT_TRUE(w.URL1->URL().isEmpty());
+    EXPECT_EQ(w.pageAddress(), "http://127.0.0.1:8080/counter/quellan.shtml");
+    EXPECT_EQ(open("http://example.org").pageAddress(), "http://example.org/counter/quellan.shtml");
+}
+
+TEST_F(HighScoreWindowTest, ShownCentredOnTheDesktopAndHiddenByDone)
+{
+    Thighscore &w = open("http://127.0.0.1:8080/");
+    w.showCentred();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    // Within what the window frame may add on one side.
+    EXPECT_LE((w.frameGeometry().center() - desktop.center()).manhattanLength(), 16);
+    QTest::mouseClick(w.button_done, Qt::LeftButton, {}, w.button_done->rect().center());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(HighScoreServerTest, APostArrivesDecodedAndShowsOnTheList)
+{
+    QSignalSpy posted(window.get(), &Thighscore::scorePosted);
+    const QString name = "Zoë & Ann=#1";
+    window->sendscore(name, "12/25/09", "150");
+    ASSERT_TRUE(posted.wait(answerMs));
+    EXPECT_TRUE(window->isVisible());
+    // The list's row: name, score, date.
+    ASSERT_TRUE(pageShows(name + "\n150\n12/25/09"));
+
+    // A name cannot add fields to the query or override the score.
+    window->sendscore("x&score=99999", "1/1/10", "3");
+    ASSERT_TRUE(posted.wait(answerMs));
+    ASSERT_TRUE(pageShows("x&score=99999\n3\n1/1/10"));
+    EXPECT_TRUE(server->log().contains("name=x%26score%3D99999"));
+}
+
+TEST_F(HighScoreServerTest, APageFetchedWhileHiddenIsStillShownAndAFailedOneChangesNothing)
+{
+    window->loadit();
+    ASSERT_TRUE(pageShows("Quellan High Scores"));
+    EXPECT_FALSE(window->isVisible());
+    const QString page = window->displayhtml->toPlainText();
+
+    server->stop();
+    QSignalSpy failed(window->getit, &THTTPGet::OnError);
+    window->loadit();
+    ASSERT_TRUE(failed.wait(answerMs));
+    EXPECT_EQ(window->displayhtml->toPlainText(), page);
+}
+
+TEST_F(HighScoreWindowTest, TwoQuickLoadsMakeOneFetch)
+{
+    ScriptedServer scripted;
+    scripted.send(ScriptedServer::reply(200, "OK", "<p>The list</p>"));
+    Thighscore &w = open(QString("http://127.0.0.1:%1/").arg(scripted.port()));
+    QSignalSpy loaded(w.getit, &THTTPGet::OnDoneString);
+    w.loadit();
+    w.loadit();
+    ASSERT_TRUE(loaded.wait(answerMs));
+    ASSERT_TRUE(scripted.waitForClientsGone());
+    EXPECT_EQ(scripted.connectionCount(), 1);
+    EXPECT_EQ(loaded.count(), 1);
+    EXPECT_TRUE(scripted.request().startsWith("GET /counter/quellan.shtml HTTP/1.0\r\n"));
+    EXPECT_EQ(w.displayhtml->toPlainText(), "The list");
+}
+
+TEST_F(HighScoreWindowTest, OnlyWebAndMailLinksReachTheDesktop)
+{
+    Thighscore &w = open("http://127.0.0.1:8080/");
+    w.getitDoneString(w.getit, "<p><a href=\"mailto:scores@example.org\">Write to us</a></p>");
+    w.showCentred();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTextCursor link = w.displayhtml->document()->find("Write");
+    link.setPosition(link.selectionStart() + 1);
+    QTest::mouseClick(w.displayhtml->viewport(), Qt::LeftButton, {},
+                      w.displayhtml->cursorRect(link).center() - QPoint(2, 0));
+    EXPECT_EQ(opener.addresses, QStringList{"mailto:scores@example.org"});
+
+    opener.addresses.clear();
+    const QStringList links{
+        "http://example.org/Quellan?a=1&b=2", // absolute links go as written
+        "HTTPS://Example.org/x",
+        "mailto:a@example.org?subject=Hi",
+        "scores.html", // relative ones from the page's address
+        "../index.html",
+        "//example.org/path",
+        "#top", // stays in the view
+        "javascript:alert(1)",
+        "file:///etc/passwd",
+        "ftp://example.org/file",
+        "data:text/html,hello",
+        "http://[broken",
+    };
+    for (const QString &src : links) {
+        bool handled = false;
+        w.displayhtmlHotSpotClick(w.displayhtml, src, handled);
+        EXPECT_FALSE(handled);
+    }
+    EXPECT_EQ(
+        opener.addresses,
+        QStringList({"http://example.org/Quellan?a=1&b=2", "HTTPS://Example.org/x",
+                     "mailto:a@example.org?subject=Hi", "http://127.0.0.1:8080/counter/scores.html",
+                     "http://127.0.0.1:8080/index.html", "http://example.org/path"}));
+}
+
+} // namespace

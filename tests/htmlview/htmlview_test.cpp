@@ -1,0 +1,199 @@
+#include "htmlview/htmlview.h"
+
+#include "widgets/palette.h"
+
+#include <QImage>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class HtmlViewTest : public ::testing::Test {
+protected:
+    HtmlViewTest()
+    {
+        view = std::make_unique<THtmlView>("displayhtml");
+        view->resize(479, 505);
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        QObject::connect(view.get(), &THtmlView::OnHotSpotClick,
+                         [this](QObject *sender, const QString &src, bool &handled) {
+                             EXPECT_EQ(sender, view.get());
+                             EXPECT_FALSE(handled);
+                             clicked << src;
+                             handled = handleClicks;
+                         });
+    }
+
+    // The middle of the first character of `text` on the page, in the viewport.
+    QPoint pointAt(const QString &text) const
+    {
+        QTextCursor cursor = view->document()->find(text);
+        EXPECT_FALSE(cursor.isNull()) << text.toStdString();
+        cursor.setPosition(cursor.selectionStart());
+        const QRect before = view->cursorRect(cursor);
+        cursor.movePosition(QTextCursor::NextCharacter);
+        return (before.center() + view->cursorRect(cursor).center()) / 2;
+    }
+
+    void click(const QString &text) const
+    {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pointAt(text));
+    }
+
+    // The colour the page shows the text in.
+    QColor colourOf(const QString &text) const
+    {
+        QTextCursor cursor = view->document()->find(text);
+        cursor.setPosition(cursor.selectionStart() + 1);
+        return cursor.charFormat().foreground().color();
+    }
+
+    QImage shown() const { return view->viewport()->grab().toImage(); }
+
+    std::unique_ptr<THtmlView> view;
+    QStringList clicked;
+    bool handleClicks = false;
+};
+
+TEST_F(HtmlViewTest, ThePageTakesTheDefaultLookWhereItSetsNone)
+{
+    view->LoadHtmlText("<p>Plain</p><p><a href=\"x.html\">Link</a> "
+                       "<a href=\"y.html\"><font color=\"#00ff00\">Green</font></a></p>"
+                       "<pre>Preformatted</pre>");
+    const QImage image = shown();
+    EXPECT_EQ(image.pixelColor(image.width() - 20, image.height() - 5), palette::cream);
+    EXPECT_EQ(view->font().family(), "Liberation Serif");
+    EXPECT_EQ(view->font().pointSize(), 12);
+    EXPECT_EQ(colourOf("Link"), palette::maroon);
+    EXPECT_EQ(colourOf("Green"), QColor(0, 255, 0));
+    QTextCursor pre = view->document()->find("Preformatted");
+    EXPECT_EQ(pre.charFormat().fontFamilies().toStringList().value(0), "Liberation Sans");
+    EXPECT_EQ(view->palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(view->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST_F(HtmlViewTest, AClickReportsTheTargetExactlyAsThePageWritesIt)
+{
+    view->LoadHtmlText("<p><a href=\"HTTP://Example.ORG/a%41 b/?x=1&amp;y=2\">Absolute</a></p>"
+                       "<p><a href=\"scores.html\">Relative</a></p>"
+                       "<p><a href=\"mailto:me@example.org\">Mail</a></p><p>Text</p>");
+    click("Absolute");
+    click("Relative");
+    click("Mail");
+    click("Text");
+    EXPECT_EQ(clicked, QStringList({"HTTP://Example.ORG/a%41 b/?x=1&y=2", "scores.html",
+                                    "mailto:me@example.org"}));
+    // The view follows nothing itself.
+    EXPECT_TRUE(view->source().isEmpty());
+    EXPECT_FALSE(view->isBackwardAvailable());
+    EXPECT_TRUE(view->toPlainText().contains("Absolute"));
+}
+
+TEST_F(HtmlViewTest, AnUnhandledLinkIntoThePageScrollsThere)
+{
+    QString page = "<p><a href=\"#end\">Down</a></p>";
+    for (int i = 0; i < 200; ++i)
+        page += QString("<p>Line %1</p>").arg(i);
+    page += "<p><a name=\"end\">End</a></p>";
+    view->LoadHtmlText(page);
+    QScrollBar *bar = view->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->value(), 0);
+
+    handleClicks = true;
+    click("Down");
+    EXPECT_EQ(bar->value(), 0);
+    handleClicks = false;
+    click("Down");
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(clicked, QStringList({"#end", "#end"}));
+
+    // A new page shows from its top.
+    view->LoadHtmlText(page);
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(HtmlViewTest, AVisitedLinkTurnsSilverAndTheLinkUnderThePointerMaroon)
+{
+    const QString page = "<p><a href=\"a.html\">First</a></p><p><a href=\"b.html\">Second</a></p>"
+                         "<p>Elsewhere</p>";
+    view->LoadHtmlText(page);
+    click("First");
+    EXPECT_EQ(colourOf("First"), palette::silver);
+    EXPECT_EQ(colourOf("Second"), palette::maroon);
+
+    QTest::mouseMove(view->viewport(), pointAt("First"));
+    EXPECT_EQ(colourOf("First"), palette::maroon);
+    QTest::mouseMove(view->viewport(), pointAt("Elsewhere"));
+    EXPECT_EQ(colourOf("First"), palette::silver);
+
+    // The view remembers visits across pages.
+    view->LoadHtmlText(page);
+    EXPECT_EQ(colourOf("First"), palette::silver);
+}
+
+TEST_F(HtmlViewTest, NothingThePageNamesIsLoaded)
+{
+    QTemporaryDir folder;
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString path = folder.filePath("red.png");
+    ASSERT_TRUE(red.save(path));
+    view->LoadHtmlText(QString("<p><img src=\"%1\" width=\"40\" height=\"40\"></p>"
+                               "<p><img src=\"file://%1\"></p><p>After</p>")
+                           .arg(path));
+    EXPECT_TRUE(view->toPlainText().contains("After"));
+    const QImage image = shown();
+    int redPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            redPixels += image.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+    EXPECT_EQ(redPixels, 0);
+}
+
+TEST_F(HtmlViewTest, TextCanBeSelectedUnlessSelectionIsOff)
+{
+    view->LoadHtmlText("<p>Select these words please</p>");
+    const QPoint from = pointAt("Select");
+    const QPoint to = pointAt("please");
+    auto drag = [&] {
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(view->viewport(), to);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, to);
+    };
+    drag();
+    EXPECT_TRUE(view->textCursor().hasSelection());
+
+    HtmlViewSettings settings = view->settings();
+    settings.NoSelect = true;
+    view->setSettings(settings);
+    view->LoadHtmlText("<p>Select these words please</p>");
+    drag();
+    EXPECT_FALSE(view->textCursor().hasSelection());
+}
+
+TEST_F(HtmlViewTest, TheEdgeShowsOnlyWithTheFocus)
+{
+    view->LoadHtmlText("<p>Focus</p>");
+    view->activateWindow();
+    view->clearFocus();
+    QApplication::processEvents();
+    const QImage unfocused = view->grab().toImage();
+    EXPECT_EQ(unfocused.pixelColor(0, 10), palette::cream);
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+    const QImage focused = view->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < focused.height(); ++y)
+        dark += focused.pixelColor(0, y) == QColor(Qt::black) ? 1 : 0;
+    EXPECT_GT(dark, focused.height() / 4);
+}
+
+} // namespace
