@@ -4,7 +4,6 @@
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"
-#include "widgets/placement.h"
 #include "widgets/url.h"
 
 #include "quellanconfig.h"
@@ -30,34 +29,9 @@ QFont creditFont()
 
 } // namespace
 
-// ---------------------------------------------------------------- SecondaryWindow
-
-SecondaryWindow::SecondaryWindow(const QString &name, const QString &caption, Qt::WindowFlags flags,
-                                 const TLbBackground *mainBackground, QWidget *parent)
-    : QWidget(parent, flags)
-{
-    setObjectName(name);
-    setWindowTitle(caption);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, palette::darkRed);
-    pal.setColor(QPalette::WindowText, cream);
-    setPalette(pal);
-    setAutoFillBackground(true);
-    setFont(fonts::sansPx(11));
-    LbBackground1 = new TLbBackground(this);
-    if (mainBackground)
-        LbBackground1->setImage(mainBackground->Image());
-    LbBackground1->setEnabled(true);
-}
-
-QString SecondaryWindow::yearText(const Clock &clock)
+QString yearText(const Clock &clock)
 {
     return QString::number(clock().toLocalTime().date().year());
-}
-
-void SecondaryWindow::showCentredOver(QWidget *main)
-{
-    ::showCentredOver(this, main);
 }
 
 // ---------------------------------------------------------------- Tabout
@@ -65,7 +39,7 @@ void SecondaryWindow::showCentredOver(QWidget *main)
 Tabout::Tabout(const TLbBackground *mainBackground, Clock clock, DesktopOpener *opener,
                QWidget *parent)
     : SecondaryWindow("about", "Quellan - About", Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
-                      mainBackground, parent)
+                      mainBackground, 11, parent)
 {
     setFixedSize(304, 193);
     Image1 = new TImage("Image1", this);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "widgets/secondarywindow.h"
 #include <QDateTime>
+
 #include <QWidget>
 
 #include <functional>
@@ -12,27 +14,9 @@ class TLbBackground;
 class TSelButton;
 class TURL;
 
-// What the help and About windows share: a top-level window on the game's dark red with
-// cream texts, sized in pixels whatever the desktop's font size, carrying the main window's
-// background picture, and shown centred over the main window.
-class SecondaryWindow : public QWidget {
-    Q_OBJECT
-public:
-    using Clock = std::function<QDateTime()>;
-
-    // Centres the window over `main` (over the screen when null) unless it is already up,
-    // then shows it in front and gives it the focus.
-    void showCentredOver(QWidget *main);
-
-    TLbBackground *LbBackground1 = nullptr;
-
-protected:
-    SecondaryWindow(const QString &name, const QString &caption, Qt::WindowFlags flags,
-                    const TLbBackground *mainBackground, QWidget *parent);
-
-    // Today's year in decimal, read once when the window is made.
-    static QString yearText(const Clock &clock);
-};
+// The help and About windows read today's year once, when they are made.
+using Clock = std::function<QDateTime()>;
+QString yearText(const Clock &clock);
 
 // The About window: the logo, the web-site link, the makers' credit and the version.
 class Tabout : public SecondaryWindow {

@@ -81,7 +81,7 @@ QTextEdit *page(QWidget *parent, const QString &name, const QStringList &lines)
 } // namespace
 
 Thelp::Thelp(const TLbBackground *mainBackground, Clock clock, Tabout *about, QWidget *parent)
-    : SecondaryWindow("help", "Quellan - Help File", Qt::Window, mainBackground, parent),
+    : SecondaryWindow("help", "Quellan - Help File", Qt::Window, mainBackground, 11, parent),
       m_about(about)
 {
     buildSide(clock);

@@ -120,7 +120,7 @@ void Tmain::createWindows()
     tally.programFolder = m_setup.programFolder;
     tally.today = [clock = m_setup.clock] { return clock().date(); };
     tally.dialogs = m_setup.dialogs;
-    tally.background = LbBackground1->Image();
+    tally.background = LbBackground1;
     tallylist = new Ttallylist(tally, this);
     setGameRecord(tallylist);
     about = new Tabout(LbBackground1, m_setup.clock, m_setup.opener, this);

@@ -47,15 +47,10 @@ QString postingDateText(const QDate &date, const QLocale &locale)
 
 Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serverUrl,
                        DesktopOpener *opener, QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_serverUrl(serverUrl)
+    : SecondaryWindow("highscore", "Quellan - High Scores",
+                      Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint, mainBackground, 11, parent),
+      m_serverUrl(serverUrl)
 {
-    setObjectName("highscore");
-    setWindowTitle("Quellan - High Scores");
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, palette::darkRed);
-    setPalette(pal);
-    setAutoFillBackground(true);
-    setFont(fonts::sansPx(11));
     setFixedSize(603, 561);
 
     Image1 = new QLabel(this);
@@ -80,7 +75,6 @@ Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serve
     URL1->setURLType(TURL::utnone);
     URL1->setOpener(opener);
     buildFetchers();
-    FormCreate(mainBackground);
 }
 
 void Thighscore::buildFetchers()
@@ -93,17 +87,9 @@ void Thighscore::buildFetchers()
     connect(sendit, &THTTPGet::OnDoneString, this, &Thighscore::senditDoneString);
 }
 
-void Thighscore::FormCreate(const TLbBackground *mainBackground)
-{
-    LbBackground1 = new TLbBackground(this);
-    if (mainBackground)
-        LbBackground1->setImage(mainBackground->Image());
-    LbBackground1->setEnabled(true);
-}
-
 void Thighscore::showCentred()
 {
-    showCentredOver(this, nullptr);
+    showCentredOver(nullptr);
 }
 
 void Thighscore::button_doneClick(QObject *)

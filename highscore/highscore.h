@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "widgets/secondarywindow.h"
+
 class DesktopOpener;
 class QLabel;
 class TFlatPanel;
@@ -23,7 +25,7 @@ QString postingDateText(const QDate &date, const QLocale &locale = QLocale::syst
 
 // The online high-score window: shows the server's high-score page and owns the fetcher that
 // posts scores. Created hidden; only shown and hidden afterwards.
-class Thighscore : public QWidget {
+class Thighscore : public SecondaryWindow {
     Q_OBJECT
 public:
     // `mainBackground` lends its picture (may be null); `serverUrl` is the web server's base
@@ -53,7 +55,6 @@ public:
     TSelButton *button_done = nullptr;
     QLabel *Label1 = nullptr;
     TURL *URL1 = nullptr;
-    TLbBackground *LbBackground1 = nullptr;
     THTTPGet *getit = nullptr;
     THTTPGet *sendit = nullptr;
 
@@ -62,7 +63,6 @@ signals:
     void scorePosted();
 
 private:
-    void FormCreate(const TLbBackground *mainBackground);
     void buildFetchers();
     QString serverAddress(const QString &path) const;
     QString linkTarget(const QString &src) const;

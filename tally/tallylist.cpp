@@ -22,16 +22,11 @@ const QColor white{255, 255, 255};
 } // namespace
 
 Ttallylist::Ttallylist(TallySetup setup, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), m_setup(std::move(setup))
+    : SecondaryWindow("tallylist", "Quellan - Tally List",
+                      Qt::Tool | Qt::MSWindowsFixedSizeDialogHint, setup.background, 13, parent),
+      m_setup(std::move(setup))
 {
-    setObjectName("tallylist");
-    setWindowTitle("Quellan - Tally List");
     setFixedSize(342, 425);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, palette::darkRed);
-    setPalette(pal);
-    setAutoFillBackground(true);
-    setFont(fonts::sansPx(13));
     build();
     FormCreate();
 }
@@ -75,8 +70,6 @@ void Ttallylist::build()
         form::button(FlatPanel1, "button_done", "DONE", {226, 377, 95, 26}, palette::darkGrey);
     connect(button_reset, &TSelButton::OnClick, this, &Ttallylist::button_resetClick);
     connect(button_done, &TSelButton::OnClick, this, &Ttallylist::button_doneClick);
-    LbBackground1 = new TLbBackground(this);
-    LbBackground1->setEnabled(true);
 }
 
 QString Ttallylist::tallyFileName() const
@@ -86,7 +79,6 @@ QString Ttallylist::tallyFileName() const
 
 void Ttallylist::FormCreate()
 {
-    LbBackground1->setImage(m_setup.background);
     showRanks();
     const QString file = tallyFileName();
     if (!QFile::exists(file))
@@ -225,9 +217,4 @@ void Ttallylist::button_resetClick(QObject *)
 void Ttallylist::button_doneClick(QObject *)
 {
     hide();
-}
-
-void Ttallylist::showCentredOver(QWidget *owner)
-{
-    ::showCentredOver(this, owner);
 }

@@ -3,6 +3,8 @@
 #include "tally/gamerecord.h"
 #include "tally/tallyrecord.h"
 
+#include "widgets/secondarywindow.h"
+
 #include <QDate>
 #include <QWidget>
 
@@ -19,14 +21,14 @@ class TSelButton;
 struct TallySetup {
     QString programFolder; // where the tally file lives
     std::function<QDate()> today = [] { return QDate::currentDate(); };
-    Dialogs *dialogs = nullptr; // not owned
-    QPixmap background;         // the main window's tile
+    Dialogs *dialogs = nullptr;                // not owned
+    const TLbBackground *background = nullptr; // lends the main window's picture
 };
 
 // The tally list window: games started and cleared, the win percentage and the ten best
 // scores. It reads the record from the tally file when created and writes it back after
 // every finished game and when it is destroyed.
-class Ttallylist : public QWidget, public GameRecord {
+class Ttallylist : public SecondaryWindow, public GameRecord {
     Q_OBJECT
 public:
     explicit Ttallylist(TallySetup setup, QWidget *parent = nullptr);
@@ -40,8 +42,6 @@ public:
 
     const TallyRecord &record() const { return m_record; }
     QString tallyFileName() const;
-    // Shows the window centred over `owner` and brings it to the front.
-    void showCentredOver(QWidget *owner);
 
     void button_doneClick(QObject *Sender);
     void button_resetClick(QObject *Sender);
@@ -53,7 +53,6 @@ public:
     std::array<QLabel *, TallyRecord::ranks + 1> label_num{}, label_date{}, label_name{},
         label_high{}; // ranks 1–10
     TSelButton *button_reset = nullptr, *button_done = nullptr;
-    TLbBackground *LbBackground1 = nullptr;
 
 private:
     void FormCreate();

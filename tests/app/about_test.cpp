@@ -23,7 +23,7 @@ protected:
     AboutTest() : mainBackground(&main), about(&mainBackground, clock, &opener, &main) {}
 
     QDateTime now = midsummer(2031);
-    SecondaryWindow::Clock clock = [this] { return now; };
+    Clock clock = [this] { return now; };
     QWidget main;
     TLbBackground mainBackground;
     RecordingOpener opener;

@@ -35,7 +35,7 @@ protected:
         return seen ? seen->parentWidget() : nullptr;
     }
 
-    SecondaryWindow::Clock clock = [] { return QDateTime(QDate(2029, 3, 4), QTime(5, 6)); };
+    Clock clock = [] { return QDateTime(QDate(2029, 3, 4), QTime(5, 6)); };
     QWidget main;
     TLbBackground mainBackground;
     Tabout about;
