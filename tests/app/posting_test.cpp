@@ -66,9 +66,9 @@ class PostingServerTest : public PostingTest {
 protected:
     void SetUp() override
     {
-        if (QString(QUELLAN_SERVER_PROGRAM).isEmpty())
+        server = startBuiltWebServer();
+        if (!server)
             GTEST_SKIP() << "the web server is not built";
-        server = std::make_unique<WebServerProcess>(QUELLAN_SERVER_PROGRAM);
         ASSERT_TRUE(server->started());
         serverUrl = server->baseUrl();
     }

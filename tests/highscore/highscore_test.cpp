@@ -61,9 +61,9 @@ class HighScoreServerTest : public HighScoreWindowTest {
 protected:
     void SetUp() override
     {
-        if (QString(QUELLAN_SERVER_PROGRAM).isEmpty())
+        server = startBuiltWebServer();
+        if (!server)
             GTEST_SKIP() << "the web server is not built";
-        server = std::make_unique<WebServerProcess>(QUELLAN_SERVER_PROGRAM);
         ASSERT_TRUE(server->started());
         open(server->baseUrl());
     }

@@ -29,3 +29,17 @@ private:
     QProcess m_process;
     int m_port = 0;
 };
+
+#ifdef QUELLAN_SERVER_PROGRAM
+#include <memory>
+
+// The game's server program built beside the tests, started with `options`; null when the
+// tree was built without it. Test programs that use it get QUELLAN_SERVER_PROGRAM from
+// tests/support/serverprogram.cmake.
+inline std::unique_ptr<WebServerProcess> startBuiltWebServer(const QStringList &options = {})
+{
+    if (QString(QUELLAN_SERVER_PROGRAM).isEmpty())
+        return nullptr;
+    return std::make_unique<WebServerProcess>(QUELLAN_SERVER_PROGRAM, options);
+}
+#endif
