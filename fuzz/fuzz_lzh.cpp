@@ -5,24 +5,6 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-// Hands out bytes one at a time, then reports the end.
-struct Source {
-    const std::uint8_t *next;
-    const std::uint8_t *end;
-    bool operator()(std::uint8_t &byte)
-    {
-        if (next == end) {
-            return false;
-        }
-        byte = *next++;
-        return true;
-    }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     TLZH lzh;
@@ -31,13 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size >= 4) {
         // Counts up to 1 MiB: enough for any code that a fuzzer's input can hold.
         const std::int64_t count = (data[0] | data[1] << 8 | (data[2] & 15) << 16) - 16;
-        lzh.LZHDecode(count, put, Source{data + 4, data + size});
+        lzh.LZHDecode(count, put, LzhMemorySource{data + 4, data + size});
     }
     std::vector<std::uint8_t> code;
-    lzh.LZHEncode([&code](std::uint8_t byte) { code.push_back(byte); }, Source{data, data + size});
+    lzh.LZHEncode([&code](std::uint8_t byte) { code.push_back(byte); },
+                  LzhMemorySource{data, data + size});
     output.clear();
     const bool whole = lzh.LZHDecode(static_cast<std::int64_t>(size), put,
-                                     Source{code.data(), code.data() + code.size()});
+                                     LzhMemorySource{code.data(), code.data() + code.size()});
     if (!whole || output != std::vector<std::uint8_t>(data, data + size)) {
         std::abort();
     }

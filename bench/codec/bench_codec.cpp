@@ -94,20 +94,6 @@ struct Codec {
     std::function<void(const Bytes &, Bytes &)> decompress;
 };
 
-// Hands out bytes one at a time to the LZH coder.
-struct Source {
-    const std::uint8_t *next;
-    const std::uint8_t *end;
-    bool operator()(std::uint8_t &byte)
-    {
-        if (next == end) {
-            return false;
-        }
-        byte = *next++;
-        return true;
-    }
-};
-
 Bytes lzrCompress(const Bytes &input)
 {
     static TLZR lzr;
@@ -150,7 +136,7 @@ Bytes lzhCompress(const Bytes &input)
     Bytes output;
     output.reserve(input.size() + input.size() / 4 + 64);
     TLZH().LZHEncode([&output](std::uint8_t byte) { output.push_back(byte); },
-                     Source{input.data(), input.data() + input.size()});
+                     LzhMemorySource{input.data(), input.data() + input.size()});
     return output;
 }
 
@@ -159,7 +145,7 @@ void lzhDecompress(const Bytes &coded, Bytes &output)
     std::uint8_t *out = output.data();
     TLZH().LZHDecode(
         static_cast<std::int64_t>(output.size()), [&out](std::uint8_t byte) { *out++ = byte; },
-        Source{coded.data(), coded.data() + coded.size()});
+        LzhMemorySource{coded.data(), coded.data() + coded.size()});
 }
 
 Bytes lz4Compress(const Bytes &input)

@@ -185,6 +185,20 @@ struct LzhIgnoreSymbols {
     void operator()(const LzhSymbol &) const {}
 };
 
+// A get-bytes callback over a buffer in memory: hands out its bytes one at a time, then
+// reports the end.
+struct LzhMemorySource {
+    const std::uint8_t *next;
+    const std::uint8_t *end;
+    bool operator()(std::uint8_t &byte)
+    {
+        if (next == end)
+            return false;
+        byte = *next++;
+        return true;
+    }
+};
+
 // The LZH coding: LZSS over a 4096-byte window with an adaptive Huffman code for literals and
 // match lengths and a fixed prefix code for distances. Bytes come and go through function
 // objects: get(std::uint8_t &) -> bool (false at the end of the input) and put(std::uint8_t).
