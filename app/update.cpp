@@ -2,6 +2,7 @@
 #include "app/about.h"
 #include "app/main.h"
 #include "highscore/httpget.h"
+#include "net/httpaddress.h"
 #include "net/httpcli.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
@@ -37,7 +38,8 @@ void Tmain::FormShow()
 {
     if (!updatecheck->isChecked())
         return;
-    checkupdate->setURL(m_setup.serverUrl + shortname + "/" + shortname + "version.txt");
+    checkupdate->setURL(
+        http::joinAddress(m_setup.serverUrl, shortname + "/" + shortname + "version.txt"));
     checkupdate->Fetch();
 }
 
@@ -78,7 +80,7 @@ void Tmain::restoreProgramFile()
 
 void Tmain::downloadit()
 {
-    const QString address = m_setup.serverUrl + shortname + "/" + setupfile;
+    const QString address = http::joinAddress(m_setup.serverUrl, shortname + "/" + setupfile);
     getupdate->setURL(address);
     const QString installer = QDir(m_setup.programFolder).filePath(address.section('/', -1, -1));
     QFile file(installer);

@@ -2,6 +2,7 @@
 
 #include "highscore/httpget.h"
 #include "htmlview/htmlview.h"
+#include "net/httpaddress.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"
@@ -101,10 +102,7 @@ void Thighscore::button_doneClick(QObject *)
 
 QString Thighscore::serverAddress(const QString &path) const
 {
-    QString base = m_serverUrl;
-    while (base.endsWith('/'))
-        base.chop(1);
-    return base + path;
+    return http::joinAddress(m_serverUrl, path);
 }
 
 QString Thighscore::pageAddress() const

@@ -8,11 +8,21 @@
 #include <QDeadlineTimer>
 #include <QMetaMethod>
 #include <QNetworkProxy>
+#include <QStringDecoder>
 #include <QTcpSocket>
 
 #include <algorithm>
 
 namespace {
+
+// The game's server speaks UTF-8; an answer in a single-byte character set still reads, as
+// Latin-1, instead of turning its accents into replacement marks.
+QString bodyText(const QByteArray &body)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(body);
+    return utf8.hasError() ? QString::fromLatin1(body) : text;
+}
 
 // The longest the worker blocks in one socket call before looking at its stop request.
 constexpr qint64 sliceMs = 25;
@@ -237,7 +247,7 @@ void THTTPGet::complete(THTTPGetThread *worker)
 {
     const QPointer<THTTPGet> alive(this);
     if (worker->succeeded())
-        emit OnDoneString(this, QString::fromUtf8(worker->body()));
+        emit OnDoneString(this, bodyText(worker->body()));
     else
         emit OnError(this);
     if (alive)

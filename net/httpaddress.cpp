@@ -61,4 +61,11 @@ std::optional<Address> splitAddress(const QString &url)
     return address;
 }
 
+QString joinAddress(QString base, const QString &path)
+{
+    while (base.endsWith('/'))
+        base.chop(1);
+    return path.startsWith('/') ? base + path : base + '/' + path;
+}
+
 } // namespace http

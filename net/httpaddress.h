@@ -28,4 +28,8 @@ struct Address {
 // port is not a number from 1 to 65535.
 std::optional<Address> splitAddress(const QString &url);
 
+// A path on the server at `base`, with exactly one "/" between them whether or not the base
+// ends with one.
+QString joinAddress(QString base, const QString &path);
+
 } // namespace http

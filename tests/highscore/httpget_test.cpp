@@ -83,6 +83,17 @@ TEST(HttpGet, GetRequestAsksForAFreshAnswerAndDeliversTheBodyAsText)
     EXPECT_TRUE(events.allOnUiThread);
 }
 
+TEST(HttpGet, ABodyThatIsNoUtf8ReadsAsLatin1)
+{
+    ScriptedServer server;
+    server.send(ScriptedServer::reply(200, "OK", "Zo\xEB"));
+    THTTPGet fetcher;
+    Events events;
+    events.watch(fetcher);
+    fetch(fetcher, server.url("/counter/quellan.shtml"));
+    EXPECT_EQ(events.result, QString::fromUtf8("Zoë"));
+}
+
 TEST(HttpGet, OptionalHeadersFollowTheProperties)
 {
     ScriptedServer server;

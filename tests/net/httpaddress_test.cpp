@@ -50,3 +50,11 @@ TEST(HttpAddress, TargetCannotBreakTheRequestLine)
     ASSERT_TRUE(address);
     EXPECT_EQ(address->target(), "/a%20b%0D%0AX:%20y?n=J%C3%BCrgen%21");
 }
+
+TEST(HttpAddress, JoinedAddressesHaveOneSlashBetweenBaseAndPath)
+{
+    EXPECT_EQ(http::joinAddress("http://h:8080/", "/counter/q.shtml"),
+              "http://h:8080/counter/q.shtml");
+    EXPECT_EQ(http::joinAddress("http://h:8080", "quellan/v.txt"), "http://h:8080/quellan/v.txt");
+    EXPECT_EQ(http::joinAddress("http://h//", "x"), "http://h/x");
+}
