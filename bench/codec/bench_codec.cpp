@@ -67,8 +67,8 @@ Bytes randomBytes(std::size_t size)
 // A tally text as the tally list writes it: 9 columns of 12 cells, column by column.
 Bytes tallyText()
 {
-    const char *names[] = {"Veltra", "Guest", "Anna", "Jo",  "Veltra",
-                           "Max",    "Guest", "Lena", "Ole", "Guest"};
+    const char *names[] = {"Ann", "Guest", "Anna", "Jo",  "Zoe",
+                           "Max", "Guest", "Lena", "Ole", "Guest"};
     std::string text = "9\r\n12\r\n";
     for (int column = 0; column < 9; ++column) {
         for (int row = 0; row < 12; ++row) {
