@@ -213,19 +213,19 @@ std::optional<int> parseInteger(QStringView text)
 } // namespace
 
 ProfileFile::ProfileFile(const QString &path)
-    : path_(QDir::cleanPath(QFileInfo(path).absoluteFilePath()))
+    : m_path(QDir::cleanPath(QFileInfo(path).absoluteFilePath()))
 {
 }
 
 QString ProfileFile::path() const
 {
-    return path_;
+    return m_path;
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,
                                 const QString &def) const
 {
-    QFile file(path_);
+    QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return def;
     const Lines lines = splitLines(file.readAll());
@@ -247,11 +247,11 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int def
 
 void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    const ProfileError failure("Unable to write to " + path_.toStdString());
+    const ProfileError failure("Unable to write to " + m_path.toStdString());
     // A file we cannot read or may not change must not be replaced by one holding only
     // the new key.
     Lines lines;
-    QFile old(path_);
+    QFile old(m_path);
     if (old.exists()) {
         if (!old.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
             throw failure;
@@ -260,7 +260,7 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
     }
     setKey(lines, section, key, value);
     // The new content goes to a temporary file that replaces the old one only when complete.
-    QSaveFile file(path_);
+    QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(joinLines(lines)) < 0 || !file.commit())
         throw failure;
 }

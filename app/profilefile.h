@@ -38,5 +38,5 @@ public:
     void writeInteger(const QString &section, const QString &key, int value);
 
 private:
-    QString path_;
+    QString m_path;
 };

@@ -18,15 +18,15 @@ WaveSoundPlayer::WaveSoundPlayer(QObject *parent) : QObject(parent)
     for (const QFileInfo &wave : waves) {
         auto *effect = new QSoundEffect(this);
         effect->setSource(QUrl("qrc" + wave.absoluteFilePath()));
-        effects_.insert(wave.completeBaseName().toUpper(), effect);
+        m_effects.insert(wave.completeBaseName().toUpper(), effect);
     }
 }
 
 void WaveSoundPlayer::play(const QString &cue)
 {
-    if (playing_)
-        playing_->stop();
-    playing_ = effects_.value(cue.toUpper());
-    if (playing_)
-        playing_->play();
+    if (m_playing)
+        m_playing->stop();
+    m_playing = m_effects.value(cue.toUpper());
+    if (m_playing)
+        m_playing->play();
 }

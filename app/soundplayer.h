@@ -25,6 +25,6 @@ public:
     void play(const QString &cue) override;
 
 private:
-    QHash<QString, QSoundEffect *> effects_; // by the wave's name in capitals
-    QSoundEffect *playing_ = nullptr;        // the effect last started
+    QHash<QString, QSoundEffect *> m_effects; // by the wave's name in capitals
+    QSoundEffect *m_playing = nullptr;        // the effect last started
 };

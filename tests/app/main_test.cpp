@@ -37,33 +37,33 @@ QString plain(const QAction *action)
 TEST_F(MainWindowTest, MenusCarryTheirCaptionsShortcutsAndMarks)
 {
     Tmain &main = open();
-    EXPECT_EQ(plain(main.StartGame1), "Start Game");
-    EXPECT_EQ(main.StartGame1->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_EQ(plain(main.ChangeName1), "Change  Name");
-    EXPECT_EQ(plain(main.updatecheck), "Automatically Check for Updates");
-    EXPECT_EQ(plain(main.ViewHighScoreList1), "View High Score List");
-    EXPECT_EQ(main.Help2->shortcut(), QKeySequence(Qt::Key_F1));
-    EXPECT_EQ(main.QuickInstructions1->shortcut(), QKeySequence("Ctrl+I"));
-    EXPECT_TRUE(main.N1->isSeparator());
-    EXPECT_TRUE(main.PlaySounds1->isCheckable() && main.PlaySounds1->isChecked());
-    EXPECT_TRUE(main.updatecheck->isCheckable() && main.updatecheck->isChecked());
+    EXPECT_EQ(plain(action("StartGame1")), "Start Game");
+    EXPECT_EQ(action("StartGame1")->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(plain(action("ChangeName1")), "Change  Name");
+    EXPECT_EQ(plain(action("updatecheck")), "Automatically Check for Updates");
+    EXPECT_EQ(plain(action("ViewHighScoreList1")), "View High Score List");
+    EXPECT_EQ(action("Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(action("QuickInstructions1")->shortcut(), QKeySequence("Ctrl+I"));
+    EXPECT_TRUE(action("N1")->isSeparator());
+    EXPECT_TRUE(action("PlaySounds1")->isCheckable() && action("PlaySounds1")->isChecked());
+    EXPECT_TRUE(action("updatecheck")->isCheckable() && action("updatecheck")->isChecked());
     EXPECT_EQ(main.windowTitle(), "Quellan");
 }
 
 TEST_F(MainWindowTest, FirstRunShowsInstructionsOverTheNamePanelAndWritesTheFlag)
 {
     Tmain &main = open();
-    EXPECT_TRUE(main.panel_instructions->isVisible());
-    EXPECT_TRUE(main.panel_name->isVisible());
-    EXPECT_EQ(main.edit_name->text(), "Guest");
-    EXPECT_EQ(main.edit_aname->text(), "Guest");
-    EXPECT_EQ(main.label_name->text(), "Welcome to Quellan!");
-    EXPECT_EQ(main.label_score->text(), "Score:0");
+    EXPECT_TRUE(child<TFlatPanel>("panel_instructions")->isVisible());
+    EXPECT_TRUE(child<TFlatPanel>("panel_name")->isVisible());
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "Guest");
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), "Guest");
+    EXPECT_EQ(child<QLabel>("label_name")->text(), "Welcome to Quellan!");
+    EXPECT_EQ(child<QLabel>("label_score")->text(), "Score:0");
     EXPECT_EQ(sounds.cues, QStringList{"entered"});
     EXPECT_EQ(iniText(), "[quellan]\r\nFirsttime=no\r\n");
-    EXPECT_EQ(main.outerGeometry().topLeft(), QPoint(3, 3));
-    EXPECT_GE(main.clientSize().width(), 492);
-    EXPECT_EQ(main.clientSize().height(), 535);
+    EXPECT_EQ(main.frameGeometry().topLeft(), QPoint(3, 3));
+    EXPECT_GE(clientSize().width(), 492);
+    EXPECT_EQ(clientSize().height(), 535);
 }
 
 TEST_F(MainWindowTest, StoredSettingsAreApplied)
@@ -71,60 +71,60 @@ TEST_F(MainWindowTest, StoredSettingsAreApplied)
     Tmain &main = open("[quellan]\r\nTop=0x10\r\nLeft=abc\r\nWidth=700\r\nHeight=650\r\n"
                        "Sounds=No\r\nUpdate=false\r\nName=Abcdefghijklmnopqrstuvwxy\r\n"
                        "Firsttime=YES\r\n");
-    EXPECT_EQ(main.outerGeometry(), QRect(3, 16, 700, 650));
-    EXPECT_TRUE(main.PlaySounds1->isChecked());
-    EXPECT_FALSE(main.updatecheck->isChecked());
-    EXPECT_EQ(main.edit_name->text(), "Abcdefghijklmnopqrstuvwxy");
-    EXPECT_EQ(main.edit_aname->text(), "Abcdefghijklmnopqrstuvwxy");
-    EXPECT_FALSE(main.panel_instructions->isVisible());
+    EXPECT_EQ(main.frameGeometry(), QRect(3, 16, 700, 650));
+    EXPECT_TRUE(action("PlaySounds1")->isChecked());
+    EXPECT_FALSE(action("updatecheck")->isChecked());
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "Abcdefghijklmnopqrstuvwxy");
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), "Abcdefghijklmnopqrstuvwxy");
+    EXPECT_FALSE(child<TFlatPanel>("panel_instructions")->isVisible());
     EXPECT_TRUE(iniText().contains("Firsttime=YES\r\n"));
 }
 
 TEST_F(MainWindowTest, SoundsOffSilencesTheGreetingAndAnEmptyNameStaysEmpty)
 {
-    Tmain &main = open("[quellan]\r\nSounds=no\r\nName=\r\nFirsttime=no\r\n");
-    EXPECT_FALSE(main.PlaySounds1->isChecked());
+    open("[quellan]\r\nSounds=no\r\nName=\r\nFirsttime=no\r\n");
+    EXPECT_FALSE(action("PlaySounds1")->isChecked());
     EXPECT_TRUE(sounds.cues.isEmpty());
-    EXPECT_EQ(main.edit_name->text(), "");
-    click(main.button_start);
-    EXPECT_EQ(main.label_name->text(), "Good Luck ");
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "");
+    click(child<TSelButton>("button_start"));
+    EXPECT_EQ(child<QLabel>("label_name")->text(), "Good Luck ");
     EXPECT_TRUE(sounds.cues.isEmpty());
 }
 
 TEST_F(MainWindowTest, StartGameDealsAndGreets)
 {
     Tmain &main = open();
-    click(main.button_letsplay);
-    EXPECT_FALSE(main.panel_instructions->isVisible());
-    EXPECT_FALSE(main.panel_name->isVisible());
-    EXPECT_EQ(main.label_name->text(), "Good Luck Guest");
-    EXPECT_EQ(main.label_score->text(), "Score: 0");
-    EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 48");
-    EXPECT_EQ(main.label_thisturn->text(), "");
+    click(child<TSelButton>("button_letsplay"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_instructions")->isVisible());
+    EXPECT_FALSE(child<TFlatPanel>("panel_name")->isVisible());
+    EXPECT_EQ(child<QLabel>("label_name")->text(), "Good Luck Guest");
+    EXPECT_EQ(child<QLabel>("label_score")->text(), "Score: 0");
+    EXPECT_EQ(child<QLabel>("label_cardsleft")->text(), "Cards Left: 48");
+    EXPECT_EQ(child<QLabel>("label_thisturn")->text(), "");
     for (int c = 1; c <= 4; ++c)
         EXPECT_EQ(main.findChild<TImage *>(QString("image_col%1").arg(c))->height(), 96);
     EXPECT_EQ(sounds.cues, (QStringList{"entered", "startgame", "deal"}));
     EXPECT_EQ(record.calls, QStringList{"increase 1"});
 
     // Starting again abandons the game: a second game counted, nothing else reported.
-    main.StartGame1->trigger();
+    action("StartGame1")->trigger();
     EXPECT_EQ(record.calls, (QStringList{"increase 1", "increase 1"}));
 }
 
 TEST_F(MainWindowTest, DealingRunsTheDeckDown)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    click(main.image_deal); // no game yet: nothing happens
-    EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 0");
+    click(child<TImage>("image_deal")); // no game yet: nothing happens
+    EXPECT_EQ(child<QLabel>("label_cardsleft")->text(), "Cards Left: 0");
     EXPECT_EQ(sounds.cues, QStringList{"entered"});
-    click(main.button_start);
+    click(child<TSelButton>("button_start"));
     for (int k = 2; k <= 13 && main.table().gameactive(); ++k)
-        click(main.image_deal);
+        click(child<TImage>("image_deal"));
     if (main.table().gameactive()) {
-        EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 0");
-        EXPECT_EQ(main.image_col1->height(), 72 + 24 * 13);
+        EXPECT_EQ(child<QLabel>("label_cardsleft")->text(), "Cards Left: 0");
+        EXPECT_EQ(child<TImage>("image_col1")->height(), 72 + 24 * 13);
         const int deals = sounds.cues.count("deal");
-        click(main.image_deal);
+        click(child<TImage>("image_deal"));
         EXPECT_EQ(sounds.cues.count("deal"), deals);
     }
 }
@@ -132,16 +132,18 @@ TEST_F(MainWindowTest, DealingRunsTheDeckDown)
 TEST_F(MainWindowTest, AGamePlayedToItsEndShowsTheGameOverPanel)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\nName=Ann\r\n");
-    click(main.button_start);
+    click(child<TSelButton>("button_start"));
     playToTheEnd();
     ASSERT_FALSE(main.table().gameactive());
     const int score = main.table().score();
     const bool won = main.table().thisturn() == "+100";
-    EXPECT_TRUE(main.panel_cleared->isVisible());
-    EXPECT_EQ(main.label_cleared->text(), won ? "Game Won!" : "Game Over!");
-    EXPECT_EQ(main.label_score1->text(), QString("Your Score: %1").arg(score));
-    EXPECT_EQ(main.label_score->text(), QString("Score: %1").arg(score));
-    EXPECT_EQ(main.button_sendscore->isVisibleTo(main.panel_cleared), won || score > 0);
+    EXPECT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_EQ(child<QLabel>("label_cleared")->text(), won ? "Game Won!" : "Game Over!");
+    EXPECT_EQ(child<QLabel>("label_score1")->text(), QString("Your Score: %1").arg(score));
+    EXPECT_EQ(child<QLabel>("label_score")->text(), QString("Score: %1").arg(score));
+    EXPECT_EQ(
+        child<TSelButton>("button_sendscore")->isVisibleTo(child<TFlatPanel>("panel_cleared")),
+        won || score > 0);
     EXPECT_EQ(sounds.cues.last(), won ? "winner" : "gameover");
     QStringList expected{"increase 1"};
     if (won)
@@ -158,83 +160,86 @@ TEST_F(MainWindowTest, AGamePlayedToItsEndShowsTheGameOverPanel)
 
     // The board no longer answers, and DONE only hides the panel.
     const QStringList cuesAtEnd = sounds.cues;
-    click(main.image_deal);
+    click(child<TImage>("image_deal"));
     EXPECT_EQ(sounds.cues, cuesAtEnd);
-    click(main.button_done);
-    EXPECT_FALSE(main.panel_cleared->isVisible());
+    click(child<TSelButton>("button_done"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
 }
 
 TEST_F(MainWindowTest, TheMenuCommandStartsAndHidesTheGameOverPanel)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    click(main.button_start);
+    click(child<TSelButton>("button_start"));
     playToTheEnd();
-    ASSERT_TRUE(main.panel_cleared->isVisible());
-    main.StartGame1->trigger();
-    EXPECT_FALSE(main.panel_cleared->isVisible());
+    ASSERT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
+    action("StartGame1")->trigger();
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
     EXPECT_TRUE(main.table().gameactive());
-    EXPECT_EQ(main.label_cardsleft->text(), "Cards Left: 48");
+    EXPECT_EQ(child<QLabel>("label_cardsleft")->text(), "Cards Left: 48");
 }
 
 TEST_F(MainWindowTest, QuickInstructionsCoverTheTableUntilAStart)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    EXPECT_FALSE(main.panel_instructions->isVisible());
-    main.QuickInstructions1->trigger();
-    EXPECT_TRUE(main.panel_instructions->isVisible());
-    QWidget *onTop = main.panel_board->childAt(main.panel_board->rect().center());
-    EXPECT_TRUE(onTop == main.panel_instructions || main.panel_instructions->isAncestorOf(onTop));
-    click(main.button_letsplay);
-    EXPECT_FALSE(main.panel_instructions->isVisible());
+    EXPECT_FALSE(child<TFlatPanel>("panel_instructions")->isVisible());
+    action("QuickInstructions1")->trigger();
+    EXPECT_TRUE(child<TFlatPanel>("panel_instructions")->isVisible());
+    QWidget *onTop = child<TFlatPanel>("panel_board")
+                         ->childAt(child<TFlatPanel>("panel_board")->rect().center());
+    EXPECT_TRUE(onTop == child<TFlatPanel>("panel_instructions") ||
+                child<TFlatPanel>("panel_instructions")->isAncestorOf(onTop));
+    click(child<TSelButton>("button_letsplay"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_instructions")->isVisible());
     EXPECT_TRUE(main.table().gameactive());
 }
 
 TEST_F(MainWindowTest, NameEntryDoneCancelAndChangeName)
 {
-    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    main.edit_aname->setText("Zoe");
-    click(main.button_namecancel);
-    EXPECT_FALSE(main.panel_name->isVisible());
-    EXPECT_EQ(main.edit_name->text(), "Guest");
-    main.ChangeName1->trigger();
-    EXPECT_TRUE(main.panel_name->isVisible());
-    EXPECT_EQ(main.edit_aname->text(), "Zoe"); // not refilled from the player name
-    main.edit_aname->clear();
-    click(main.button_namedone);
-    EXPECT_EQ(main.edit_name->text(), "");
-    EXPECT_EQ(main.label_name->text(), "Welcome to Quellan!");
+    open("[quellan]\r\nFirsttime=no\r\n");
+    child<QLineEdit>("edit_aname")->setText("Zoe");
+    click(child<TSelButton>("button_namecancel"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_name")->isVisible());
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "Guest");
+    action("ChangeName1")->trigger();
+    EXPECT_TRUE(child<TFlatPanel>("panel_name")->isVisible());
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), "Zoe"); // not refilled from the player name
+    child<QLineEdit>("edit_aname")->clear();
+    click(child<TSelButton>("button_namedone"));
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "");
+    EXPECT_EQ(child<QLabel>("label_name")->text(), "Welcome to Quellan!");
 }
 
 TEST_F(MainWindowTest, TypingStopsAtTenCharacters)
 {
-    Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    main.edit_aname->clear();
-    main.edit_aname->setFocus();
-    QTest::keyClicks(main.edit_aname, "abcdefghijklmnop");
-    EXPECT_EQ(main.edit_aname->text(), "abcdefghij");
+    open("[quellan]\r\nFirsttime=no\r\n");
+    child<QLineEdit>("edit_aname")->clear();
+    child<QLineEdit>("edit_aname")->setFocus();
+    QTest::keyClicks(child<QLineEdit>("edit_aname"), "abcdefghijklmnop");
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), "abcdefghij");
 
     // A longer stored name stays whole; typing can shorten it but never lengthen it.
-    main.edit_aname->setText("Abcdefghijklmnopqrstuvwxy");
-    main.edit_aname->end(false);
-    QTest::keyClicks(main.edit_aname, "z");
-    EXPECT_EQ(main.edit_aname->text(), "Abcdefghijklmnopqrstuvwxy");
-    QTest::keyClick(main.edit_aname, Qt::Key_Backspace);
-    QTest::keyClicks(main.edit_aname, "z");
-    EXPECT_EQ(main.edit_aname->text(), "Abcdefghijklmnopqrstuvwx");
+    child<QLineEdit>("edit_aname")->setText("Abcdefghijklmnopqrstuvwxy");
+    child<QLineEdit>("edit_aname")->end(false);
+    QTest::keyClicks(child<QLineEdit>("edit_aname"), "z");
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), "Abcdefghijklmnopqrstuvwxy");
+    QTest::keyClick(child<QLineEdit>("edit_aname"), Qt::Key_Backspace);
+    QTest::keyClicks(child<QLineEdit>("edit_aname"), "z");
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), "Abcdefghijklmnopqrstuvwx");
 }
 
 TEST_F(MainWindowTest, TheWindowNeverShrinksBelowTheTable)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\nWidth=100\r\nHeight=100\r\n");
-    EXPECT_GE(main.clientSize().width(), 492);
-    EXPECT_GE(main.clientSize().height(), 535);
-    main.setOuterGeometry({500, 400, 900, 800});
-    main.ResetScreenLocation1->trigger();
-    EXPECT_EQ(main.outerGeometry().topLeft(), QPoint(3, 3));
-    EXPECT_EQ(main.clientSize().height(), 535);
+    EXPECT_GE(clientSize().width(), 492);
+    EXPECT_GE(clientSize().height(), 535);
+    main.move(500, 400);
+    main.resize(900, 800);
+    action("ResetScreenLocation1")->trigger();
+    EXPECT_EQ(main.frameGeometry().topLeft(), QPoint(3, 3));
+    EXPECT_EQ(clientSize().height(), 535);
     // The table keeps its size and stays centred when the window grows.
-    main.setOuterGeometry({3, 3, 900, 800});
-    const QRect board = main.panel_board->geometry();
+    main.resize(900, 800);
+    const QRect board = child<TFlatPanel>("panel_board")->geometry();
     EXPECT_EQ(board.size(), QSize(487, 530));
     EXPECT_LE((board.center() - main.centralWidget()->rect().center()).manhattanLength(), 1);
 }
@@ -243,19 +248,17 @@ TEST_F(MainWindowTest, ClosingWritesEveryKeyInOrder)
 {
     Tmain &main = open();
     QSignalSpy closed(&main, &Tmain::closed);
-    main.PlaySounds1->trigger();
-    EXPECT_FALSE(main.PlaySounds1->isChecked());
-    main.Exit1->trigger();
+    action("PlaySounds1")->trigger();
+    EXPECT_FALSE(action("PlaySounds1")->isChecked());
+    action("Exit1")->trigger();
     EXPECT_EQ(closed.count(), 1);
-    const QRect outer = main.outerGeometry();
+    const QRect outer = main.frameGeometry();
     EXPECT_EQ(iniText(), QString("[quellan]\r\nFirsttime=no\r\nTop=%1\r\nLeft=%2\r\nWidth=%3\r\n"
                                  "Height=%4\r\nName=Guest\r\nSounds=no\r\nUpdate=true\r\n")
                              .arg(outer.top())
                              .arg(outer.left())
                              .arg(outer.width())
                              .arg(outer.height()));
-    EXPECT_EQ(main.lastleft, outer.left());
-    EXPECT_EQ(main.lastheight, outer.height());
 }
 
 TEST_F(MainWindowTest, AnUnchangedPlacementIsWrittenBackAsItWas)
@@ -275,10 +278,10 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileReportsTheErrorAndStillCloses)
     EXPECT_EQ(dialogs.errors, QStringList{message});
     // The write of the first-run flag failed: the rest of start-up was skipped.
     EXPECT_TRUE(sounds.cues.isEmpty());
-    EXPECT_FALSE(main.panel_name->isVisible());
-    EXPECT_TRUE(main.panel_instructions->isVisible());
+    EXPECT_FALSE(child<TFlatPanel>("panel_name")->isVisible());
+    EXPECT_TRUE(child<TFlatPanel>("panel_instructions")->isVisible());
 
-    main.PlaySounds1->trigger();
+    action("PlaySounds1")->trigger();
     EXPECT_EQ(dialogs.errors.size(), 2);
     QSignalSpy closed(&main, &Tmain::closed);
     main.close();
@@ -290,17 +293,17 @@ TEST_F(MainWindowTest, TheViewAndHelpCommandsShowTheSecondaryWindows)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
     main.createWindows();
-    main.setGameRecord(main.tallylist);
-    main.TallyList1->trigger();
-    EXPECT_TRUE(main.tallylist->isVisible());
-    main.Help2->trigger();
-    EXPECT_TRUE(main.help->isVisible());
-    main.About1->trigger();
-    EXPECT_TRUE(main.about->isVisible());
+    main.setGameRecord(child<Ttallylist>("tallylist"));
+    action("TallyList1")->trigger();
+    EXPECT_TRUE(child<Ttallylist>("tallylist")->isVisible());
+    action("Help2")->trigger();
+    EXPECT_TRUE(child<Thelp>("help")->isVisible());
+    action("About1")->trigger();
+    EXPECT_TRUE(child<Tabout>("about")->isVisible());
 
     // A started game reaches the tally list; the logo opens the About window's link.
-    click(main.button_start);
-    EXPECT_EQ(main.tallylist->mylabel_1->text(), "1");
-    click(main.image_logo);
-    EXPECT_EQ(opener.addresses.last(), "http://" + main.about->URL1->URL());
+    click(child<TSelButton>("button_start"));
+    EXPECT_EQ(child<Ttallylist>("tallylist")->mylabel_1->text(), "1");
+    click(child<TImage>("image_logo"));
+    EXPECT_EQ(opener.addresses.last(), "http://" + child<Tabout>("about")->URL1->URL());
 }

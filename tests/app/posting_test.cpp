@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -32,30 +33,30 @@ protected:
         Tmain &main = open("[quellan]\r\nFirsttime=no\r\nUpdate=false\r\n");
         main.createWindows();
         main.setGameRecord(&record);
-        main.Timer1->setInterval(24 * 3600 * 1000);
-        main.edit_name->setText(name);
-        click(main.button_start);
+        child<QTimer>("Timer1")->setInterval(24 * 3600 * 1000);
+        child<QLineEdit>("edit_name")->setText(name);
+        click(child<TSelButton>("button_start"));
         playToTheEnd();
-        EXPECT_TRUE(main.panel_cleared->isVisible());
-        EXPECT_TRUE(main.button_sendscore->isVisible());
+        EXPECT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
+        EXPECT_TRUE(child<TSelButton>("button_sendscore")->isVisible());
         return main;
     }
 
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i)
-            window->Timer1Timer(window->Timer1);
+            QMetaObject::invokeMethod(child<QTimer>("Timer1"), "timeout");
     }
 
-    QString waitCaption() const { return window->panel_wait->Caption(); }
+    QString waitCaption() const { return child<TFlatPanel>("panel_wait")->Caption(); }
 
     // Serves the event queue until the high-score window is up showing `text`.
     bool listShows(const QString &text) const
     {
         return QTest::qWaitFor(
             [&] {
-                return window->highscore->isVisible() &&
-                       window->highscore->displayhtml->toPlainText().contains(text);
+                return child<Thighscore>("highscore")->isVisible() &&
+                       child<Thighscore>("highscore")->displayhtml->toPlainText().contains(text);
             },
             answerMs);
     }
@@ -80,21 +81,19 @@ TEST_F(PostingServerTest, SendScorePostsAsGuestAndOpensTheList)
 {
     Tmain &main = finishAGame("");
     const int score = main.table().score();
-    click(main.button_sendscore);
-    EXPECT_EQ(main.edit_name->text(), "Guest");
-    EXPECT_TRUE(main.panel_wait->isVisible());
+    click(child<TSelButton>("button_sendscore"));
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "Guest");
+    EXPECT_TRUE(child<TFlatPanel>("panel_wait")->isVisible());
     EXPECT_EQ(waitCaption(), "Posting Score, Please Wait......");
-    EXPECT_TRUE(main.Timer1->isActive());
-    EXPECT_EQ(main.postcountdown, 40);
-    EXPECT_EQ(main.postdots, 0);
+    EXPECT_TRUE(child<QTimer>("Timer1")->isActive());
 
     const QString date = postingDateText(now.toLocalTime().date());
     ASSERT_TRUE(listShows("Guest"));
-    const QString page = main.highscore->displayhtml->toPlainText();
+    const QString page = child<Thighscore>("highscore")->displayhtml->toPlainText();
     EXPECT_TRUE(page.contains(QString::number(score)));
     EXPECT_TRUE(page.contains(date));
-    EXPECT_FALSE(main.panel_cleared->isVisible());
-    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
     EXPECT_TRUE(dialogs.informations.isEmpty());
     EXPECT_TRUE(server->log().contains(
         QString("/cgi-bin/quellan.cgi?name=Guest&date=%1&score=%2").arg(date).arg(score)));
@@ -102,24 +101,24 @@ TEST_F(PostingServerTest, SendScorePostsAsGuestAndOpensTheList)
 
 TEST_F(PostingServerTest, ThePlayersOwnNameTravelsWhole)
 {
-    Tmain &main = finishAGame("Zoë & #=1");
-    click(main.button_sendscore);
+    finishAGame("Zoë & #=1");
+    click(child<TSelButton>("button_sendscore"));
     ASSERT_TRUE(listShows("Zoë & #=1"));
-    EXPECT_EQ(main.edit_name->text(), "Zoë & #=1");
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text(), "Zoë & #=1");
 }
 
 TEST_F(PostingTest, TheWaitingMessageCountsDownToOneFailureMessage)
 {
     serverUrl = QString("http://127.0.0.1:%1/").arg(ScriptedServer::refusingPort());
     Tmain &main = finishAGame();
-    click(main.button_sendscore);
+    click(child<TSelButton>("button_sendscore"));
     const QStringList dots{".", "..", "...", "....", "....."};
     for (int k = 1; k <= 39; ++k) {
         tick();
         EXPECT_EQ(waitCaption(), "Posting Score, Please Wait" + dots[(k - 1) % 5]) << k;
     }
     EXPECT_TRUE(dialogs.informations.isEmpty());
-    EXPECT_TRUE(main.Timer1->isActive());
+    EXPECT_TRUE(child<QTimer>("Timer1")->isActive());
 
     // The fortieth tick shows five dots and the message; ticks that come while it is up
     // only move the dots on.
@@ -132,59 +131,59 @@ TEST_F(PostingTest, TheWaitingMessageCountsDownToOneFailureMessage)
     EXPECT_EQ(captionsWhileShown, QStringList{"Posting Score, Please Wait....."});
     EXPECT_EQ(waitCaption(), "Posting Score, Please Wait...");
     EXPECT_EQ(dialogs.informations, QStringList{"Posting Failed."});
-    EXPECT_FALSE(main.Timer1->isActive());
-    EXPECT_TRUE(main.panel_wait->isVisible());
-    EXPECT_TRUE(main.panel_cleared->isVisible());
-    EXPECT_FALSE(main.highscore->isVisible());
+    EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
+    EXPECT_TRUE(child<TFlatPanel>("panel_wait")->isVisible());
+    EXPECT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_FALSE(child<Thighscore>("highscore")->isVisible());
 
     // The game goes on: DONE and a new game.
-    click(main.button_done);
-    EXPECT_FALSE(main.panel_cleared->isVisible());
-    click(main.button_start);
+    click(child<TSelButton>("button_done"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
+    click(child<TSelButton>("button_start"));
     EXPECT_TRUE(main.table().gameactive());
-    EXPECT_FALSE(main.panel_wait->isVisibleTo(main.panel_cleared));
+    EXPECT_FALSE(child<TFlatPanel>("panel_wait")->isVisibleTo(child<TFlatPanel>("panel_cleared")));
 }
 
 TEST_F(PostingServerTest, AnAnswerAfterTheFailureMessageStillOpensTheList)
 {
-    Tmain &main = finishAGame();
-    click(main.button_sendscore);
+    finishAGame();
+    click(child<TSelButton>("button_sendscore"));
     tick(40);
     EXPECT_EQ(dialogs.informations, QStringList{"Posting Failed."});
     ASSERT_TRUE(listShows("Ann"));
-    EXPECT_FALSE(main.panel_cleared->isVisible());
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
     EXPECT_EQ(dialogs.informations.size(), 1);
 }
 
 TEST_F(PostingServerTest, DoneWhileWaitingHidesThePanelAndTheAnswerStillOpensTheList)
 {
-    Tmain &main = finishAGame();
-    click(main.button_sendscore);
-    click(main.button_done);
-    EXPECT_FALSE(main.panel_cleared->isVisible());
-    EXPECT_TRUE(main.Timer1->isActive());
+    finishAGame();
+    click(child<TSelButton>("button_sendscore"));
+    click(child<TSelButton>("button_done"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_TRUE(child<QTimer>("Timer1")->isActive());
     ASSERT_TRUE(listShows("Ann"));
-    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
     EXPECT_TRUE(dialogs.informations.isEmpty());
 }
 
 TEST_F(PostingServerTest, ANewGameWhileWaitingLetsThePostRunOn)
 {
-    Tmain &main = finishAGame();
-    click(main.button_sendscore);
-    click(main.button_start);
-    EXPECT_FALSE(main.panel_cleared->isVisible());
-    EXPECT_FALSE(main.panel_wait->isVisibleTo(main.panel_cleared));
-    EXPECT_TRUE(main.Timer1->isActive());
+    finishAGame();
+    click(child<TSelButton>("button_sendscore"));
+    click(child<TSelButton>("button_start"));
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_FALSE(child<TFlatPanel>("panel_wait")->isVisibleTo(child<TFlatPanel>("panel_cleared")));
+    EXPECT_TRUE(child<QTimer>("Timer1")->isActive());
     tick();
     EXPECT_EQ(waitCaption(), "Posting Score, Please Wait.");
 
     // The answer closes the game-over panel even of the game that ended meanwhile.
     playToTheEnd();
-    ASSERT_TRUE(main.panel_cleared->isVisible());
+    ASSERT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
     ASSERT_TRUE(listShows("Ann"));
-    EXPECT_FALSE(main.panel_cleared->isVisible());
-    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
 }
 
 TEST_F(PostingTest, ViewHighScoresTwiceQuicklyFetchesTheListOnce)
@@ -192,23 +191,23 @@ TEST_F(PostingTest, ViewHighScoresTwiceQuicklyFetchesTheListOnce)
     ScriptedServer scripted;
     scripted.send(ScriptedServer::reply(200, "OK", "<p>Best scores</p>"));
     serverUrl = QString("http://127.0.0.1:%1/").arg(scripted.port());
-    Tmain &main = finishAGame();
-    click(main.button_highscore);
-    click(main.button_highscore);
-    main.ViewHighScoreList1->trigger();
-    EXPECT_TRUE(main.highscore->isVisible());
+    finishAGame();
+    click(child<TSelButton>("button_highscore"));
+    click(child<TSelButton>("button_highscore"));
+    action("ViewHighScoreList1")->trigger();
+    EXPECT_TRUE(child<Thighscore>("highscore")->isVisible());
     ASSERT_TRUE(listShows("Best scores"));
     ASSERT_TRUE(scripted.waitForClientsGone());
     EXPECT_EQ(scripted.connectionCount(), 1);
     // Neither touches the game-over panel or the posting timer.
-    EXPECT_TRUE(main.panel_cleared->isVisible());
-    EXPECT_FALSE(main.panel_wait->isVisibleTo(main.panel_cleared));
-    EXPECT_FALSE(main.Timer1->isActive());
+    EXPECT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
+    EXPECT_FALSE(child<TFlatPanel>("panel_wait")->isVisibleTo(child<TFlatPanel>("panel_cleared")));
+    EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
 
     // The menu item alone, with the list closed, fetches and shows it again.
-    main.highscore->close();
-    main.ViewHighScoreList1->trigger();
-    EXPECT_TRUE(main.highscore->isVisible());
+    child<Thighscore>("highscore")->close();
+    action("ViewHighScoreList1")->trigger();
+    EXPECT_TRUE(child<Thighscore>("highscore")->isVisible());
     ASSERT_TRUE(scripted.waitForRequests(2));
 }
 

@@ -9,6 +9,7 @@
 #include "widgets/flatpanel.h"
 #include "widgets/selbutton.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
@@ -47,6 +48,19 @@ protected:
         return *window;
     }
 
+    // The window's component of that name; the test fails when there is none.
+    template <class T = QWidget> T *child(const QString &name) const
+    {
+        T *found = window->findChild<T *>(name);
+        EXPECT_NE(found, nullptr) << "no component " << name.toStdString();
+        return found;
+    }
+
+    QAction *action(const QString &name) const { return child<QAction>(name); }
+
+    // The main window's client area: the part below the menu bar.
+    QSize clientSize() const { return window->centralWidget()->size(); }
+
     QString iniText() const
     {
         QFile file(folder.filePath("quellan.ini"));
@@ -78,15 +92,15 @@ protected:
             for (int c = 1; c <= 4 && main.table().gameactive(); ++c) {
                 if (main.table().column(c).count > 0)
                     clickColumn(c);
-                if (main.panel_removeace->isVisible())
-                    click(main.button_removeyes);
+                if (child<TFlatPanel>("panel_removeace")->isVisible())
+                    click(child<TSelButton>("button_removeyes"));
             }
             int cardsAfter = 0;
             for (int c = 1; c <= 4; ++c)
                 cardsAfter += main.table().column(c).count;
             const int after = main.table().deckpos() * 1000 + main.table().score();
             if (before == after && cardsBefore == cardsAfter && main.table().gameactive())
-                click(main.image_deal);
+                click(child<TImage>("image_deal"));
         }
     }
 

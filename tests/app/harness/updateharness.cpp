@@ -6,6 +6,7 @@
 #include "app/main.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
+#include "widgets/selbutton.h"
 
 #include <QTimer>
 
@@ -26,8 +27,8 @@ int main(int argc, char **argv)
     main.show();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &main, [&main] {
-        if (main.panel_update->isVisible()) {
-            main.button_updateyesClick(&main);
+        if (main.findChild<TFlatPanel *>("panel_update")->isVisible()) {
+            emit main.findChild<TSelButton *>("button_updateyes")->OnClick(nullptr);
             QCoreApplication::exit(3); // only reached when the installer did not take over
         }
     });

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QTimer;
+
+// Posts a finished game's score and waits for the server's answer, with a waiting message
+// whose dots move once a second. A post that gets no answer in 40 seconds has failed.
+class ScorePoster : public QObject {
+    Q_OBJECT
+public:
+    // Hands name, date and score to the server; an error it throws counts as no answer.
+    using Send =
+        std::function<void(const QString &name, const QString &date, const QString &score)>;
+
+    ScorePoster(Send send, QObject *parent);
+
+    void post(const QString &name, const QString &date, int score);
+    // The server has answered the post.
+    void answered();
+
+signals:
+    // The waiting message, with its dots.
+    void waiting(const QString &text);
+    void failed();
+
+private:
+    void Timer1Timer();
+
+    Send m_send;
+    QTimer *Timer1;
+    // Ticks left before the post counts as failed, and the dots behind the waiting message.
+    int m_countdown = 0;
+    int m_dots = 0;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QMargins>
+#include <QObject>
+#include <QRect>
+
+class QWidget;
+
+// Places a top-level window by its outer frame, as the settings file stores it, and keeps
+// the record of the placement last read or stored.
+class WindowPlacement : public QObject {
+    Q_OBJECT
+public:
+    explicit WindowPlacement(QWidget *window);
+
+    QRect outerGeometry() const;
+    // Places the outer frame in one step; applied again once the window manager has framed
+    // the window, since only then is the frame's size known.
+    void setOuterGeometry(const QRect &outer);
+
+    // The placement as last read from the settings file.
+    void setLast(const QRect &outer) { m_last = outer; }
+    QRect last() const { return m_last; }
+
+    // The closing step: a window moved or resized since the last record that is wider or
+    // higher than `workArea` is made 3 pixels narrower or lower, once; its placement then
+    // becomes the last one. Returns the placement to store.
+    QRect fitForClosing(const QRect &workArea);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QMargins frameMargins() const;
+    void apply();
+
+    QWidget *m_window;
+    QRect m_wanted;
+    QRect m_last;
+    QMargins m_appliedMargins;
+    bool m_settled = false;
+};
