@@ -18,8 +18,8 @@ using palette::cream;
 
 namespace {
 
-// The credit's face: "Times New Roman" 10 pt bold, in pixels so the desktop's font size
-// leaves it alone.
+// The credits' face: a serif 10 pt bold, sized in pixels so the desktop's font size leaves
+// it alone.
 QFont creditFont()
 {
     QFont font = fonts::serifPt(10, true);

@@ -10,7 +10,7 @@ public:
     using runtime_error::runtime_error;
 };
 
-// One settings file in the Windows profile ("INI") format. Every call opens the file,
+// One settings file in the INI format. Every call opens the file,
 // reads or writes one key and releases it again. Section and key names match without
 // regard to case; a present key is replaced in place, a new key goes to the end of its
 // section and a new section to the end of the file. Lines the call does not write are kept
