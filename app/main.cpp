@@ -8,7 +8,6 @@
 #include "app/windowplacement.h"
 #include "app/windowsettings.h"
 #include "highscore/highscore.h"
-#include "tally/gamerecord.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
 #include "widgets/secondarywindow.h"
@@ -30,18 +29,9 @@
 Tmain::Tmain(MainSetup setup, QWidget *parent)
     : QMainWindow(parent), m_setup(std::move(setup)),
       m_pictures(std::make_unique<TablePictures>(devicePixelRatioF())),
-      m_noRecord(std::make_unique<NoGameRecord>()),
       m_settings(std::make_unique<WindowSettings>(m_setup.programFolder)),
       m_placement(new WindowPlacement(this))
 {
-    m_record = m_noRecord.get();
-    m_updates = new UpdateChecker(m_setup, this);
-    m_poster = new ScorePoster(
-        [this](const QString &name, const QString &date, const QString &score) {
-            if (highscore)
-                highscore->sendscore(name, date, score);
-        },
-        this);
     buildMenus();
     buildBoard();
     buildNamePanel();
@@ -67,7 +57,7 @@ void Tmain::FormCreate()
 
 void Tmain::setGameRecord(GameRecord *record)
 {
-    m_record = record ? record : m_noRecord.get();
+    m_record = record ? record : &m_noRecord;
 }
 
 bool Tmain::event(QEvent *event)

@@ -2,12 +2,12 @@
 
 #include "app/mainsetup.h"
 #include "game/gametable.h"
+#include "tally/gamerecord.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
-class GameRecord;
 class QAction;
 class QColor;
 class QLabel;
@@ -137,8 +137,8 @@ private:
     GameTable m_table;
     std::unique_ptr<TablePictures> m_pictures; // the card image list and the columns drawn from it
     std::unique_ptr<QSystemSemaphore> m_mutex;
-    std::unique_ptr<GameRecord> m_noRecord;
-    GameRecord *m_record = nullptr;
+    NoGameRecord m_noRecord;
+    GameRecord *m_record = &m_noRecord;
     std::unique_ptr<WindowSettings> m_settings;
     WindowPlacement *m_placement = nullptr;
     UpdateChecker *m_updates = nullptr;

@@ -204,6 +204,7 @@ void Tmain::buildUpdatePanel()
                                  fonts::sansPx(16), Qt::black, Qt::AlignHCenter | Qt::AlignVCenter);
     panel_update->hide();
 
+    m_updates = new UpdateChecker(m_setup, this);
     connect(m_updates, &UpdateChecker::updateAvailable, panel_update, &TFlatPanel::showInFront);
     connect(m_updates, &UpdateChecker::statusChanged, label_update, &QLabel::setText);
     connect(m_updates, &UpdateChecker::installerFailed, this, &Tmain::inform);
@@ -232,6 +233,12 @@ void Tmain::buildClearedPanel()
     panel_wait->hide();
     panel_cleared->hide();
 
+    m_poster = new ScorePoster(
+        [this](const QString &name, const QString &date, const QString &score) {
+            if (highscore)
+                highscore->sendscore(name, date, score);
+        },
+        this);
     connect(m_poster, &ScorePoster::waiting, panel_wait, &TFlatPanel::setCaption);
     connect(m_poster, &ScorePoster::failed, this, [this] { inform("Posting Failed."); });
 }
