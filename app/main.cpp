@@ -4,7 +4,7 @@
 #include "app/help.h"
 #include "app/image.h"
 #include "app/soundplayer.h"
-#include "game/cards.h"
+#include "game/card.h"
 #include "highscore/highscore.h"
 #include "resources/pictures/cardimages.h"
 #include "tally/gamerecord.h"
@@ -307,8 +307,8 @@ void Tmain::placecard(int c, int count)
     const Column &column = m_table.column(c);
     for (int k = 1; k <= count; ++k) {
         // Slots the end-of-game sweep emptied show nothing.
-        if (column.cards[k] != 0)
-            imagelist_cards->draw(painter, 0, 24 * (k - 1), column.cards[k]);
+        if (column.cards[k].isCard())
+            imagelist_cards->draw(painter, 0, 24 * (k - 1), column.cards[k].number());
     }
     painter.end();
     image->setPicture(picture);
