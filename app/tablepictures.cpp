@@ -20,8 +20,8 @@ QPixmap TablePictures::column(const Column &column, int count) const
     QPainter painter(&picture);
     for (int k = 1; k <= count; ++k) {
         // Slots the end-of-game sweep emptied show nothing.
-        if (column.cards[k] != 0)
-            m_cards.draw(painter, 0, stripHeight * (k - 1), column.cards[k]);
+        if (column.cards[k].isCard())
+            m_cards.draw(painter, 0, stripHeight * (k - 1), column.cards[k].number());
     }
     return picture;
 }

@@ -2,8 +2,16 @@
 
 #include <stdexcept>
 
-using cards::getnum;
-using cards::getsuit;
+namespace {
+
+// A removal scores two points; every fourth removal since the last deal scores 32
+// instead; clearing the board of all but aces scores 100.
+constexpr int removalPoints = 2;
+constexpr int bonusPoints = 32;
+constexpr int bonusEvery = 4;
+constexpr int winPoints = 100;
+
+} // namespace
 
 void GameTable::start()
 {
@@ -16,7 +24,7 @@ void GameTable::startround()
 {
     m_dealPile = cardBack;
     m_columns = {};
-    m_played = emptyMark;
+    m_played = Card();
     m_thisturn.clear();
     shufflecards();
     dealcards();
@@ -24,15 +32,15 @@ void GameTable::startround()
 
 void GameTable::shufflecards()
 {
-    m_deck.fill(0);
-    for (int card = 1; card <= cards::deckSize; ++card) {
+    m_deck.fill(Card());
+    for (int number = 1; number <= Card::deckSize; ++number) {
         int position;
         do {
-            position = static_cast<int>(m_random.next(cards::deckSize)) + 1;
-        } while (m_deck[position] != 0);
-        m_deck[position] = card;
+            position = static_cast<int>(m_random.next(Card::deckSize));
+        } while (m_deck[position].isCard());
+        m_deck[position] = Card(number);
     }
-    m_deckpos = 0;
+    m_dealt = 0;
 }
 
 bool GameTable::dealcards()
@@ -67,37 +75,31 @@ ClickResult GameTable::clickColumn(int c)
         return {};
     const Column &clicked = m_columns[c];
     const int n = clicked.count;
-    const int t = clicked.top();
+    const Card t = clicked.top();
     ClickResult result;
 
     if (topBeatenElsewhere(c)) {
         m_played = t;
         removeTop(c);
         ++m_turnclears;
-        if (m_turnclears % 4 == 0)
-            addScore(32, "+32");
-        else
-            addScore(2, "+2");
+        addScore(m_turnclears % bonusEvery == 0 ? bonusPoints : removalPoints);
         result.play = Play::Removed;
     } else if (const int empty = n > 1 ? firstEmptyColumn(c) : 0; empty != 0) {
         m_columns[empty].count = 1;
         m_columns[empty].cards[1] = t;
         removeTop(c);
         result.play = Play::Moved;
-    } else if (getnum(t) == 14 && deckExhausted()) {
+    } else if (t.isAce() && deckExhausted()) {
         m_acecolumn = c;
         m_aceslot = n;
         m_acecard = t;
-        m_aceText = std::string("Are you sure you want to remove the ACE of ") +
-                    cards::suitName(getsuit(t)) + "?";
+        m_aceText = std::string("Are you sure you want to remove the ACE of ") + t.suitName() + "?";
         m_aceQuestion = true;
         result.play = Play::AceQuestion;
     } else {
         result.play = Play::Invalid;
     }
-    result.ending = checkforwin();
-    if (result.ending == Ending::None)
-        result.ending = checkforover();
+    result.ending = checkEnding();
     return result;
 }
 
@@ -109,13 +111,15 @@ Ending GameTable::removeAce()
     const bool stillThere =
         wasOpen && m_gameactive && deckExhausted() && validColumn(m_acecolumn) && m_aceslot >= 1 &&
         m_columns[m_acecolumn].count == m_aceslot &&
-        m_columns[m_acecolumn].cards[m_aceslot] == m_acecard && cards::isAce(m_acecard);
+        m_columns[m_acecolumn].cards[m_aceslot] == m_acecard && m_acecard.isAce();
     if (!stillThere)
         return Ending::None;
-    Column &column = m_columns[m_acecolumn];
-    column.cards[m_aceslot] = 0;
-    --column.count;
-    --m_aceslot;
+    removeTop(m_acecolumn);
+    return checkEnding();
+}
+
+Ending GameTable::checkEnding()
+{
     const Ending ending = checkforwin();
     return ending != Ending::None ? ending : checkforover();
 }
@@ -124,7 +128,7 @@ Ending GameTable::checkforwin()
 {
     if (!deckExhausted() || !boardHoldsOnlyAces())
         return Ending::None;
-    addScore(100, "+100");
+    addScore(winPoints);
     sweep();
     m_gameactive = false;
     return Ending::Won;
@@ -135,7 +139,7 @@ Ending GameTable::checkforover()
     if (!deckExhausted())
         return Ending::None;
     for (int c = 1; c <= columnCount; ++c) {
-        if (cards::isAce(m_columns[c].top()))
+        if (m_columns[c].top().isAce())
             return Ending::None;
     }
     for (int c = 1; c <= columnCount; ++c) {
@@ -152,13 +156,18 @@ Ending GameTable::checkforover()
     return Ending::Lost;
 }
 
-void GameTable::setBoard(const std::array<std::vector<int>, columnCount> &columns, int deckpos)
+void GameTable::setBoard(const std::array<std::vector<Card>, columnCount> &columns, int dealt)
 {
-    if (deckpos < 0 || deckpos > cards::deckSize)
-        throw std::invalid_argument("deck position out of range");
+    if (dealt < 0 || dealt > Card::deckSize || dealt % columnCount != 0)
+        throw std::invalid_argument("no number of cards a deal leaves dealt");
+    const auto dealsLeft = static_cast<std::size_t>((Card::deckSize - dealt) / columnCount);
     for (const auto &stack : columns) {
-        if (stack.size() > Column::slotCount)
-            throw std::invalid_argument("more cards than a column holds");
+        if (stack.size() + dealsLeft > Column::slotCount)
+            throw std::invalid_argument("no room in a column for the deals still to come");
+        for (const Card card : stack) {
+            if (!card.isCard())
+                throw std::invalid_argument("a column holds no card");
+        }
     }
     m_columns = {};
     for (int c = 1; c <= columnCount; ++c) {
@@ -167,34 +176,34 @@ void GameTable::setBoard(const std::array<std::vector<int>, columnCount> &column
         for (int slot = 1; slot <= m_columns[c].count; ++slot)
             m_columns[c].cards[slot] = stack[slot - 1];
     }
-    m_deckpos = deckpos;
+    m_dealt = dealt;
     m_gameactive = true;
     m_score = 0;
     m_turnclears = 0;
     m_thisturn.clear();
-    m_played = emptyMark;
+    m_played = Card();
     m_dealPile = deckExhausted() ? emptyMark : cardBack;
 }
 
 void GameTable::removeTop(int c)
 {
     Column &column = m_columns[c];
-    column.cards[column.count] = 0;
+    column.cards[column.count] = Card();
     --column.count;
 }
 
-void GameTable::addScore(int points, std::string label)
+void GameTable::addScore(int points)
 {
     m_score += points;
-    m_thisturn = std::move(label);
+    m_thisturn = "+" + std::to_string(points);
 }
 
 bool GameTable::topBeatenElsewhere(int c) const
 {
-    const int t = m_columns[c].top();
+    const Card t = m_columns[c].top();
     for (int i = 1; i <= columnCount; ++i) {
-        const int other = m_columns[i].top();
-        if (i != c && other != 0 && getsuit(other) == getsuit(t) && getnum(other) > getnum(t))
+        const Card other = m_columns[i].top();
+        if (i != c && other.isCard() && other.suit() == t.suit() && other.rank() > t.rank())
             return true;
     }
     return false;
@@ -213,8 +222,8 @@ bool GameTable::boardHoldsOnlyAces() const
 {
     for (int c = 1; c <= columnCount; ++c) {
         for (int slot = 1; slot <= Column::slotCount; ++slot) {
-            const int card = m_columns[c].cards[slot];
-            if (card != 0 && !cards::isAce(card))
+            const Card card = m_columns[c].cards[slot];
+            if (card.isCard() && !card.isAce())
                 return false;
         }
     }
@@ -226,8 +235,7 @@ int GameTable::sumOfRanksLeft() const
     int sum = 0;
     for (int c = 1; c <= columnCount; ++c) {
         for (int slot = 1; slot <= Column::slotCount; ++slot) {
-            if (const int card = m_columns[c].cards[slot]; card != 0)
-                sum += getnum(card);
+            sum += m_columns[c].cards[slot].rank();
         }
     }
     return sum;
@@ -237,10 +245,10 @@ void GameTable::sweep()
 {
     for (int c = 1; c <= columnCount; ++c) {
         for (int slot = Column::slotCount; slot >= 1; --slot) {
-            int &card = m_columns[c].cards[slot];
-            if (card != 0) {
+            Card &card = m_columns[c].cards[slot];
+            if (card.isCard()) {
                 m_played = card;
-                card = 0;
+                card = Card();
             }
         }
     }

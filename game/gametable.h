@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/cards.h"
+#include "game/card.h"
 #include "game/random.h"
 
 #include <array>
@@ -8,13 +8,14 @@
 #include <vector>
 
 // One of the four board stacks. Slot 1 is the bottom card, slot `count` the top card;
-// every slot above `count` holds 0, and so does every slot a card has left.
+// every slot above `count` holds no card, and so does every slot a card has left.
 struct Column {
+    // One card from each of the game's thirteen deals.
     static constexpr int slotCount = 13;
     int count = 0;
-    std::array<int, slotCount + 1> cards{}; // index 0 unused, so slots read as 1–13
+    std::array<Card, slotCount + 1> cards{}; // index 0 unused, so slots read as 1–13
 
-    int top() const { return count > 0 ? cards[count] : 0; }
+    Card top() const { return count > 0 ? cards[count] : Card(); }
 };
 
 // What a click on a column did, in the order the rules try them.
@@ -38,8 +39,11 @@ struct DealResult {
 class GameTable {
 public:
     static constexpr int columnCount = 4;
+    // Every deal puts one card onto each column until the deck is out.
+    static_assert(Column::slotCount * columnCount == Card::deckSize);
+    // The pictures the two piles show besides a card: a card number names its own picture.
     static constexpr int cardBack = 0;
-    static constexpr int emptyMark = 53;
+    static constexpr int emptyMark = Card::deckSize + 1;
 
     explicit GameTable(std::uint32_t seed = 0) : m_random(seed) {}
 
@@ -55,43 +59,41 @@ public:
     // NO on the ace question.
     void keepAce() { m_aceQuestion = false; }
 
-    int getcard() { return m_deck[++m_deckpos]; }
+    bool gameactive() const { return m_gameactive; }
+    const Column &column(int column) const { return m_columns[column]; }
+    int score() const { return m_score; }
+    int cardsLeft() const { return Card::deckSize - m_dealt; }
+    // All 52 cards are out: no deal is left, and the game can end.
+    bool deckExhausted() const { return cardsLeft() == 0; }
+    // Points of the last scoring event: "+2", "+32", "+100", "-" and the deduction, or empty.
+    const std::string &thisturn() const { return m_thisturn; }
+    // "Are you sure you want to remove the ACE of <suit>?" for the last ace question.
+    const std::string &aceQuestion() const { return m_aceText; }
+    // Picture on the deal pile: the card back while a game has cards to deal, else the mark.
+    int dealPile() const { return m_dealPile; }
+    // Picture on the discard pile: the card last played off the board, or the empty mark.
+    int played() const { return m_played.isCard() ? m_played.number() : emptyMark; }
+    Random &random() { return m_random; }
+
+    // Puts a board in place, for tests: the columns bottom to top and the number of cards
+    // already dealt, a multiple of four from 0 to 52. The game becomes active; later deals
+    // come from the last start()'s shuffle. Throws std::invalid_argument for a board no game
+    // can reach: a gap in a column, or too many cards to leave room for the deals to come.
+    void setBoard(const std::array<std::vector<Card>, columnCount> &columns, int dealt);
+
+private:
+    void startround();
+    Card getcard() { return m_deck[m_dealt++]; }
     void shufflecards();
     // Deals one card onto each column unless the deck is exhausted; returns whether it dealt.
     bool dealcards();
     Ending checkforwin();
     Ending checkforover();
-
-    bool gameactive() const { return m_gameactive; }
-    int deckpos() const { return m_deckpos; }
-    int cardsLeft() const { return cards::deckSize - m_deckpos; }
-    // All 52 cards are out: no deal is left, and the game can end.
-    bool deckExhausted() const { return m_deckpos > 50; }
-    int deckCard(int position) const { return m_deck[position]; }
-    const Column &column(int column) const { return m_columns[column]; }
-    int turnclears() const { return m_turnclears; }
-    int score() const { return m_score; }
-    // Points of the last scoring event: "+2", "+32", "+100", "-" and the deduction, or empty.
-    const std::string &thisturn() const { return m_thisturn; }
-    // Picture on the discard pile and on the deal pile (a card number, 0 or 53).
-    int played() const { return m_played; }
-    int dealPile() const { return m_dealPile; }
-    bool aceQuestionOpen() const { return m_aceQuestion; }
-    int acecolumn() const { return m_acecolumn; }
-    int aceslot() const { return m_aceslot; }
-    // "Are you sure you want to remove the ACE of <suit>?" for the open question.
-    const std::string &aceQuestion() const { return m_aceText; }
-    Random &random() { return m_random; }
-
-    // Puts a board in place, for tests: the columns bottom to top (at most 13 cards each)
-    // and the number of cards already dealt (0–52). The game becomes active. Throws
-    // std::invalid_argument for a board no game can reach.
-    void setBoard(const std::array<std::vector<int>, columnCount> &columns, int deckpos);
-
-private:
-    void startround();
+    // The end tests after a play on the board.
+    Ending checkEnding();
     void removeTop(int column);
-    void addScore(int points, std::string label);
+    // Adds the points and shows them as this turn's "+<points>".
+    void addScore(int points);
     bool topBeatenElsewhere(int column) const;
     int firstEmptyColumn(int except) const;
     bool boardHoldsOnlyAces() const;
@@ -100,18 +102,18 @@ private:
     bool validColumn(int column) const { return column >= 1 && column <= columnCount; }
 
     Random m_random;
-    std::array<int, 53> m_deck{}; // positions 1–52
-    int m_deckpos = 0;
+    std::array<Card, Card::deckSize> m_deck{}; // in dealing order
+    int m_dealt = 0;
     std::array<Column, columnCount + 1> m_columns{}; // columns 1–4
     bool m_gameactive = false;
     int m_turnclears = 0;
     int m_score = 0;
     std::string m_thisturn;
-    int m_played = emptyMark;
+    Card m_played;
     int m_dealPile = emptyMark;
     bool m_aceQuestion = false;
     int m_acecolumn = 0;
     int m_aceslot = 0;
-    int m_acecard = 0;
+    Card m_acecard;
     std::string m_aceText;
 };

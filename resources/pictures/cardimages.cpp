@@ -1,5 +1,6 @@
 #include "resources/pictures/cardimages.h"
 
+#include "game/gametable.h"
 #include "resources/pictures/render.h"
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
@@ -11,7 +12,11 @@
 
 namespace {
 
-enum class Suit { Clubs, Diamonds, Hearts, Spades };
+// The table names the pictures its piles show by these indices.
+static_assert(GameTable::cardBack == CardImages::BackIndex &&
+              GameTable::emptyMark == CardImages::EmptyMarkIndex);
+
+using Suit = Card::Suit;
 
 const QColor redInk{200, 18, 34};
 const QColor blackInk{22, 22, 26};
@@ -105,7 +110,7 @@ const QPainterPath &suitShape(Suit suit)
 {
     static const std::array<QPainterPath, 4> shapes{clubShape(), diamondShape(), heartShape(),
                                                     spadeShape()};
-    return shapes[static_cast<int>(suit)];
+    return shapes[suit - Suit::Clubs];
 }
 
 // A suit symbol `size` pixels across, centred on `centre`; pips in a card's lower half stand
@@ -150,9 +155,9 @@ void paintBlankFace(QPainter &painter)
 
 QString rankText(int rank)
 {
-    static const char *const texts[] = {"A", "2", "3",  "4", "5", "6", "7",
-                                        "8", "9", "10", "J", "Q", "K"};
-    return QString::fromLatin1(texts[rank - 1]);
+    static const char *const texts[] = {"2", "3",  "4", "5", "6", "7", "8",
+                                        "9", "10", "J", "Q", "K", "A"};
+    return QString::fromLatin1(texts[rank - 2]);
 }
 
 // Rank over suit in the top-left corner, inside the 24-pixel strip that a card lying under
@@ -424,9 +429,9 @@ void paintCourt(QPainter &painter, int rank, Suit suit)
     painter.save();
     painter.setClipRect(panel.adjusted(0.5, 0.5, -0.5, -0.5));
     paintBothWays(painter, [&] {
-        if (rank == 11)
+        if (rank == Card::Jack)
             paintJack(painter, colours);
-        else if (rank == 12)
+        else if (rank == Card::Queen)
             paintQueen(painter, colours);
         else
             paintKing(painter, colours);
@@ -437,13 +442,13 @@ void paintCourt(QPainter &painter, int rank, Suit suit)
     painter.drawLine(QPointF(panel.left(), 48), QPointF(panel.right(), 48));
 }
 
-void paintFace(QPainter &painter, int card)
+void paintFace(QPainter &painter, Card card)
 {
-    const auto suit = static_cast<Suit>((card - 1) / 13);
-    const int rank = (card - 1) % 13 + 1;
+    const auto suit = static_cast<Suit>(card.suit());
+    const int rank = card.rank();
     paintBlankFace(painter);
     paintBothWays(painter, [&] { paintIndex(painter, rank, suit); });
-    if (rank == 1)
+    if (card.isAce())
         paintAce(painter, suit);
     else if (rank <= 10)
         paintPips(painter, rank, suit);
@@ -502,7 +507,7 @@ void paintImage(QPainter &painter, int index)
     else if (index == CardImages::EmptyMarkIndex)
         paintEmptyMark(painter);
     else
-        paintFace(painter, index);
+        paintFace(painter, Card(index));
 }
 
 bool isValidIndex(int index)

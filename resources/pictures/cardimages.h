@@ -1,17 +1,20 @@
 #pragma once
 
+#include "game/card.h"
+
 #include <QPixmap>
 #include <array>
 
 class QPainter;
 class QRectF;
 
-// The card image list: the card back (0), the 52 cards by card number (1-13 clubs, 14-26
-// diamonds, 27-39 hearts, 40-52 spades, each ace to king) and the empty-place mark (53).
+// The card image list: the card back (0), the 52 cards by their Card number (1-52) and the
+// empty-place mark (53).
 // Every picture is drawn once, at the device pixel ratio of the screen it is shown on.
 class CardImages {
 public:
-    static constexpr int Width = 71, Height = 96, BackIndex = 0, EmptyMarkIndex = 53, Count = 54;
+    static constexpr int Width = 71, Height = 96, BackIndex = 0,
+                         EmptyMarkIndex = Card::deckSize + 1, Count = EmptyMarkIndex + 1;
 
     explicit CardImages(qreal devicePixelRatio = 1.0);
 

@@ -1,5 +1,6 @@
 #include "resources/pictures/pictures.h"
 
+#include "game/card.h"
 #include "resources/pictures/cardimages.h"
 #include "resources/pictures/render.h"
 #include "widgets/fonts.h"
@@ -13,12 +14,13 @@
 
 namespace {
 
-enum Suit { Clubs, Diamonds, Hearts, Spades };
-enum Rank { Ace = 1, Ten = 10, Jack = 11, Queen = 12, King = 13 };
+using enum Card::Suit;
+using enum Card::Rank;
 
-constexpr int card(Suit suit, int rank)
+// The picture index of a card.
+constexpr int card(Card::Suit suit, int rank)
 {
-    return suit * 13 + rank;
+    return Card(suit, rank).number();
 }
 
 const QColor outlineColour{48, 14, 14};
@@ -151,7 +153,7 @@ QPixmap instructionPicture1(qreal devicePixelRatio)
         paintColumns(painter, topLeft, scale,
                      {{card(Diamonds, 7), card(Hearts, Queen)},
                       {card(Spades, Queen)},
-                      {card(Clubs, 3), card(Clubs, Ten)},
+                      {card(Clubs, 3), card(Clubs, 10)},
                       {card(Hearts, King)}});
         paintRing(painter, cardRectAt(topLeft, scale, 1), markColour, Qt::SolidLine);
     });

@@ -3,95 +3,123 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
+
+// Failure messages name cards by number.
+void PrintTo(const Card &card, std::ostream *out)
+{
+    *out << "Card(" << card.number() << ")";
+}
 
 namespace {
 
-// Card numbers by suit block and rank (ace = 1, jack 11, queen 12, king 13).
-constexpr int club(int r)
+constexpr int ace = Card::Ace;
+
+constexpr Card club(int rank)
 {
-    return r;
+    return Card(Card::Clubs, rank);
 }
-constexpr int diamond(int r)
+constexpr Card diamond(int rank)
 {
-    return 13 + r;
+    return Card(Card::Diamonds, rank);
 }
-constexpr int heart(int r)
+constexpr Card heart(int rank)
 {
-    return 26 + r;
+    return Card(Card::Hearts, rank);
 }
-constexpr int spade(int r)
+constexpr Card spade(int rank)
 {
-    return 39 + r;
+    return Card(Card::Spades, rank);
 }
 
-using Board = std::array<std::vector<int>, GameTable::columnCount>;
-
-std::vector<int> columnCards(const GameTable &table, int c)
+std::vector<Card> columnCards(const GameTable &table, int c)
 {
     const Column &column = table.column(c);
     return {column.cards.begin() + 1, column.cards.begin() + 1 + column.count};
 }
 
-} // namespace
-
-TEST(GameTable, ShuffleFillsEveryPositionOnceInTheKnownOrder)
+std::vector<Card> cards(std::initializer_list<int> numbers)
 {
-    GameTable table(12345);
-    table.shufflecards();
-    std::vector<int> deck;
-    for (int p = 1; p <= 52; ++p)
-        deck.push_back(table.deckCard(p));
-    EXPECT_EQ(table.deckpos(), 0);
-    EXPECT_EQ(std::vector<int>(deck.begin(), deck.begin() + 8),
-              (std::vector<int>{42, 8, 19, 25, 3, 47, 27, 41}));
-    std::sort(deck.begin(), deck.end());
-    for (int p = 0; p < 52; ++p)
-        EXPECT_EQ(deck[p], p + 1);
+    std::vector<Card> result;
+    for (const int number : numbers)
+        result.push_back(Card(number));
+    return result;
 }
+
+// Seed 12345's shuffle, in dealing order: four cards a deal, columns 1 to 4.
+const std::vector<Card> dealOf12345 =
+    cards({42, 8,  19, 25, 3,  47, 27, 41, 49, 18, 32, 34, 12, 37, 23, 2,  11, 6,
+           31, 22, 1,  45, 7,  52, 24, 51, 14, 29, 4,  35, 40, 43, 5,  39, 30, 38,
+           20, 21, 46, 26, 16, 13, 33, 15, 28, 44, 17, 50, 9,  36, 10, 48});
+
+} // namespace
 
 TEST(GameTable, StartDealsOneCardOntoEachColumn)
 {
     GameTable table(12345);
     EXPECT_FALSE(table.gameactive());
     EXPECT_EQ(table.dealPile(), GameTable::emptyMark);
+    EXPECT_EQ(table.played(), GameTable::emptyMark);
     table.start();
     EXPECT_TRUE(table.gameactive());
     EXPECT_EQ(table.score(), 0);
     EXPECT_EQ(table.cardsLeft(), 48);
+    EXPECT_FALSE(table.deckExhausted());
     EXPECT_EQ(table.dealPile(), GameTable::cardBack);
     EXPECT_EQ(table.played(), GameTable::emptyMark);
     EXPECT_EQ(table.thisturn(), "");
-    for (int c = 1; c <= 4; ++c)
-        EXPECT_EQ(columnCards(table, c), std::vector<int>{table.deckCard(c)});
+    for (int c = 1; c <= GameTable::columnCount; ++c)
+        EXPECT_EQ(columnCards(table, c), std::vector<Card>{dealOf12345[c - 1]}) << c;
 }
 
-TEST(GameTable, ThirteenDealsExhaustTheDeckAndFurtherDealsDoNothing)
+TEST(GameTable, DealsTakeTheShuffledDeckInTurnUntilItIsOut)
 {
-    GameTable table(7);
+    GameTable table(12345);
     table.start();
-    for (int k = 2; k <= 13; ++k)
-        ASSERT_TRUE(table.dealClick().dealt);
-    EXPECT_EQ(table.cardsLeft(), 0);
+    for (int deal = 2; deal <= Column::slotCount; ++deal) {
+        ASSERT_TRUE(table.dealClick().dealt) << deal;
+        EXPECT_EQ(table.cardsLeft(), Card::deckSize - 4 * deal);
+    }
+    // This deal leaves moves to make, so the board is still there to read.
+    ASSERT_TRUE(table.gameactive());
+    EXPECT_TRUE(table.deckExhausted());
     EXPECT_EQ(table.dealPile(), GameTable::emptyMark);
-    for (int c = 1; c <= 4; ++c) {
-        ASSERT_EQ(table.column(c).count, 13);
-        for (int k = 1; k <= 13; ++k)
-            EXPECT_EQ(table.column(c).cards[k], table.deckCard(4 * (k - 1) + c));
+    std::vector<Card> dealt;
+    for (int slot = 1; slot <= Column::slotCount; ++slot) {
+        for (int c = 1; c <= GameTable::columnCount; ++c) {
+            ASSERT_EQ(table.column(c).count, Column::slotCount);
+            dealt.push_back(table.column(c).cards[slot]);
+        }
     }
-    if (table.gameactive()) {
-        EXPECT_FALSE(table.dealClick().dealt);
-        EXPECT_EQ(table.thisturn(), "");
-        EXPECT_EQ(table.cardsLeft(), 0);
-    }
+    EXPECT_EQ(dealt, dealOf12345);
+    std::vector<int> numbers;
+    for (const Card card : dealt)
+        numbers.push_back(card.number());
+    std::sort(numbers.begin(), numbers.end());
+    for (int n = 1; n <= Card::deckSize; ++n)
+        EXPECT_EQ(numbers[n - 1], n);
+
+    EXPECT_FALSE(table.dealClick().dealt);
+    EXPECT_EQ(table.thisturn(), "");
+    EXPECT_EQ(table.cardsLeft(), 0);
+    EXPECT_EQ(table.column(1).count, Column::slotCount);
 }
 
 TEST(GameTable, BoardsNoGameReachesAreRefused)
 {
     GameTable table;
-    EXPECT_THROW(table.setBoard({{std::vector<int>(14, 2), {}, {}, {}}}, 52),
+    EXPECT_THROW(table.setBoard({{std::vector<Card>(14, club(2)), {}, {}, {}}}, 52),
                  std::invalid_argument);
-    EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, 53), std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, 56), std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, -4), std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, 6), std::invalid_argument);
+    // Thirteen cards leave no room for the last deal.
+    EXPECT_THROW(table.setBoard({{std::vector<Card>(13, club(2)), {}, {}, {}}}, 48),
+                 std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{{club(2), Card()}, {}, {}, {}}}, 52), std::invalid_argument);
     EXPECT_FALSE(table.gameactive());
+    EXPECT_NO_THROW(table.setBoard({{std::vector<Card>(13, club(2)), {}, {}, {}}}, 52));
+    EXPECT_TRUE(table.gameactive());
 }
 
 TEST(GameTable, ClicksWhileNoGameRunsAreIgnored)
@@ -99,7 +127,14 @@ TEST(GameTable, ClicksWhileNoGameRunsAreIgnored)
     GameTable table(1);
     EXPECT_FALSE(table.dealClick().dealt);
     EXPECT_EQ(table.clickColumn(1).play, Play::Ignored);
-    EXPECT_EQ(table.deckpos(), 0);
+    EXPECT_EQ(table.cardsLeft(), Card::deckSize);
+    EXPECT_EQ(table.column(1).count, 0);
+
+    table.setBoard({{{club(5)}, {}, {heart(7)}, {spade(8)}}}, 52);
+    ASSERT_EQ(table.clickColumn(1).ending, Ending::Lost);
+    EXPECT_EQ(table.clickColumn(1).play, Play::Ignored);
+    EXPECT_EQ(table.dealClick().ending, Ending::None);
+    EXPECT_EQ(table.score(), -20);
 }
 
 TEST(GameTable, RemovalBeatsMoveIntoEmptyColumn)
@@ -108,20 +143,20 @@ TEST(GameTable, RemovalBeatsMoveIntoEmptyColumn)
     table.setBoard({{{club(2), heart(12)}, {}, {heart(13)}, {spade(5)}}}, 8);
     const ClickResult result = table.clickColumn(1);
     EXPECT_EQ(result.play, Play::Removed);
-    EXPECT_EQ(columnCards(table, 1), std::vector<int>{club(2)});
-    EXPECT_EQ(table.column(1).cards[2], 0);
+    EXPECT_EQ(columnCards(table, 1), std::vector<Card>{club(2)});
+    EXPECT_FALSE(table.column(1).cards[2].isCard());
     EXPECT_EQ(table.column(2).count, 0);
-    EXPECT_EQ(table.played(), heart(12));
-    EXPECT_EQ(columnCards(table, 3), std::vector<int>{heart(13)});
+    EXPECT_EQ(table.played(), heart(12).number());
+    EXPECT_EQ(columnCards(table, 3), std::vector<Card>{heart(13)});
 }
 
 TEST(GameTable, MoveGoesToTheLeftmostEmptyColumnWithoutScoring)
 {
     GameTable table;
-    table.setBoard({{{club(2), club(5), diamond(9)}, {}, {heart(4)}, {}}}, 8);
+    table.setBoard({{{club(2), club(5), diamond(9)}, {}, {heart(4)}, {}}}, 12);
     EXPECT_EQ(table.clickColumn(1).play, Play::Moved);
-    EXPECT_EQ(columnCards(table, 2), std::vector<int>{diamond(9)});
-    EXPECT_EQ(columnCards(table, 1), (std::vector<int>{club(2), club(5)}));
+    EXPECT_EQ(columnCards(table, 2), std::vector<Card>{diamond(9)});
+    EXPECT_EQ(columnCards(table, 1), (std::vector<Card>{club(2), club(5)}));
     EXPECT_EQ(table.column(4).count, 0);
     EXPECT_EQ(table.score(), 0);
     EXPECT_EQ(table.thisturn(), "");
@@ -131,35 +166,40 @@ TEST(GameTable, MoveGoesToTheLeftmostEmptyColumnWithoutScoring)
 TEST(GameTable, LoneCardIsInvalidUntilTheDeckIsOutThenAnAceAsks)
 {
     GameTable table;
-    table.setBoard({{{club(7)}, {}, {heart(1), heart(3)}, {diamond(1)}}}, 8);
+    table.setBoard({{{club(7)}, {}, {heart(ace), heart(3)}, {diamond(ace)}}}, 8);
     EXPECT_EQ(table.clickColumn(1).play, Play::Invalid);
     EXPECT_EQ(table.clickColumn(4).play, Play::Invalid); // a lone ace before the last deal
-    EXPECT_EQ(columnCards(table, 1), std::vector<int>{club(7)});
+    EXPECT_EQ(columnCards(table, 1), std::vector<Card>{club(7)});
+    EXPECT_EQ(columnCards(table, 4), std::vector<Card>{diamond(ace)});
 
-    table.setBoard({{{club(7)}, {}, {heart(3)}, {spade(1)}}}, 52);
+    table.setBoard({{{club(7)}, {}, {heart(3)}, {spade(ace)}}}, 52);
     const ClickResult result = table.clickColumn(4);
     EXPECT_EQ(result.play, Play::AceQuestion);
     EXPECT_EQ(result.ending, Ending::None);
-    EXPECT_TRUE(table.aceQuestionOpen());
     EXPECT_EQ(table.aceQuestion(), "Are you sure you want to remove the ACE of SPADES?");
-    EXPECT_EQ(table.acecolumn(), 4);
-    EXPECT_EQ(table.aceslot(), 1);
+    // With the ace gone nothing is left to play: the seven and the three count against.
+    EXPECT_EQ(table.removeAce(), Ending::Lost);
+    EXPECT_EQ(table.column(4).count, 0);
+    EXPECT_EQ(table.thisturn(), "-10");
 }
 
 TEST(GameTable, AceOnAStackIsMovedRatherThanQuestioned)
 {
     GameTable table;
-    table.setBoard({{{club(7), diamond(1)}, {}, {heart(3)}, {spade(9)}}}, 52);
+    table.setBoard({{{club(7), diamond(ace)}, {}, {heart(3)}, {spade(9)}}}, 52);
     EXPECT_EQ(table.clickColumn(1).play, Play::Moved);
-    EXPECT_FALSE(table.aceQuestionOpen());
-    EXPECT_EQ(columnCards(table, 2), std::vector<int>{diamond(1)});
+    EXPECT_EQ(columnCards(table, 2), std::vector<Card>{diamond(ace)});
+    // No question is open, so YES has nothing to take off.
+    EXPECT_EQ(table.removeAce(), Ending::None);
+    EXPECT_EQ(columnCards(table, 2), std::vector<Card>{diamond(ace)});
 }
 
 TEST(GameTable, AceWithCardsLeftAndNoEmptyColumnIsInvalid)
 {
     GameTable table;
-    table.setBoard({{{club(7), diamond(1)}, {club(3)}, {heart(3)}, {spade(9)}}}, 12);
+    table.setBoard({{{club(7), diamond(ace)}, {club(3)}, {heart(3)}, {spade(9)}}}, 12);
     EXPECT_EQ(table.clickColumn(1).play, Play::Invalid);
+    EXPECT_EQ(columnCards(table, 1), (std::vector<Card>{club(7), diamond(ace)}));
 }
 
 TEST(GameTable, EveryFourthRemovalSinceTheLastDealScoresThirtyTwo)
@@ -170,7 +210,7 @@ TEST(GameTable, EveryFourthRemovalSinceTheLastDealScoresThirtyTwo)
                      {heart(7), heart(8), heart(9), heart(10), heart(11)},
                      {club(2)},
                      {heart(13)}}},
-                   8);
+                   32);
     const std::vector<std::string> labels{"+2", "+2", "+2", "+32", "+2", "+2", "+2", "+32"};
     const std::vector<int> clicks{1, 1, 1, 1, 2, 2, 2, 2};
     for (size_t i = 0; i < clicks.size(); ++i) {
@@ -178,62 +218,67 @@ TEST(GameTable, EveryFourthRemovalSinceTheLastDealScoresThirtyTwo)
         EXPECT_EQ(table.thisturn(), labels[i]) << i;
     }
     EXPECT_EQ(table.score(), 2 * (2 + 2 + 2 + 32));
-    EXPECT_EQ(table.turnclears(), 8);
 }
 
 TEST(GameTable, ADealRestartsTheBonusCount)
 {
-    GameTable table(99);
+    GameTable table(12345);
     table.start();
-    table.setBoard({{{heart(2), heart(3), heart(4)}, {heart(13)}, {club(2)}, {club(3)}}}, 8);
-    table.clickColumn(1);
-    table.clickColumn(1);
-    table.clickColumn(1);
-    EXPECT_EQ(table.turnclears(), 3);
-    table.dealcards();
-    EXPECT_EQ(table.turnclears(), 0);
+    // One deal made; the next one brings seed 12345's cards 5 to 8.
+    table.setBoard({{{heart(2)}, {heart(3)}, {heart(4)}, {heart(13)}}}, 4);
+    for (int c = 1; c <= 3; ++c)
+        ASSERT_EQ(table.clickColumn(c).play, Play::Removed) << c;
+    EXPECT_EQ(table.score(), 6);
+    ASSERT_TRUE(table.dealClick().dealt);
     EXPECT_EQ(table.thisturn(), "");
+    ASSERT_EQ(table.column(2).top(), spade(8));
+    ASSERT_EQ(table.column(4).top(), spade(2));
+    // The fourth removal of the game is the first since the deal: no bonus.
+    EXPECT_EQ(table.clickColumn(4).play, Play::Removed);
+    EXPECT_EQ(table.thisturn(), "+2");
+    EXPECT_EQ(table.score(), 8);
 }
 
 TEST(GameTable, NoKeepsTheAceAndYesTakesItOffWithoutScoring)
 {
     GameTable table;
-    table.setBoard({{{club(9), spade(1)}, {club(3)}, {heart(3)}, {diamond(7)}}}, 52);
+    table.setBoard({{{club(9), spade(ace)}, {club(3)}, {heart(3)}, {diamond(7)}}}, 52);
     ASSERT_EQ(table.clickColumn(1).play, Play::AceQuestion);
     table.keepAce();
-    EXPECT_FALSE(table.aceQuestionOpen());
+    // NO closed the question: a late YES does nothing.
+    EXPECT_EQ(table.removeAce(), Ending::None);
     EXPECT_EQ(table.column(1).count, 2);
     EXPECT_EQ(table.score(), 0);
 
     ASSERT_EQ(table.clickColumn(1).play, Play::AceQuestion);
     const int playedBefore = table.played();
-    table.removeAce();
-    EXPECT_EQ(columnCards(table, 1), std::vector<int>{club(9)});
-    EXPECT_EQ(table.column(1).cards[2], 0);
-    EXPECT_EQ(table.aceslot(), 1);
+    EXPECT_EQ(table.removeAce(), Ending::None); // the nine of clubs can still beat the three
+    EXPECT_EQ(columnCards(table, 1), std::vector<Card>{club(9)});
+    EXPECT_FALSE(table.column(1).cards[2].isCard());
     EXPECT_EQ(table.score(), 0);
+    EXPECT_EQ(table.thisturn(), "");
     EXPECT_EQ(table.played(), playedBefore);
+    EXPECT_TRUE(table.gameactive());
 }
 
 TEST(GameTable, YesRechecksTheRememberedAce)
 {
     // The ace was moved into a column that emptied after the question opened.
     GameTable table;
-    table.setBoard({{{club(9), spade(1)}, {club(3)}, {heart(3)}, {heart(4)}}}, 52);
+    table.setBoard({{{club(9), spade(ace)}, {club(3)}, {heart(3)}, {heart(4)}}}, 52);
     ASSERT_EQ(table.clickColumn(1).play, Play::AceQuestion);
     ASSERT_EQ(table.clickColumn(3).play, Play::Removed); // hearts 3 under hearts 4
     ASSERT_EQ(table.clickColumn(1).play, Play::Moved);   // the ace goes to column 3
     EXPECT_EQ(table.removeAce(), Ending::None);
-    EXPECT_EQ(columnCards(table, 1), std::vector<int>{club(9)});
-    EXPECT_EQ(columnCards(table, 3), std::vector<int>{spade(1)});
-    EXPECT_FALSE(table.aceQuestionOpen());
+    EXPECT_EQ(columnCards(table, 1), std::vector<Card>{club(9)});
+    EXPECT_EQ(columnCards(table, 3), std::vector<Card>{spade(ace)});
 
     // A new game started while the question was open.
     GameTable restarted(5);
-    restarted.setBoard({{{club(9), spade(1)}, {club(3)}, {heart(3)}, {diamond(7)}}}, 52);
+    restarted.setBoard({{{club(9), spade(ace)}, {club(3)}, {heart(3)}, {diamond(7)}}}, 52);
     ASSERT_EQ(restarted.clickColumn(1).play, Play::AceQuestion);
     restarted.start();
-    const std::vector<int> before = columnCards(restarted, 1);
+    const std::vector<Card> before = columnCards(restarted, 1);
     EXPECT_EQ(restarted.removeAce(), Ending::None);
     EXPECT_EQ(columnCards(restarted, 1), before);
 }
@@ -241,7 +286,7 @@ TEST(GameTable, YesRechecksTheRememberedAce)
 TEST(GameTable, YesAfterTheGameEndedChangesNothing)
 {
     GameTable table;
-    table.setBoard({{{spade(1)}, {heart(3)}, {heart(1)}, {}}}, 52);
+    table.setBoard({{{spade(ace)}, {heart(3)}, {heart(ace)}, {}}}, 52);
     ASSERT_EQ(table.clickColumn(1).play, Play::AceQuestion);
     // Clearing the three of hearts leaves only aces: the game is won with the question open.
     EXPECT_EQ(table.clickColumn(2).ending, Ending::Won);
@@ -249,25 +294,38 @@ TEST(GameTable, YesAfterTheGameEndedChangesNothing)
     EXPECT_EQ(table.removeAce(), Ending::None);
     EXPECT_EQ(table.score(), 102);
     EXPECT_EQ(table.column(1).count, 1);
-    EXPECT_FALSE(table.aceQuestionOpen());
 }
 
-TEST(GameTable, NeitherTestEndsAGameWhileCardsRemain)
+TEST(GameTable, NoGameEndsWhileCardsRemain)
 {
     GameTable table;
-    table.setBoard({{{}, {}, {}, {}}}, 48);
-    EXPECT_EQ(table.checkforwin(), Ending::None);
-    EXPECT_EQ(table.checkforover(), Ending::None);
-    table.setBoard({{{club(5)}, {club(6)}, {club(7)}, {club(8)}}}, 48);
-    EXPECT_EQ(table.checkforover(), Ending::None);
+    // Nothing to play and no empty column: stuck, but a deal is still to come.
+    table.setBoard({{{club(5)}, {diamond(6)}, {heart(7)}, {spade(8)}}}, 48);
+    const ClickResult stuck = table.clickColumn(1);
+    EXPECT_EQ(stuck.play, Play::Invalid);
+    EXPECT_EQ(stuck.ending, Ending::None);
     EXPECT_TRUE(table.gameactive());
+
+    // Only aces on the board, but not all cards are out.
+    table.setBoard({{{club(ace)}, {}, {heart(ace)}, {}}}, 48);
+    EXPECT_EQ(table.clickColumn(1).ending, Ending::None);
+    EXPECT_TRUE(table.gameactive());
+
+    // The same stuck board after the last deal is lost.
+    table.setBoard({{{club(5)}, {diamond(6)}, {heart(7)}, {spade(8)}}}, 52);
+    EXPECT_EQ(table.clickColumn(1).ending, Ending::Lost);
+    EXPECT_EQ(table.thisturn(), "-26");
+    EXPECT_FALSE(table.gameactive());
 }
 
 TEST(GameTable, AnAceOnTopKeepsTheGameGoing)
 {
     GameTable table;
-    table.setBoard({{{club(5)}, {diamond(6)}, {heart(7), heart(1)}, {spade(8)}}}, 52);
-    EXPECT_EQ(table.checkforover(), Ending::None);
+    table.setBoard({{{club(5)}, {diamond(6)}, {heart(7), heart(ace)}, {spade(8)}}}, 52);
+    const ClickResult result = table.clickColumn(1);
+    EXPECT_EQ(result.play, Play::Invalid);
+    EXPECT_EQ(result.ending, Ending::None);
+    EXPECT_EQ(table.dealClick().ending, Ending::None);
     EXPECT_TRUE(table.gameactive());
 }
 
@@ -275,7 +333,9 @@ TEST(GameTable, SinglesWithAnEmptyColumnAndNothingToRemoveLose)
 {
     GameTable table;
     table.setBoard({{{club(5)}, {}, {heart(7)}, {spade(8)}}}, 52);
-    EXPECT_EQ(table.checkforover(), Ending::Lost);
+    const ClickResult result = table.clickColumn(1);
+    EXPECT_EQ(result.play, Play::Invalid);
+    EXPECT_EQ(result.ending, Ending::Lost);
     EXPECT_EQ(table.score(), -(5 + 7 + 8));
     EXPECT_EQ(table.thisturn(), "-20");
     EXPECT_FALSE(table.gameactive());
@@ -284,84 +344,76 @@ TEST(GameTable, SinglesWithAnEmptyColumnAndNothingToRemoveLose)
 TEST(GameTable, TheDeductionCountsAcesAsFourteen)
 {
     GameTable table;
-    table.setBoard({{{heart(1), spade(5)}, {club(13)}, {diamond(12)}, {heart(11)}}}, 52);
-    EXPECT_EQ(table.checkforover(), Ending::Lost);
+    table.setBoard({{{heart(ace), spade(5)}, {club(13)}, {diamond(12)}, {heart(11)}}}, 52);
+    EXPECT_EQ(table.clickColumn(2).ending, Ending::Lost);
     EXPECT_EQ(table.thisturn(), "-55");
     EXPECT_EQ(table.score(), -55);
     // The sweep leaves the last card swept on the discard pile: column 4's lowest card.
-    EXPECT_EQ(table.played(), heart(11));
-    for (int c = 1; c <= 4; ++c) {
-        for (int slot = 1; slot <= 13; ++slot)
-            EXPECT_EQ(table.column(c).cards[slot], 0);
+    EXPECT_EQ(table.played(), heart(11).number());
+    for (int c = 1; c <= GameTable::columnCount; ++c) {
+        for (int slot = 1; slot <= Column::slotCount; ++slot)
+            EXPECT_FALSE(table.column(c).cards[slot].isCard()) << c << " " << slot;
     }
     EXPECT_EQ(table.column(1).count, 2); // counts stay as they were
-}
-
-TEST(GameTable, AnEmptiedBoardIsWonAndTheSweepDrawsNothing)
-{
-    GameTable table;
-    table.setBoard({{{}, {}, {}, {}}}, 52);
-    EXPECT_EQ(table.checkforwin(), Ending::Won);
-    EXPECT_EQ(table.score(), 100);
-    EXPECT_EQ(table.thisturn(), "+100");
-    EXPECT_EQ(table.played(), GameTable::emptyMark);
 }
 
 TEST(GameTable, FourAcesUnderACardAreNotAWin)
 {
     GameTable table;
-    table.setBoard({{{club(1), diamond(1), heart(1), spade(1), club(9)}, {}, {}, {}}}, 52);
-    EXPECT_EQ(table.checkforwin(), Ending::None);
-    EXPECT_EQ(table.checkforover(), Ending::None);
+    table.setBoard({{{club(ace), diamond(ace), heart(ace), spade(ace), club(9)}, {}, {}, {}}}, 52);
+    EXPECT_EQ(table.dealClick().ending, Ending::None);
     const ClickResult result = table.clickColumn(1);
     EXPECT_EQ(result.play, Play::Moved);
     EXPECT_EQ(result.ending, Ending::None); // an ace is on top of column 1 now
+    EXPECT_TRUE(table.gameactive());
 }
 
 TEST(GameTable, AcesOnlyBoardIsWonWhereverTheAcesStand)
 {
     GameTable table;
-    table.setBoard({{{club(1), heart(1)}, {diamond(3)}, {diamond(13)}, {spade(1)}}}, 52);
+    table.setBoard({{{club(ace), heart(ace)}, {diamond(3)}, {diamond(13)}, {spade(ace)}}}, 52);
     const ClickResult result = table.clickColumn(2);
     EXPECT_EQ(result.play, Play::Removed);
     EXPECT_EQ(result.ending, Ending::None); // the king of diamonds is still on the board
-    table.setBoard({{{club(1), heart(1)}, {diamond(3)}, {diamond(1)}, {spade(1)}}}, 52);
+    table.setBoard({{{club(ace), heart(ace)}, {diamond(3)}, {diamond(ace)}, {spade(ace)}}}, 52);
     // The ace of diamonds beats the three; what stays is aces only.
     const ClickResult won = table.clickColumn(2);
     EXPECT_EQ(won.play, Play::Removed);
     EXPECT_EQ(won.ending, Ending::Won);
     EXPECT_EQ(table.score(), 2 + 100);
-    EXPECT_EQ(table.played(), spade(1)); // column 4's ace was swept last
+    EXPECT_EQ(table.thisturn(), "+100");
+    EXPECT_EQ(table.played(), spade(ace).number()); // column 4's ace was swept last
+    EXPECT_FALSE(table.gameactive());
 }
 
-TEST(GameTable, ScriptedGameScoresTwoThirtyTwoBonusAndDeduction)
+TEST(GameTable, GreedyGameFromAKnownSeedScoresRemovalsBonusesAndDeduction)
 {
     GameTable table(2024);
     table.start();
-    int removals = 0;
+    int removals = 0, bonuses = 0;
     Ending ending = Ending::None;
     // Play greedily: click every column until nothing changes, then deal.
-    while (table.gameactive()) {
+    for (int round = 0; round < 1000 && table.gameactive(); ++round) {
         bool changed = false;
-        for (int c = 1; c <= 4 && table.gameactive(); ++c) {
+        for (int c = 1; c <= GameTable::columnCount && table.gameactive(); ++c) {
             if (table.column(c).count == 0)
                 continue;
             const ClickResult r = table.clickColumn(c);
-            if (r.play == Play::Removed)
+            if (r.play == Play::Removed) {
                 ++removals;
-            if (r.play == Play::AceQuestion)
-                ending = table.removeAce();
-            else
-                ending = r.ending;
+                bonuses += table.thisturn() == "+32" ? 1 : 0;
+            }
+            ending = r.play == Play::AceQuestion ? table.removeAce() : r.ending;
             changed = changed || r.play == Play::Removed || r.play == Play::AceQuestion;
         }
         if (!changed && table.gameactive())
             ending = table.dealClick().ending;
     }
-    EXPECT_NE(ending, Ending::None);
-    EXPECT_GE(removals, 1);
-    if (ending == Ending::Won)
-        EXPECT_GE(table.score(), 100 + 2 * removals);
-    else
-        EXPECT_EQ(table.thisturn().front(), '-');
+    ASSERT_FALSE(table.gameactive());
+    EXPECT_EQ(ending, Ending::Lost);
+    EXPECT_EQ(removals, 36);
+    EXPECT_EQ(bonuses, 4);
+    EXPECT_EQ(table.thisturn(), "-168");
+    EXPECT_EQ(table.score(), 2 * (removals - bonuses) + 32 * bonuses - 168);
+    EXPECT_EQ(table.score(), 24);
 }

@@ -1,3 +1,4 @@
+#include "game/card.h"
 #include "resources/pictures/cardimages.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/palette.h"
@@ -73,9 +74,10 @@ TEST(CardImages, RedSuitsAloneCarryRedInk)
 {
     for (const qreal ratio : {1.0, 2.0}) {
         const CardImages cards(ratio);
-        for (int card = 1; card <= 52; ++card) {
-            const bool redSuit = card >= 14 && card <= 39;
-            EXPECT_EQ(hasRedInk(pixels(cards.image(card))), redSuit) << card << " at " << ratio;
+        for (int number = 1; number <= Card::deckSize; ++number) {
+            const int suit = Card(number).suit();
+            const bool redSuit = suit == Card::Diamonds || suit == Card::Hearts;
+            EXPECT_EQ(hasRedInk(pixels(cards.image(number))), redSuit) << number << " at " << ratio;
         }
         EXPECT_FALSE(hasRedInk(pixels(cards.image(CardImages::BackIndex))));
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -59,30 +60,38 @@ double sample(const WaveFormat &wave, qsizetype index)
     return qint16(u16(wave.data, 2 * index)) / 32768.0;
 }
 
-struct Expected {
+// What a player hears: the cue, its sample rate and depth, and how long it lasts.
+struct Cue {
     const char *name;
     quint32 rate;
     quint16 bits;
-    qsizetype dataBytes;
+    int milliseconds;
 };
 
-TEST(Sounds, EachWaveHasItsFormatAndLengthStartsAndEndsSilentAndIsHeard)
+double durationMs(const WaveFormat &wave)
 {
-    const Expected table[] = {
-        {"CLICK", 11025, 8, 1584},     {"DEAL", 11025, 8, 3312},    {"ENTERED", 11025, 8, 8667},
-        {"GAMEOVER", 22050, 8, 21952}, {"INVALID", 11025, 8, 2768}, {"WINNER", 22050, 16, 123224},
+    return 1000.0 * double(wave.data.size()) / (wave.bits / 8) / wave.rate;
+}
+
+TEST(Sounds, EachCueIsAMonoPcmWaveOfItsLengthThatStartsAndEndsSilentAndIsHeard)
+{
+    const Cue cues[] = {
+        {"CLICK", 11025, 8, 144},    {"DEAL", 11025, 8, 300},    {"ENTERED", 11025, 8, 786},
+        {"GAMEOVER", 22050, 8, 996}, {"INVALID", 11025, 8, 251}, {"WINNER", 22050, 16, 2794},
     };
-    for (const Expected &expected : table) {
-        SCOPED_TRACE(expected.name);
-        QFile file(QString(":/sounds/%1.wav").arg(expected.name));
+    std::vector<QByteArray> samples;
+    for (const Cue &cue : cues) {
+        SCOPED_TRACE(cue.name);
+        QFile file(QString(":/sounds/%1.wav").arg(cue.name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const auto wave = parseWave(file.readAll());
         ASSERT_TRUE(wave);
         EXPECT_EQ(wave->encoding, 1); // uncompressed PCM
         EXPECT_EQ(wave->channels, 1);
-        EXPECT_EQ(wave->rate, expected.rate);
-        EXPECT_EQ(wave->bits, expected.bits);
-        ASSERT_EQ(wave->data.size(), expected.dataBytes);
+        EXPECT_EQ(wave->rate, cue.rate);
+        ASSERT_EQ(wave->bits, cue.bits);
+        ASSERT_FALSE(wave->data.isEmpty());
+        EXPECT_NEAR(durationMs(*wave), cue.milliseconds, 5);
 
         const qsizetype count = wave->data.size() / (wave->bits / 8);
         EXPECT_EQ(sample(*wave, 0), 0);
@@ -92,6 +101,12 @@ TEST(Sounds, EachWaveHasItsFormatAndLengthStartsAndEndsSilentAndIsHeard)
             peak = std::max(peak, std::abs(sample(*wave, i)));
         EXPECT_GT(peak, 0.25);
         EXPECT_LT(peak, 0.95);
+        samples.push_back(wave->data);
+    }
+    // Every event sounds different.
+    for (std::size_t a = 0; a < samples.size(); ++a) {
+        for (std::size_t b = a + 1; b < samples.size(); ++b)
+            EXPECT_NE(samples[a], samples[b]) << cues[a].name << " " << cues[b].name;
     }
 }
 

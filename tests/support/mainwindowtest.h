@@ -85,7 +85,7 @@ protected:
     {
         Tmain &main = *window;
         for (int guard = 0; guard < 2000 && main.table().gameactive(); ++guard) {
-            const int before = main.table().deckpos() * 1000 + main.table().score();
+            const int before = main.table().cardsLeft() * 1000 + main.table().score();
             int cardsBefore = 0;
             for (int c = 1; c <= 4; ++c)
                 cardsBefore += main.table().column(c).count;
@@ -98,7 +98,7 @@ protected:
             int cardsAfter = 0;
             for (int c = 1; c <= 4; ++c)
                 cardsAfter += main.table().column(c).count;
-            const int after = main.table().deckpos() * 1000 + main.table().score();
+            const int after = main.table().cardsLeft() * 1000 + main.table().score();
             if (before == after && cardsBefore == cardsAfter && main.table().gameactive())
                 click(child<TImage>("image_deal"));
         }
