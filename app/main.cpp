@@ -52,7 +52,7 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
 {
     m_record = m_noRecord.get();
     setObjectName("main");
-    setWindowTitle("Quellan");
+    setWindowTitle(QString::fromUtf8(quellan::displayName));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, palette::darkRed);
     setPalette(pal);

@@ -6,6 +6,8 @@
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"
 
+#include "quellanconfig.h"
+
 #include <QAction>
 #include <QMenuBar>
 
@@ -93,7 +95,8 @@ void Tmain::buildBoard()
 
     panel_board = panel(client, "panel_board", {-2, 1, 487, 530}, darkRed, true);
     client->installEventFilter(this);
-    label_name = label(panel_board, "label_name", "Welcome to Quellan!", {11, 5, 0, 0},
+    label_name = label(panel_board, "label_name",
+                       "Welcome to " + QString::fromUtf8(quellan::displayName) + "!", {11, 5, 0, 0},
                        fonts::sansPx(13), cream);
     panel_board1 = panel(panel_board, "panel_board1", {8, 26, 470, 496}, cream, true);
 
@@ -186,7 +189,8 @@ void Tmain::buildInstructions()
     panel_instructions = panel(panel_board, "panel_instructions", {9, 27, 468, 494}, cream, false);
     const QFont text = fonts::sansPx(16);
     const auto wrapped = Qt::AlignLeft | Qt::AlignTop;
-    Label1 = label(panel_instructions, "Label1", "Quellan Instructions", {71, 10, 327, 24},
+    Label1 = label(panel_instructions, "Label1",
+                   QString::fromUtf8(quellan::displayName) + " Instructions", {71, 10, 327, 24},
                    fonts::sansPx(19, true, true), cream, Qt::AlignHCenter | Qt::AlignTop);
     Label6 = label(panel_instructions, "Label6",
                    "A card that is on the top of the colum and the same suit and of a lower "

@@ -39,13 +39,14 @@ void Tmain::FormShow()
     if (!updatecheck->isChecked())
         return;
     checkupdate->setURL(
-        http::joinAddress(m_setup.serverUrl, shortname + "/" + shortname + "version.txt"));
+        http::joinAddress(m_setup.serverUrl, QString::fromUtf8(quellan::versionPath)));
     checkupdate->Fetch();
 }
 
 void Tmain::checkupdateDoneString(QObject *, const QString &Result)
 {
-    const QString version = about ? about->version->text() : QString(quellan::versionText);
+    const QString version =
+        about ? about->version->text() : QString::fromUtf8(quellan::versionText);
     if (Result != version)
         panel_update->showInFront();
 }
@@ -80,7 +81,8 @@ void Tmain::restoreProgramFile()
 
 void Tmain::downloadit()
 {
-    const QString address = http::joinAddress(m_setup.serverUrl, shortname + "/" + setupfile);
+    const QString address =
+        http::joinAddress(m_setup.serverUrl, QString::fromUtf8(quellan::setupPath));
     getupdate->setURL(address);
     const QString installer = QDir(m_setup.programFolder).filePath(address.section('/', -1, -1));
     QFile file(installer);

@@ -18,12 +18,6 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 
-const std::string shortName = quellan::shortName;
-const std::string versionPath = "/" + shortName + "/" + shortName + "version.txt";
-const std::string installerPath = "/" + shortName + "/" + quellan::setupFile;
-const std::string postPath = "/cgi-bin/" + shortName + ".cgi";
-const std::string pagePath = "/counter/" + shortName + ".shtml";
-
 constexpr time_t timeoutSeconds = 5;
 constexpr std::size_t keepAliveRequests = 100;
 constexpr std::size_t maxBodyBytes = 8192;
@@ -152,16 +146,16 @@ void WebServer::stop()
 void WebServer::route(const Request &request, Response &response)
 {
     try {
-        if (request.path == versionPath) {
+        if (request.path == quellan::versionPath) {
             serveVersion(response);
-        } else if (request.path == installerPath) {
+        } else if (request.path == quellan::setupPath) {
             serveInstaller(response);
-        } else if (request.path == postPath && request.method == "HEAD") {
+        } else if (request.path == quellan::postPath && request.method == "HEAD") {
             // Asking for the headers must not post a score.
             setMethodNotAllowed(response, "GET");
-        } else if (request.path == postPath) {
+        } else if (request.path == quellan::postPath) {
             servePost(request, response);
-        } else if (request.path == pagePath) {
+        } else if (request.path == quellan::pagePath) {
             servePage(response);
         } else {
             response.status = 404;

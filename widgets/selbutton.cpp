@@ -13,9 +13,9 @@
 
 namespace {
 
-const QColor defaultBorder{128, 128, 128};
+const QColor defaultBorder = palette::grey;
 const QColor defaultOver{132, 185, 164};
-const QColor defaultFontColor{128, 128, 128};
+const QColor defaultFontColor = palette::grey;
 
 void frameRect(QPainter &painter, const QRect &r, const QColor &color)
 {
