@@ -1,9 +1,9 @@
 // The update check at the first showing, and the download and start of a new installer.
 #include "app/about.h"
 #include "app/main.h"
-#include "highscore/httpget.h"
 #include "net/httpaddress.h"
 #include "net/httpcli.h"
+#include "net/httpget.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
 #include "widgets/selbutton.h"

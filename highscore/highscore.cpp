@@ -1,8 +1,8 @@
 #include "highscore/highscore.h"
 
-#include "highscore/httpget.h"
 #include "htmlview/htmlview.h"
 #include "net/httpaddress.h"
+#include "net/httpget.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"

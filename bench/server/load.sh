@@ -19,9 +19,7 @@ if ! command -v wrk >/dev/null; then
     [[ $(id -u) -ne 0 ]] && sudo=(sudo)
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq wrk
 fi
-if [[ ! -f build/release/CMakeCache.txt ]]; then
-    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
-fi
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target quellan-server --parallel "$(nproc)"
 
 work=$(mktemp -d)

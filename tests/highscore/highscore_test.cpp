@@ -1,7 +1,7 @@
 #include "highscore/highscore.h"
 
-#include "highscore/httpget.h"
 #include "htmlview/htmlview.h"
+#include "net/httpget.h"
 #include "tests/support/recordingopener.h"
 #include "tests/support/scriptedserver.h"
 #include "tests/support/webserverprocess.h"

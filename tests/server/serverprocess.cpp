@@ -1,4 +1,4 @@
-#include "serverprocess.h"
+#include "tests/server/serverprocess.h"
 
 #include <csignal>
 #include <fcntl.h>

@@ -1,11 +1,10 @@
-#include "codectestdata.h"
+#include "tests/tally/codec/codectestdata.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -87,31 +86,6 @@ std::stringstream byteStream(const Bytes &bytes)
 {
     return std::stringstream(std::string(bytes.begin(), bytes.end()),
                              std::ios::in | std::ios::out | std::ios::binary);
-}
-
-ScratchFolder::ScratchFolder()
-{
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("quellan-codec-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code error;
-    fs::remove_all(path_, error);
-}
-
-std::vector<std::string> ScratchFolder::files() const
-{
-    std::vector<std::string> names;
-    for (const fs::directory_entry &entry : fs::directory_iterator(path_)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 VirtualInput::int_type VirtualInput::underflow()

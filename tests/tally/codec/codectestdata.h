@@ -24,21 +24,6 @@ void writeFile(const std::filesystem::path &path, const Bytes &bytes);
 Bytes streamBytes(const std::stringstream &stream);
 std::stringstream byteStream(const Bytes &bytes);
 
-// A fresh folder for one test's files, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
-    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
-    // The names of the files in the folder.
-    std::vector<std::string> files() const;
-
-private:
-    std::filesystem::path path_;
-};
-
 // An input of `size` zero bytes that exists only as positions; remembers every seek.
 class VirtualInput : public std::streambuf {
 public:

@@ -1,4 +1,4 @@
-#include "highscore/httpget.h"
+#include "net/httpget.h"
 #include "tests/support/scriptedserver.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "highscore/httpget.h"
+#include "net/httpget.h"
 
 #include "net/httpaddress.h"
 #include "net/httpreply.h"
