@@ -110,7 +110,6 @@ QString Thighscore::pageAddress() const
 
 void Thighscore::loadit()
 {
-    getit->setPostQuery({});
     getit->setURL(pageAddress());
     getit->Fetch();
 }

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -94,48 +93,6 @@ TEST(HttpGet, ABodyThatIsNoUtf8ReadsAsLatin1)
     EXPECT_EQ(events.result, QString::fromUtf8("Zoë"));
 }
 
-TEST(HttpGet, OptionalHeadersFollowTheProperties)
-{
-    ScriptedServer server;
-    server.send(ScriptedServer::reply(200, "OK", "x"));
-    THTTPGet fetcher;
-    fetcher.setAgent("");
-    fetcher.setUseCache(true);
-    fetcher.setReferer("http://127.0.0.1/counter/quellan.shtml");
-    fetcher.setUserName("guest");
-    fetcher.setPassword("secret");
-    fetcher.setAcceptTypes("text/html");
-    fetch(fetcher, server.url("/page"));
-    EXPECT_EQ(server.request(), "GET /page HTTP/1.0\r\n"
-                                "Accept: text/html\r\n" +
-                                    hostLine(server) +
-                                    "Referer: http://127.0.0.1/counter/quellan.shtml\r\n"
-                                    "Authorization: Basic Z3Vlc3Q6c2VjcmV0\r\n"
-                                    "\r\n");
-}
-
-TEST(HttpGet, PostAddsTheFormTypeAndTheQueryAsBody)
-{
-    ScriptedServer server;
-    server.send(ScriptedServer::reply(200, "OK", "posted"));
-    THTTPGet fetcher;
-    Events events;
-    events.watch(fetcher);
-    fetcher.setPostQuery("name=Guest&score=132");
-    fetch(fetcher, server.url("/cgi-bin/quellan.cgi"));
-    EXPECT_EQ(server.request(), "POST /cgi-bin/quellan.cgi HTTP/1.0\r\n"
-                                "Accept: */*\r\n"
-                                "User-Agent: Dalvex HTTPGet\r\n" +
-                                    hostLine(server) +
-                                    "Pragma: no-cache\r\n"
-                                    "Cache-Control: no-cache\r\n"
-                                    "Content-Type: application/x-www-form-urlencoded\r\n"
-                                    "Content-Length: 20\r\n"
-                                    "\r\n"
-                                    "name=Guest&score=132");
-    EXPECT_EQ(events.log, QStringList{"done"});
-}
-
 TEST(HttpGet, AnyNonEmptyBodySucceedsWhateverTheStatus)
 {
     ScriptedServer notFound;
@@ -169,25 +126,6 @@ TEST(HttpGet, UnboundFailureRaisesNothingAndLeavesTheFetcherIdle)
     fetch(fetcher, empty.url("/x"));
     EXPECT_FALSE(done);
     EXPECT_FALSE(fetcher.busy());
-}
-
-TEST(HttpGet, BinaryDataNeedsAContentLength)
-{
-    ScriptedServer unannounced;
-    unannounced.send("HTTP/1.0 200 OK\r\n\r\nbody");
-    ScriptedServer announced;
-    announced.send(ScriptedServer::reply(200, "OK", "body"));
-    THTTPGet fetcher;
-    fetcher.setBinaryData(true);
-    Events events;
-    events.watch(fetcher);
-    fetch(fetcher, unannounced.url("/x"));
-    fetch(fetcher, announced.url("/x"));
-    EXPECT_EQ(events.log, (QStringList{"error", "done"}));
-
-    fetcher.setBinaryData(false);
-    fetch(fetcher, unannounced.url("/x"));
-    EXPECT_EQ(events.log, (QStringList{"error", "done", "done"}));
 }
 
 TEST(HttpGet, FetchWhileBusyIsIgnored)
@@ -337,20 +275,6 @@ TEST(HttpGet, AnswerBeyondSixteenMebibytesFails)
     fetch(fetcher, announced.url("/x"));
     fetch(fetcher, unannounced.url("/x"));
     EXPECT_EQ(events.log, (QStringList{"error", "error"}));
-}
-
-TEST(HttpGet, WaitThreadDispatchesWaitingEventsBeforeFetchReturns)
-{
-    ScriptedServer server;
-    server.send(ScriptedServer::reply(200, "OK", "x"));
-    THTTPGet fetcher;
-    fetcher.setURL(server.url("/x"));
-    bool dispatched = false;
-    QTimer::singleShot(0, [&] { dispatched = true; });
-    fetcher.setWaitThread(true);
-    fetcher.Fetch();
-    EXPECT_TRUE(dispatched);
-    EXPECT_TRUE(waitIdle(fetcher));
 }
 
 TEST(HttpGet, DestroyedFetcherStopsItsRequestAndGetsNoEvent)
