@@ -12,23 +12,24 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
 fi
 
 # The web server for online scores and updates keeps its scores in data/ and stops when the
-# game exits.
-server_address=127.0.0.1:8080
-server_answers() {
-    curl -s -o /dev/null --max-time 2 "http://$server_address/quellan/quellanversion.txt"
+# game exits. It listens where the build says; when something already listens there, that
+# one serves the game instead.
+source build/release/quellan-server.env
+server_listens() {
+    (exec 3<>"/dev/tcp/$QUELLAN_LISTEN_HOST/$QUELLAN_LISTEN_PORT") 2>/dev/null
 }
 stop_server() {
     kill "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
 }
-if [[ -x build/release/server/quellan-server ]] && ! server_answers; then
+if [[ -x build/release/server/quellan-server ]] && ! server_listens; then
     mkdir -p data
-    build/release/server/quellan-server --listen "$server_address" --db data/quellan-scores.db \
+    build/release/server/quellan-server --db data/quellan-scores.db \
         >/dev/null 2>>data/quellan-server.log &
     server_pid=$!
     trap stop_server EXIT
     for _ in $(seq 50); do
-        if server_answers || ! kill -0 "$server_pid" 2>/dev/null; then
+        if server_listens || ! kill -0 "$server_pid" 2>/dev/null; then
             break
         fi
         sleep 0.1

@@ -29,12 +29,11 @@ quellan_install_missing() {
     fi
 }
 
-# quellan_build DIR BUILD_TYPE [cmake options...]
+# quellan_build DIR BUILD_TYPE [cmake options...]: configures every time, so a build folder
+# made earlier takes the options too.
 quellan_build() {
     local dir=$1 type=$2
     shift 2
-    if [[ ! -f $dir/CMakeCache.txt ]]; then
-        cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
-    fi
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
     cmake --build "$dir" --parallel "$(nproc)"
 }

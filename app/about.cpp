@@ -38,8 +38,8 @@ QString yearText(const Clock &clock)
 
 Tabout::Tabout(const TLbBackground *mainBackground, Clock clock, DesktopOpener *opener,
                QWidget *parent)
-    : SecondaryWindow("about", "Quellan - About", Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
-                      mainBackground, 11, parent)
+    : SecondaryWindow("about", QString::fromUtf8(quellan::displayName) + " - About",
+                      Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint, mainBackground, 11, parent)
 {
     setFixedSize(304, 193);
     Image1 = new TImage("Image1", this);
@@ -68,10 +68,11 @@ void Tabout::buildLink(DesktopOpener *opener)
 void Tabout::buildCredits(const Clock &clock)
 {
     const QFont font = creditFont();
-    Label2 = label(this, "Label2", "Quellan, a patience card game", {4, 122, 0, 0}, font, cream);
+    const QString name = QString::fromUtf8(quellan::displayName);
+    Label2 = label(this, "Label2", name + ", a patience card game", {4, 122, 0, 0}, font, cream);
     Label3 = label(this, "Label3", "Copyright \u00a9", {4, 138, 0, 0}, font, cream);
     label_year = label(this, "label_year", yearText(clock), {108, 138, 0, 0}, font, cream);
-    Label4 = label(this, "Label4", "The Quellan developers", {146, 138, 0, 0}, font, cream);
+    Label4 = label(this, "Label4", "The " + name + " developers", {146, 138, 0, 0}, font, cream);
     Label5 = label(this, "Label5", "Free to play and to share.", {4, 154, 0, 0}, font, cream);
 }
 

@@ -2,10 +2,12 @@
 
 #include "widgets/dialogs.h"
 
+#include "quellanconfig.h"
+
 QuellanApplication::QuellanApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName("Quellan");
-    setApplicationDisplayName("Quellan");
+    setApplicationName(QString::fromUtf8(quellan::displayName));
+    setApplicationDisplayName(QString::fromUtf8(quellan::displayName));
 }
 
 bool QuellanApplication::notify(QObject *receiver, QEvent *event)

@@ -3,6 +3,8 @@
 #include "app/licence.h"
 #include "widgets/formkit.h"
 
+#include "quellanconfig.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QTextEdit>
@@ -57,7 +59,8 @@ const QStringList scoringLines = {
     "If you clear the board, you receive 100 bonus points.",
 };
 
-const QStringList documentationLines = {"History", "", "Version 1.0.0.0", "", " "};
+const QStringList documentationLines = {
+    "History", "", "Version " + QString::fromUtf8(quellan::versionText) + ".0", "", " "};
 
 // A page of the help: read-only, frameless, cream, with its lines kept exactly as written.
 QTextEdit *page(QWidget *parent, const QString &name, const QStringList &lines)
@@ -81,7 +84,8 @@ QTextEdit *page(QWidget *parent, const QString &name, const QStringList &lines)
 } // namespace
 
 Thelp::Thelp(const TLbBackground *mainBackground, Clock clock, Tabout *about, QWidget *parent)
-    : SecondaryWindow("help", "Quellan - Help File", Qt::Window, mainBackground, 11, parent),
+    : SecondaryWindow("help", QString::fromUtf8(quellan::displayName) + " - Help File", Qt::Window,
+                      mainBackground, 11, parent),
       m_about(about)
 {
     buildSide(clock);
@@ -119,8 +123,10 @@ void Thelp::buildSide(const Clock &clock)
     connect(button_about, &TSelButton::OnClick, this, &Thelp::button_aboutClick);
 
     const QFont font = fonts::sansPx(11);
-    Label1 = label(panel_side, "Label1", "Quellan", {12, 336, 0, 0}, font, cream);
-    Label2 = label(panel_side, "Label2", "The Quellan developers", {12, 352, 0, 0}, font, cream);
+    const QString name = QString::fromUtf8(quellan::displayName);
+    Label1 = label(panel_side, "Label1", name, {12, 336, 0, 0}, font, cream);
+    Label2 =
+        label(panel_side, "Label2", "The " + name + " developers", {12, 352, 0, 0}, font, cream);
     Label3 = label(panel_side, "Label3", "Copyright \u00a9", {12, 368, 0, 0}, font, cream);
     label_year = label(panel_side, "label_year", yearText(clock), {100, 368, 0, 0}, font, cream);
     Label4 = label(panel_side, "Label4", "Free to play and share.", {12, 384, 0, 0}, font, cream);

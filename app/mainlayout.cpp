@@ -109,7 +109,7 @@ void Tmain::buildMenus()
 void Tmain::buildBoard()
 {
     setObjectName("main");
-    setWindowTitle(quellan::displayName);
+    setWindowTitle(QString::fromUtf8(quellan::displayName));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, darkRed);
     setPalette(pal);
@@ -126,7 +126,8 @@ void Tmain::buildBoard()
     client->installEventFilter(this);
 
     panel_board = panel(client, "panel_board", {-2, 1, 487, 530}, darkRed, true);
-    label_name = label(panel_board, "label_name", "Welcome to Quellan!", {11, 5, 0, 0},
+    label_name = label(panel_board, "label_name",
+                       "Welcome to " + QString::fromUtf8(quellan::displayName) + "!", {11, 5, 0, 0},
                        fonts::sansPx(13), cream);
     panel_board1 = panel(panel_board, "panel_board1", {8, 26, 470, 496}, cream, true);
 
@@ -249,8 +250,8 @@ void Tmain::buildInstructions()
     const QFont text = fonts::sansPx(16);
     const auto wrapped = Qt::AlignLeft | Qt::AlignTop;
     const qreal dpr = devicePixelRatioF();
-    label(panel_instructions, "Label1", "Quellan Instructions", {71, 10, 327, 24},
-          fonts::sansPx(19, true, true), cream, centred);
+    label(panel_instructions, "Label1", QString::fromUtf8(quellan::displayName) + " Instructions",
+          {71, 10, 327, 24}, fonts::sansPx(19, true, true), cream, centred);
     label(panel_instructions, "Label6",
           "A card that is on the top of the colum and the same suit and of a lower "
           "rank of another card on the top, can be remove. In the example at the top, "

@@ -1,8 +1,8 @@
 #include "app/updatechecker.h"
 
-#include "highscore/httpget.h"
 #include "net/httpaddress.h"
 #include "net/httpcli.h"
+#include "net/httpget.h"
 
 #include "quellanconfig.h"
 
@@ -30,7 +30,7 @@ UpdateChecker::UpdateChecker(const MainSetup &setup, QObject *parent)
 void UpdateChecker::check()
 {
     checkupdate->setURL(
-        http::joinAddress(m_setup.serverUrl, shortName + "/" + shortName + "version.txt"));
+        http::joinAddress(m_setup.serverUrl, QString::fromUtf8(quellan::versionPath)));
     checkupdate->Fetch();
 }
 
@@ -65,7 +65,7 @@ void UpdateChecker::restoreProgramFile()
 void UpdateChecker::downloadit()
 {
     const QString address =
-        http::joinAddress(m_setup.serverUrl, shortName + "/" + quellan::setupFile);
+        http::joinAddress(m_setup.serverUrl, QString::fromUtf8(quellan::setupPath));
     getupdate->setURL(address);
     const QString installer = QDir(m_setup.programFolder).filePath(address.section('/', -1, -1));
     QFile file(installer);

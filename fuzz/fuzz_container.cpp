@@ -1,4 +1,4 @@
-// Any bytes as a tally container must decompress or fail with the component's exception.
+// Any bytes as a tally container must decompress or fail with the coder's exception.
 #include "tally/codec/lzrw1.h"
 
 #include <sstream>

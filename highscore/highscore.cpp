@@ -1,8 +1,8 @@
 #include "highscore/highscore.h"
 
-#include "highscore/httpget.h"
 #include "htmlview/htmlview.h"
 #include "net/httpaddress.h"
+#include "net/httpget.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
 #include "widgets/lbbackground.h"
@@ -14,8 +14,6 @@
 #include <QUrl>
 
 namespace {
-
-const QString shortName = QString::fromLatin1(quellan::shortName);
 
 // A value as it may stand in a query: its UTF-8 bytes, all but letters, digits and "-._~/"
 // written as %XX, so that no value can end the query or add fields to it.
@@ -48,7 +46,7 @@ QString postingDateText(const QDate &date, const QLocale &locale)
 
 Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serverUrl,
                        DesktopOpener *opener, QWidget *parent)
-    : SecondaryWindow("highscore", "Quellan - High Scores",
+    : SecondaryWindow("highscore", QString::fromUtf8(quellan::displayName) + " - High Scores",
                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint, mainBackground, 11, parent),
       m_serverUrl(serverUrl)
 {
@@ -60,7 +58,7 @@ Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serve
     Image1->setGeometry(21, 8, 74, 74);
     Image1->setPixmap(logoPicture({74, 74}, devicePixelRatioF()));
 
-    panel_main = form::panel(this, "panel_main", {112, 8, 481, 507}, Qt::white, false);
+    panel_main = form::panel(this, "panel_main", {112, 8, 481, 507}, palette::white, false);
     panel_main->setColor(palette::highScoreFace);
     displayhtml = new THtmlView("displayhtml", panel_main);
     displayhtml->setGeometry(1, 1, 479, 505);
@@ -68,8 +66,8 @@ Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serve
 
     button_done = form::button(this, "button_done", "DONE", {498, 521, 95, 32}, palette::darkGrey);
     connect(button_done, &TSelButton::OnClick, this, &Thighscore::button_doneClick);
-    Label1 =
-        form::label(this, "Label1", "Quellan", {8, 544, 83, 13}, fonts::sansPx(11), palette::cream);
+    Label1 = form::label(this, "Label1", QString::fromUtf8(quellan::displayName), {8, 544, 83, 13},
+                         fonts::sansPx(11), palette::cream);
 
     URL1 = new TURL(this);
     URL1->setObjectName("URL1");
@@ -107,12 +105,11 @@ QString Thighscore::serverAddress(const QString &path) const
 
 QString Thighscore::pageAddress() const
 {
-    return serverAddress("/counter/" + shortName + ".shtml");
+    return serverAddress(QString::fromUtf8(quellan::pagePath));
 }
 
 void Thighscore::loadit()
 {
-    getit->setPostQuery({});
     getit->setURL(pageAddress());
     getit->Fetch();
 }
@@ -124,7 +121,7 @@ void Thighscore::getitDoneString(QObject *, const QString &Result)
 
 void Thighscore::sendscore(const QString &name, const QString &date, const QString &score)
 {
-    sendit->setURL(serverAddress("/cgi-bin/" + shortName + ".cgi") +
+    sendit->setURL(serverAddress(QString::fromUtf8(quellan::postPath)) +
                    "?name=" + percentEncoded(name) + "&date=" + percentEncoded(date) +
                    "&score=" + percentEncoded(score));
     sendit->Fetch();

@@ -1,5 +1,8 @@
 #include "htmlview/htmlview.h"
 
+#include "widgets/fonts.h"
+#include "widgets/palette.h"
+
 #include <QFocusEvent>
 #include <QImage>
 #include <QMouseEvent>
@@ -8,6 +11,29 @@
 #include <QTextBlock>
 
 #include <utility>
+
+namespace {
+
+// The look of pages that set none of their own: serif text, sans-serif preformatted text,
+// maroon links that turn silver once visited, maroon again under the pointer.
+struct Look {
+    QColor DefBackground = palette::cream;
+    QString DefFontName = fonts::serifPt(12).family();
+    QString DefPreFontName = fonts::sansPt(12).family();
+    int DefFontSize = 12; // points
+    QColor DefFontColor = palette::black;
+    QColor DefHotSpotColor = palette::maroon;
+    QColor DefVisitedLinkColor = palette::silver;
+    QColor DefOverLinkColor = palette::maroon;
+};
+
+const Look &look()
+{
+    static const Look fixed;
+    return fixed;
+}
+
+} // namespace
 
 THtmlView::THtmlView(const QString &name, QWidget *parent) : QTextBrowser(parent)
 {
@@ -30,35 +56,27 @@ THtmlView::THtmlView(const QString &name, QWidget *parent) : QTextBrowser(parent
         selected.setPosition(selected.selectionStart() + 1);
         activate(selected.charFormat().anchorHref());
     });
-    applySettings();
+    applyLook();
 }
 
-void THtmlView::setSettings(const HtmlViewSettings &settings)
-{
-    m_settings = settings;
-    applySettings();
-}
-
-void THtmlView::applySettings()
+void THtmlView::applyLook()
 {
     QPalette pal = palette();
-    pal.setColor(QPalette::Base, m_settings.DefBackground);
-    pal.setColor(QPalette::Text, m_settings.DefFontColor);
-    pal.setColor(QPalette::Link, m_settings.DefHotSpotColor);
-    pal.setColor(QPalette::LinkVisited, m_settings.DefVisitedLinkColor);
+    pal.setColor(QPalette::Base, look().DefBackground);
+    pal.setColor(QPalette::Text, look().DefFontColor);
+    pal.setColor(QPalette::Link, look().DefHotSpotColor);
+    pal.setColor(QPalette::LinkVisited, look().DefVisitedLinkColor);
     setPalette(pal);
     // Set on the widget rather than the document, so a font the parent passes down cannot
     // replace it.
-    QFont font(m_settings.DefFontName);
-    font.setPointSize(m_settings.DefFontSize);
+    QFont font(look().DefFontName);
+    font.setPointSize(look().DefFontSize);
     font.setStyleHint(QFont::Serif);
     setFont(font);
     document()->setDefaultStyleSheet(
         QString("a[href] { color: %1; } pre { font-family: \"%2\"; }")
-            .arg(m_settings.DefHotSpotColor.name(), m_settings.DefPreFontName));
-    setTextInteractionFlags(m_settings.NoSelect
-                                ? Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard
-                                : Qt::TextBrowserInteraction);
+            .arg(look().DefHotSpotColor.name(), look().DefPreFontName));
+    setTextInteractionFlags(Qt::TextBrowserInteraction);
 }
 
 void THtmlView::LoadHtmlText(const QString &text)
@@ -142,7 +160,7 @@ void THtmlView::findHotspots()
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
             if (format.isAnchor() && !format.anchorHref().isEmpty() &&
-                format.foreground().color() == m_settings.DefHotSpotColor)
+                format.foreground().color() == look().DefHotSpotColor)
                 m_hotspots.push_back({fragment.position(), fragment.length(), format.anchorHref()});
         }
     }
@@ -167,8 +185,8 @@ void THtmlView::paintHotspots(const QString &href)
 QColor THtmlView::hotspotColor(const QString &href) const
 {
     if (href == m_hovered)
-        return m_settings.DefOverLinkColor;
-    return m_visited.contains(href) ? m_settings.DefVisitedLinkColor : m_settings.DefHotSpotColor;
+        return look().DefOverLinkColor;
+    return m_visited.contains(href) ? look().DefVisitedLinkColor : look().DefHotSpotColor;
 }
 
 // ---------------------------------------------------------------- focus edge
@@ -197,10 +215,10 @@ void THtmlView::paintFocusEdge()
 {
     QPainter painter(this);
     const QRect edge = rect().adjusted(0, 0, -1, -1);
-    painter.setPen(m_settings.DefBackground);
+    painter.setPen(look().DefBackground);
     painter.drawRect(edge);
     if (hasFocus()) {
-        painter.setPen(QPen(m_settings.DefFontColor, 1, Qt::DotLine));
+        painter.setPen(QPen(look().DefFontColor, 1, Qt::DotLine));
         painter.drawRect(edge);
     }
 }

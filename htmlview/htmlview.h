@@ -1,28 +1,11 @@
 #pragma once
 
-#include "widgets/fonts.h"
-#include "widgets/palette.h"
-
 #include <QColor>
 #include <QSet>
 #include <QString>
 #include <QTextBrowser>
 
 #include <vector>
-
-// The look of pages that set none of their own: serif text ("Times New Roman"), sans-serif
-// preformatted text ("Arial"), maroon links that turn silver once visited.
-struct HtmlViewSettings {
-    QColor DefBackground = palette::cream;
-    QString DefFontName = fonts::serifPt(12).family();
-    QString DefPreFontName = fonts::sansPt(12).family();
-    int DefFontSize = 12; // points
-    QColor DefFontColor = Qt::black;
-    QColor DefHotSpotColor = palette::maroon;
-    QColor DefVisitedLinkColor = palette::silver;
-    QColor DefOverLinkColor = palette::maroon;
-    bool NoSelect = false;
-};
 
 // Shows an HTML page given as text and reports clicks on its links. It fetches nothing: no
 // pictures, style sheets or other files the page names are loaded; and it follows no link
@@ -32,10 +15,6 @@ class THtmlView : public QTextBrowser {
     Q_OBJECT
 public:
     explicit THtmlView(const QString &name = {}, QWidget *parent = nullptr);
-
-    const HtmlViewSettings &settings() const { return m_settings; }
-    // Takes effect for the next page loaded.
-    void setSettings(const HtmlViewSettings &settings);
 
     // Replaces the page with `text`, without a base address, and shows it from the top.
     void LoadHtmlText(const QString &text);
@@ -63,7 +42,7 @@ private:
         QString href;
     };
 
-    void applySettings();
+    void applyLook();
     void activate(const QString &href);
     void setHovered(const QString &href);
     void findHotspots();
@@ -71,7 +50,6 @@ private:
     QColor hotspotColor(const QString &href) const;
     void paintFocusEdge();
 
-    HtmlViewSettings m_settings;
     std::vector<Hotspot> m_hotspots;
     QSet<QString> m_visited;
     QString m_hovered;

@@ -3,7 +3,6 @@
 #include "net/httprequest.h"
 
 #include <QEventLoop>
-#include <QHostAddress>
 #include <QIODevice>
 #include <QNetworkProxy>
 #include <QTcpSocket>
@@ -18,7 +17,6 @@ constexpr int localFailureCode = 404;
 const QString lookupFailed = QStringLiteral("can't resolve hostname to IP address");
 const QString aborted = QStringLiteral("Connection aborted on request");
 const QString busyText = QStringLiteral("HTTP component is busy");
-constexpr char anyLocalAddress[] = "0.0.0.0";
 
 QString connectFailed(const QTcpSocket &socket)
 {
@@ -87,12 +85,10 @@ void THttpCli::startConnection()
         fail(lookupFailed, localFailureCode);
         return;
     }
-    const QByteArray path = address->path.isEmpty() ? QByteArray("/") : address->target();
-    const bool viaProxy = !m_proxy.isEmpty();
-    m_request = buildRequest(*address, viaProxy ? "http://" + address->hostHeader() + path : path);
+    m_request = buildRequest(*address);
 
     m_socket = std::make_unique<QTcpSocket>();
-    // A proxy is only ever the one set in Proxy, reached as an ordinary server.
+    // Only the game's own server is ever asked; no proxy settings of the system apply.
     m_socket->setProxy(QNetworkProxy::NoProxy);
     connect(m_socket.get(), &QTcpSocket::connected, this, &THttpCli::onConnected);
     connect(m_socket.get(), &QTcpSocket::bytesWritten, this,
@@ -100,27 +96,17 @@ void THttpCli::startConnection()
     connect(m_socket.get(), &QTcpSocket::readyRead, this, &THttpCli::onReadyRead);
     connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &THttpCli::onErrorOccurred);
     connect(m_socket.get(), &QTcpSocket::disconnected, this, &THttpCli::onEnded);
-    if (!m_localAddr.isEmpty() && m_localAddr != anyLocalAddress &&
-        !m_socket->bind(QHostAddress(m_localAddr))) {
-        fail(connectFailed(*m_socket), localFailureCode);
-        return;
-    }
     m_connectTimer.start(m_connectTimeout);
-    if (viaProxy)
-        m_socket->connectToHost(m_proxy, m_proxyPort.toUShort());
-    else
-        m_socket->connectToHost(address->host, address->port);
+    m_socket->connectToHost(address->host, address->port);
 }
 
-QByteArray THttpCli::buildRequest(const http::Address &address, const QByteArray &target) const
+QByteArray THttpCli::buildRequest(const http::Address &address) const
 {
-    http::Request request("GET", target, m_requestVer);
-    request.addHeader("Accept", m_accept);
-    if (!m_agent.isEmpty())
-        request.addHeader("User-Agent", m_agent);
+    const QByteArray target = address.path.isEmpty() ? QByteArray("/") : address.target();
+    http::Request request("GET", target, "1.0");
+    request.addHeader("Accept", "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
+    request.addHeader("User-Agent", "Mozilla/3.0 (compatible)");
     request.addHeader("Host", QString::fromUtf8(address.hostHeader()));
-    if (m_noCache)
-        request.addHeader("Pragma", "no-cache");
     return request.toBytes();
 }
 

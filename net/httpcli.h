@@ -47,40 +47,7 @@ public:
     // The "http://" address to fetch; port 80 unless it names another.
     QString URL() const { return m_url; }
     void setURL(const QString &url) { m_url = url; }
-    // Goes on the request line as "HTTP/" + RequestVer.
-    QString RequestVer() const { return m_requestVer; }
-    void setRequestVer(const QString &version) { m_requestVer = version; }
-    // The User-Agent header; empty sends none.
-    QString Agent() const { return m_agent; }
-    void setAgent(const QString &agent) { m_agent = agent; }
-    // The Accept header.
-    QString Accept() const { return m_accept; }
-    void setAccept(const QString &accept) { m_accept = accept; }
-    // Adds "Pragma: no-cache" when set.
-    bool NoCache() const { return m_noCache; }
-    void setNoCache(bool noCache) { m_noCache = noCache; }
-    // A proxy host to send the request through; empty means none, and ProxyPort is unused.
-    QString Proxy() const { return m_proxy; }
-    void setProxy(const QString &proxy) { m_proxy = proxy; }
-    QString ProxyPort() const { return m_proxyPort; }
-    void setProxyPort(const QString &port) { m_proxyPort = port; }
-    // The local address to connect from; "0.0.0.0" means any.
-    QString LocalAddr() const { return m_localAddr; }
-    void setLocalAddr(const QString &address) { m_localAddr = address; }
-    // Kept for the window description; no SOCKS server is ever set, so they are not used.
-    QString SocksLevel() const { return m_socksLevel; }
-    void setSocksLevel(const QString &level) { m_socksLevel = level; }
-    bool SocksAuthentication() const { return m_socksAuthentication; }
-    void setSocksAuthentication(bool authenticate) { m_socksAuthentication = authenticate; }
-    // Kept for the window description; only a POST would use it, and Get() is all there is.
-    QString ContentTypePost() const { return m_contentTypePost; }
-    void setContentTypePost(const QString &type) { m_contentTypePost = type; }
-    // Kept for the window description; the client always runs on its caller's thread.
-    bool MultiThreaded() const { return m_multiThreaded; }
-    void setMultiThreaded(bool multiThreaded) { m_multiThreaded = multiThreaded; }
-
     // Where the reply body goes; none discards it. The client does not own it.
-    QIODevice *RcvdStream() const { return m_rcvdStream; }
     void setRcvdStream(QIODevice *stream) { m_rcvdStream = stream; }
 
     // Milliseconds allowed for the connection to be established, and for silence after it.
@@ -103,7 +70,7 @@ public slots:
 private:
     void resetTransfer();
     void startConnection();
-    QByteArray buildRequest(const http::Address &address, const QByteArray &target) const;
+    QByteArray buildRequest(const http::Address &address) const;
     void onConnected();
     void onReadyRead();
     void onErrorOccurred(QAbstractSocket::SocketError error);
@@ -114,17 +81,6 @@ private:
     void finish(std::exception_ptr failure = nullptr);
 
     QString m_url;
-    QString m_requestVer = "1.0";
-    QString m_agent = "Mozilla/3.0 (compatible)";
-    QString m_accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
-    bool m_noCache = false;
-    QString m_proxy;
-    QString m_proxyPort = "80";
-    QString m_localAddr = "0.0.0.0";
-    QString m_socksLevel = "5";
-    bool m_socksAuthentication = false;
-    QString m_contentTypePost = "application/x-www-form-urlencoded";
-    bool m_multiThreaded = false;
     QPointer<QIODevice> m_rcvdStream;
     int m_connectTimeout = defaultConnectTimeout;
     int m_idleTimeout = defaultIdleTimeout;

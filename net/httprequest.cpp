@@ -27,7 +27,7 @@ void Request::addHeader(const QByteArray &name, const QString &value)
 
 QByteArray Request::toBytes() const
 {
-    return m_head + lineEnd + m_body;
+    return m_head + lineEnd;
 }
 
 } // namespace http

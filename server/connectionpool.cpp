@@ -4,9 +4,9 @@ namespace server {
 
 ConnectionPool::ConnectionPool(std::size_t threads)
 {
-    threads_.reserve(threads);
+    m_threads.reserve(threads);
     for (std::size_t i = 0; i < threads; ++i)
-        threads_.emplace_back([this] { work(); });
+        m_threads.emplace_back([this] { work(); });
 }
 
 ConnectionPool::~ConnectionPool()
@@ -16,21 +16,21 @@ ConnectionPool::~ConnectionPool()
 
 void ConnectionPool::enqueue(std::function<void()> job)
 {
-    std::unique_lock lock(mutex_);
-    threadFree_.wait(lock, [this] { return busy_ + jobs_.size() < threads_.size(); });
-    jobs_.push_back(std::move(job));
+    std::unique_lock lock(m_mutex);
+    m_threadFree.wait(lock, [this] { return m_busy + m_jobs.size() < m_threads.size(); });
+    m_jobs.push_back(std::move(job));
     lock.unlock();
-    jobWaiting_.notify_one();
+    m_jobWaiting.notify_one();
 }
 
 void ConnectionPool::shutdown()
 {
     {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
     }
-    jobWaiting_.notify_all();
-    for (auto &thread : threads_) {
+    m_jobWaiting.notify_all();
+    for (auto &thread : m_threads) {
         if (thread.joinable())
             thread.join();
     }
@@ -38,19 +38,19 @@ void ConnectionPool::shutdown()
 
 void ConnectionPool::work()
 {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        jobWaiting_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
-        if (jobs_.empty())
+        m_jobWaiting.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
+        if (m_jobs.empty())
             return;
-        auto job = std::move(jobs_.front());
-        jobs_.pop_front();
-        ++busy_;
+        auto job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        ++m_busy;
         lock.unlock();
         job();
         lock.lock();
-        --busy_;
-        threadFree_.notify_one();
+        --m_busy;
+        m_threadFree.notify_one();
     }
 }
 

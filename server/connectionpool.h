@@ -29,13 +29,13 @@ public:
 private:
     void work();
 
-    std::mutex mutex_;
-    std::condition_variable jobWaiting_;
-    std::condition_variable threadFree_;
-    std::deque<std::function<void()>> jobs_;
-    std::size_t busy_ = 0;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
+    std::mutex m_mutex;
+    std::condition_variable m_jobWaiting;
+    std::condition_variable m_threadFree;
+    std::deque<std::function<void()>> m_jobs;
+    std::size_t m_busy = 0;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
 };
 
 } // namespace server

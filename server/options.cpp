@@ -1,7 +1,5 @@
 #include "server/options.h"
 
-#include "quellanconfig.h"
-
 #include <charconv>
 #include <map>
 #include <optional>
@@ -106,7 +104,9 @@ std::string usageText()
     return "Usage: quellan-server [options]\n"
            "Serves the game's version file, installer, score posting and high-score page.\n"
            "\n"
-           "  --listen HOST:PORT    address to listen on (default 127.0.0.1:8080;\n"
+           "  --listen HOST:PORT    address to listen on (default " +
+           addressText(quellan::listenHost, quellan::listenPort) +
+           ";\n"
            "                        port 0 picks a free one)\n"
            "  --db PATH             score database (default quellan-scores.db)\n"
            "  --version-text TEXT   content of the version file (default " +

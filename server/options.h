@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quellanconfig.h"
+
 #include <string>
 #include <vector>
 
@@ -7,8 +9,8 @@ namespace server {
 
 // How the server was asked to run.
 struct Options {
-    std::string host = "127.0.0.1"; // loopback unless told otherwise
-    int port = 8080;                // 0 picks a free port
+    std::string host = quellan::listenHost; // loopback unless told otherwise
+    int port = quellan::listenPort;         // 0 picks a free port
     std::string dbPath = "quellan-scores.db";
     std::string versionText;   // content of the version file
     std::string installerPath; // empty: no installer to hand out

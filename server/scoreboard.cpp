@@ -17,19 +17,19 @@ std::int64_t nowMs()
 } // namespace
 
 ScoreBoard::ScoreBoard(ScoreStore &store, std::string webSite)
-    : store_(store), webSite_(std::move(webSite))
+    : m_store(store), m_webSite(std::move(webSite))
 {
 }
 
 void ScoreBoard::post(const ScoreEntry &entry)
 {
     Waiting mine{{entry, nowMs()}, false, {}};
-    std::unique_lock lock(mutex_);
-    waiting_.push_back(&mine);
+    std::unique_lock lock(m_mutex);
+    m_waiting.push_back(&mine);
     // Whoever finds the store free writes everything waiting, its own post among it.
     while (!mine.done) {
-        if (writing_)
-            written_.wait(lock);
+        if (m_writing)
+            m_written.wait(lock);
         else
             writeWaiting(lock);
     }
@@ -39,39 +39,39 @@ void ScoreBoard::post(const ScoreEntry &entry)
 
 std::shared_ptr<const std::string> ScoreBoard::page()
 {
-    std::unique_lock lock(mutex_);
-    written_.wait(lock, [this] { return !writing_; });
-    if (!page_) {
-        page_ = std::make_shared<const std::string>(
-            renderScorePage(store_.best(pageRows), store_.count(), webSite_));
+    std::unique_lock lock(m_mutex);
+    m_written.wait(lock, [this] { return !m_writing; });
+    if (!m_page) {
+        m_page = std::make_shared<const std::string>(
+            renderScorePage(m_store.best(pageRows), m_store.count(), m_webSite));
     }
-    return page_;
+    return m_page;
 }
 
 void ScoreBoard::writeWaiting(std::unique_lock<std::mutex> &lock)
 {
     std::vector<ReceivedScore> scores;
-    for (const Waiting *waiting : waiting_)
+    for (const Waiting *waiting : m_waiting)
         scores.push_back(waiting->score);
     std::vector<Waiting *> batch;
-    batch.swap(waiting_);
-    writing_ = true;
+    batch.swap(m_waiting);
+    m_writing = true;
     lock.unlock();
     std::string error;
     try {
-        store_.add(scores);
+        m_store.add(scores);
     } catch (const std::exception &failure) {
         // Every waiting poster learns the outcome; none is left waiting.
         error = failure.what();
     }
     lock.lock();
-    writing_ = false;
+    m_writing = false;
     for (Waiting *waiting : batch) {
         waiting->done = true;
         waiting->error = error;
     }
-    page_.reset();
-    written_.notify_all();
+    m_page.reset();
+    m_written.notify_all();
 }
 
 } // namespace server

@@ -38,13 +38,13 @@ private:
 
     void writeWaiting(std::unique_lock<std::mutex> &lock);
 
-    std::mutex mutex_;
-    std::condition_variable written_;
-    ScoreStore &store_;
-    const std::string webSite_;
-    std::vector<Waiting *> waiting_;
-    bool writing_ = false; // a thread is writing outside the lock; the store is its alone
-    std::shared_ptr<const std::string> page_; // empty until rendered after the last change
+    std::mutex m_mutex;
+    std::condition_variable m_written;
+    ScoreStore &m_store;
+    const std::string m_webSite;
+    std::vector<Waiting *> m_waiting;
+    bool m_writing = false; // a thread is writing outside the lock; the store is its alone
+    std::shared_ptr<const std::string> m_page; // empty until rendered after the last change
 };
 
 } // namespace server

@@ -1,5 +1,9 @@
 #include "server/scorepage.h"
 
+#include "widgets/colours.h"
+
+#include "quellanconfig.h"
+
 #include <initializer_list>
 
 namespace server {
@@ -8,9 +12,15 @@ namespace {
 
 // The game's own colours: cream of its texts and button faces, dark red of its windows, and
 // the maroon of links in its HTML view.
-constexpr std::string_view cream = "#f9f7db";
-constexpr std::string_view darkRed = "#8b1d1d";
-constexpr std::string_view maroon = "#800000";
+constexpr auto creamText = colours::htmlText(colours::cream);
+constexpr auto darkRedText = colours::htmlText(colours::darkRed);
+constexpr auto maroonText = colours::htmlText(colours::maroon);
+constexpr auto blackText = colours::htmlText(colours::black);
+constexpr std::string_view cream{creamText.data(), creamText.size() - 1};
+constexpr std::string_view darkRed{darkRedText.data(), darkRedText.size() - 1};
+constexpr std::string_view maroon{maroonText.data(), maroonText.size() - 1};
+constexpr std::string_view black{blackText.data(), blackText.size() - 1};
+constexpr std::string_view name = quellan::displayName;
 constexpr std::string_view face = "Arial, Liberation Sans, Helvetica, sans-serif";
 
 std::string concat(std::initializer_list<std::string_view> parts)
@@ -54,10 +64,14 @@ std::string header(std::int64_t total)
 {
     return concat(
         {"<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n"
-         "<title>Quellan High Scores</title>\n</head>\n",
+         "<title>",
+         name,
+         " High Scores</title>\n</head>\n",
          "<body bgcolor=\"",
          cream,
-         "\" text=\"#000000\" link=\"",
+         "\" text=\"",
+         black,
+         "\" link=\"",
          maroon,
          "\">\n",
          "<table width=\"100%\" cellpadding=\"8\" cellspacing=\"0\" bgcolor=\"",
@@ -67,7 +81,9 @@ std::string header(std::int64_t total)
          face,
          "\" size=\"6\" color=\"",
          cream,
-         "\"><b>Quellan High Scores</b></font></td></tr></table>\n",
+         "\"><b>",
+         name,
+         " High Scores</b></font></td></tr></table>\n",
          "<p align=\"center\"><font face=\"",
          face,
          "\" color=\"",
@@ -90,8 +106,8 @@ std::string header(std::int64_t total)
 std::string footer(std::string_view webSite)
 {
     const std::string address = htmlEscape(webSite);
-    return concat({"</table>\n<p align=\"center\"><font face=\"", face,
-                   "\">Play Quellan and post your score: <a href=\"", address, "\">", address,
+    return concat({"</table>\n<p align=\"center\"><font face=\"", face, "\">Play ", name,
+                   " and post your score: <a href=\"", address, "\">", address,
                    "</a></font></p>\n</body>\n</html>\n"});
 }
 

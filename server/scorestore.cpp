@@ -9,17 +9,17 @@ namespace {
 // Clears a statement's bindings and result when a call is done with it, even on failure.
 class StatementUse {
 public:
-    explicit StatementUse(sqlite3_stmt *statement) : statement_(statement) {}
+    explicit StatementUse(sqlite3_stmt *statement) : m_statement(statement) {}
     ~StatementUse()
     {
-        sqlite3_reset(statement_);
-        sqlite3_clear_bindings(statement_);
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
     }
     StatementUse(const StatementUse &) = delete;
     StatementUse &operator=(const StatementUse &) = delete;
 
 private:
-    sqlite3_stmt *statement_;
+    sqlite3_stmt *m_statement;
 };
 
 std::string columnText(sqlite3_stmt *statement, int column)
@@ -45,7 +45,7 @@ ScoreStore::ScoreStore(const std::string &path)
     sqlite3 *db = nullptr;
     const int opened =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    db_.reset(db);
+    m_db.reset(db);
     if (opened != SQLITE_OK)
         fail("cannot open the score database " + path);
     sqlite3_busy_timeout(db, 5000);
@@ -57,34 +57,34 @@ ScoreStore::ScoreStore(const std::string &path)
             "id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT NOT NULL, "
             "score INTEGER NOT NULL, received_ms INTEGER NOT NULL)");
     execute("CREATE INDEX IF NOT EXISTS scores_by_rank ON scores (score DESC, id)");
-    begin_ = prepare("BEGIN IMMEDIATE");
-    commit_ = prepare("COMMIT");
-    rollback_ = prepare("ROLLBACK");
-    insert_ =
+    m_begin = prepare("BEGIN IMMEDIATE");
+    m_commit = prepare("COMMIT");
+    m_rollback = prepare("ROLLBACK");
+    m_insert =
         prepare("INSERT INTO scores (name, date, score, received_ms) VALUES (?1, ?2, ?3, ?4)");
-    best_ = prepare("SELECT name, date, score FROM scores ORDER BY score DESC, id LIMIT ?1");
-    count_ = prepare("SELECT COUNT(*) FROM scores");
+    m_best = prepare("SELECT name, date, score FROM scores ORDER BY score DESC, id LIMIT ?1");
+    m_count = prepare("SELECT COUNT(*) FROM scores");
 }
 
 ScoreStore::~ScoreStore() = default;
 
 void ScoreStore::add(const std::vector<ReceivedScore> &scores)
 {
-    finish(begin_.get(), "cannot start storing scores");
+    finish(m_begin.get(), "cannot start storing scores");
     try {
         for (const auto &score : scores)
             insert(score);
-        finish(commit_.get(), "cannot commit the scores");
+        finish(m_commit.get(), "cannot commit the scores");
     } catch (const StoreError &) {
-        sqlite3_step(rollback_.get());
-        sqlite3_reset(rollback_.get());
+        sqlite3_step(m_rollback.get());
+        sqlite3_reset(m_rollback.get());
         throw;
     }
 }
 
 std::vector<ScoreEntry> ScoreStore::best(int limit)
 {
-    sqlite3_stmt *statement = best_.get();
+    sqlite3_stmt *statement = m_best.get();
     const StatementUse use(statement);
     sqlite3_bind_int(statement, 1, limit);
     std::vector<ScoreEntry> entries;
@@ -100,7 +100,7 @@ std::vector<ScoreEntry> ScoreStore::best(int limit)
 
 std::int64_t ScoreStore::count()
 {
-    sqlite3_stmt *statement = count_.get();
+    sqlite3_stmt *statement = m_count.get();
     const StatementUse use(statement);
     if (sqlite3_step(statement) != SQLITE_ROW)
         fail("cannot count the scores");
@@ -110,7 +110,7 @@ std::int64_t ScoreStore::count()
 ScoreStore::Statement ScoreStore::prepare(const char *sql)
 {
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db_.get(), sql, -1, &statement, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(m_db.get(), sql, -1, &statement, nullptr) != SQLITE_OK)
         fail("cannot prepare the score database");
     return Statement(statement);
 }
@@ -124,7 +124,7 @@ void ScoreStore::useWriteAheadLog()
 
 void ScoreStore::insert(const ReceivedScore &score)
 {
-    sqlite3_stmt *statement = insert_.get();
+    sqlite3_stmt *statement = m_insert.get();
     const ScoreEntry &entry = score.entry;
     sqlite3_bind_text(statement, 1, entry.name.data(), static_cast<int>(entry.name.size()),
                       SQLITE_STATIC);
@@ -156,7 +156,7 @@ void ScoreStore::execute(const char *sql)
 
 void ScoreStore::fail(const std::string &what)
 {
-    throw StoreError(what + ": " + (db_ ? sqlite3_errmsg(db_.get()) : "out of memory"));
+    throw StoreError(what + ": " + (m_db ? sqlite3_errmsg(m_db.get()) : "out of memory"));
 }
 
 } // namespace server

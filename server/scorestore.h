@@ -59,13 +59,13 @@ private:
     void finish(sqlite3_stmt *statement, const char *what);
     [[noreturn]] void fail(const std::string &what);
 
-    std::unique_ptr<sqlite3, CloseDatabase> db_;
-    Statement begin_;
-    Statement commit_;
-    Statement rollback_;
-    Statement insert_;
-    Statement best_;
-    Statement count_;
+    std::unique_ptr<sqlite3, CloseDatabase> m_db;
+    Statement m_begin;
+    Statement m_commit;
+    Statement m_rollback;
+    Statement m_insert;
+    Statement m_best;
+    Statement m_count;
 };
 
 } // namespace server

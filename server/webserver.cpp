@@ -18,12 +18,6 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 
-const std::string shortName = quellan::shortName;
-const std::string versionPath = "/" + shortName + "/" + shortName + "version.txt";
-const std::string installerPath = "/" + shortName + "/" + quellan::setupFile;
-const std::string postPath = "/cgi-bin/" + shortName + ".cgi";
-const std::string pagePath = "/counter/" + shortName + ".shtml";
-
 constexpr time_t timeoutSeconds = 5;
 constexpr std::size_t keepAliveRequests = 100;
 constexpr std::size_t maxBodyBytes = 8192;
@@ -107,24 +101,24 @@ void logRequest(const Request &request, const Response &response)
 } // namespace
 
 WebServer::WebServer(ScoreBoard &board, Downloads downloads)
-    : board_(board), downloads_(std::move(downloads))
+    : m_board(board), m_downloads(std::move(downloads))
 {
-    http_.new_task_queue = [] { return new ConnectionPool(maxConnections); };
-    http_.set_socket_options(reuseAddressOnly);
+    m_http.new_task_queue = [] { return new ConnectionPool(maxConnections); };
+    m_http.set_socket_options(reuseAddressOnly);
     // Headers and body go out in separate writes; waiting to merge them would stall every
     // answer on a kept-alive connection for the client's delayed acknowledgement.
-    http_.set_tcp_nodelay(true);
-    http_.set_read_timeout(timeoutSeconds);
-    http_.set_write_timeout(timeoutSeconds);
-    http_.set_keep_alive_timeout(timeoutSeconds);
-    http_.set_keep_alive_max_count(keepAliveRequests);
-    http_.set_payload_max_length(maxBodyBytes);
-    http_.set_logger(logRequest);
+    m_http.set_tcp_nodelay(true);
+    m_http.set_read_timeout(timeoutSeconds);
+    m_http.set_write_timeout(timeoutSeconds);
+    m_http.set_keep_alive_timeout(timeoutSeconds);
+    m_http.set_keep_alive_max_count(keepAliveRequests);
+    m_http.set_payload_max_length(maxBodyBytes);
+    m_http.set_logger(logRequest);
     // GET and HEAD only; the library reads any body a request carries, so the connection
     // stays in step, and answers other methods through the error handler below.
-    http_.Get(".*",
-              [this](const Request &request, Response &response) { route(request, response); });
-    http_.set_error_handler([](const Request &request, Response &response) {
+    m_http.Get(".*",
+               [this](const Request &request, Response &response) { route(request, response); });
+    m_http.set_error_handler([](const Request &request, Response &response) {
         if (response.status == 404 && !isReadMethod(request.method))
             setMethodNotAllowed(response, "GET, HEAD");
         if (response.body.empty())
@@ -135,33 +129,33 @@ WebServer::WebServer(ScoreBoard &board, Downloads downloads)
 int WebServer::bind(const std::string &host, int port)
 {
     if (port == 0)
-        return http_.bind_to_any_port(host);
-    return http_.bind_to_port(host, port) ? port : -1;
+        return m_http.bind_to_any_port(host);
+    return m_http.bind_to_port(host, port) ? port : -1;
 }
 
 void WebServer::run()
 {
-    http_.listen_after_bind();
+    m_http.listen_after_bind();
 }
 
 void WebServer::stop()
 {
-    http_.stop();
+    m_http.stop();
 }
 
 void WebServer::route(const Request &request, Response &response)
 {
     try {
-        if (request.path == versionPath) {
+        if (request.path == quellan::versionPath) {
             serveVersion(response);
-        } else if (request.path == installerPath) {
+        } else if (request.path == quellan::setupPath) {
             serveInstaller(response);
-        } else if (request.path == postPath && request.method == "HEAD") {
+        } else if (request.path == quellan::postPath && request.method == "HEAD") {
             // Asking for the headers must not post a score.
             setMethodNotAllowed(response, "GET");
-        } else if (request.path == postPath) {
+        } else if (request.path == quellan::postPath) {
             servePost(request, response);
-        } else if (request.path == pagePath) {
+        } else if (request.path == quellan::pagePath) {
             servePage(response);
         } else {
             response.status = 404;
@@ -176,14 +170,14 @@ void WebServer::route(const Request &request, Response &response)
 
 void WebServer::serveVersion(Response &response)
 {
-    response.set_content(downloads_.versionText, "text/plain");
+    response.set_content(m_downloads.versionText, "text/plain");
 }
 
 void WebServer::serveInstaller(Response &response)
 {
-    auto file = std::make_shared<std::ifstream>(downloads_.installerPath, std::ios::binary);
+    auto file = std::make_shared<std::ifstream>(m_downloads.installerPath, std::ios::binary);
     const std::streamoff end = file->seekg(0, std::ios::end) ? std::streamoff(file->tellg()) : -1;
-    if (downloads_.installerPath.empty() || end < 0) {
+    if (m_downloads.installerPath.empty() || end < 0) {
         response.status = 404;
         setStatusPage(response);
         return;
@@ -209,13 +203,13 @@ void WebServer::servePost(const Request &request, Response &response)
         setPlainText(response, 400, "Score not stored: " + query.error + ".\n");
         return;
     }
-    board_.post(*query.entry);
+    m_board.post(*query.entry);
     setPlainText(response, 200, "Score posted.\n");
 }
 
 void WebServer::servePage(Response &response)
 {
-    auto page = board_.page();
+    auto page = m_board.page();
     // Handed out from the shared rendering without a copy.
     response.set_content_provider(
         page->size(), "text/html; charset=utf-8",

@@ -37,9 +37,9 @@ private:
     void servePost(const httplib::Request &request, httplib::Response &response);
     void servePage(httplib::Response &response);
 
-    ScoreBoard &board_;
-    const Downloads downloads_;
-    httplib::Server http_;
+    ScoreBoard &m_board;
+    const Downloads m_downloads;
+    httplib::Server m_http;
 };
 
 } // namespace server

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Windows-1252, the single-byte character set tally files were written in on the original
-// platform: Latin-1 but for the 32 bytes 0x80–0x9F. Characters it cannot hold become "?".
+// Windows-1252, the single-byte character set of tally files: Latin-1 but for the 32 bytes
+// 0x80–0x9F. Characters it cannot hold become "?".
 namespace cp1252 {
 
 QString decode(const QByteArray &bytes);

@@ -13,7 +13,7 @@
 
 namespace {
 
-// The component set up to work between a stream and memory, in the fast coding. A tally text
+// The tally coder set up to work between a stream and memory, in the fast coding. A tally text
 // is a few kilobytes, so it runs without serving the windows' events: a save happens while
 // a game ends, and nothing may come in between.
 struct Packer {

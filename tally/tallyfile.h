@@ -4,7 +4,7 @@
 
 class TallyRecord;
 
-// The tally file: the record's tally text packed by the compression component, written in
+// The tally file: the record's tally text packed by the tally coder (Tlzrw1), written in
 // its fast coding and read in either. The text goes through memory, never through a
 // temporary text file.
 namespace tallyfile {

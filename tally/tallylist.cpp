@@ -15,14 +15,8 @@
 using form::label;
 using palette::cream;
 
-namespace {
-
-const QColor white{255, 255, 255};
-
-} // namespace
-
 Ttallylist::Ttallylist(TallySetup setup, QWidget *parent)
-    : SecondaryWindow("tallylist", "Quellan - Tally List",
+    : SecondaryWindow("tallylist", QString::fromUtf8(quellan::displayName) + " - Tally List",
                       Qt::Tool | Qt::MSWindowsFixedSizeDialogHint, setup.background, 13, parent),
       m_setup(std::move(setup))
 {
@@ -194,7 +188,7 @@ bool Ttallylist::checkscore(int score, const QString &name)
     const int rank = m_record.checkscore(score, name, today);
     if (rank != 0) {
         showRanks();
-        paintRank(rank, white, true);
+        paintRank(rank, palette::white, true);
     }
     // A finished game is on disk at once: a crash later in the run must not lose it.
     save();

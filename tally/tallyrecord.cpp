@@ -70,11 +70,6 @@ void TallyRecord::resize(int cols, int rows)
         column.resize(rows);
 }
 
-void TallyRecord::setRowCount(int rows)
-{
-    resize(m_cols, rows);
-}
-
 void TallyRecord::emptyEntries(int firstRow, int lastRow)
 {
     for (int row = firstRow; row <= lastRow; ++row) {
@@ -120,7 +115,6 @@ void TallyRecord::copyRank(int from, int to)
 
 int TallyRecord::checkscore(int score, const QString &name, const QString &date)
 {
-    m_highlighted = 0;
     int rank = 1;
     while (rank <= ranks && m_rankValues[rank] > score)
         ++rank;
@@ -133,19 +127,17 @@ int TallyRecord::checkscore(int score, const QString &name, const QString &date)
     setCell(0, rank, oneLine(date));
     setCell(1, rank, m_scoreCaptions[rank]);
     setCell(2, rank, oneLine(name));
-    m_highlighted = rank;
     return rank;
 }
 
 void TallyRecord::reset()
 {
-    setRowCount(newRows);
+    resize(m_cols, newRows);
     for (int c = 1; c <= 8; ++c)
         setCell(c, 0, "0");
     emptyEntries(1, m_rows - 1);
     m_rankValues.fill(emptyRank);
     m_scoreCaptions.fill({});
-    m_highlighted = 0;
 }
 
 void TallyRecord::loadtally()

@@ -24,9 +24,6 @@ public:
 
     TallyRecord();
 
-    int colCount() const { return m_cols; }
-    int rowCount() const { return m_rows; }
-    void setRowCount(int rows);
     // Cells outside the table read as empty, and writes to them are dropped.
     QString cell(int column, int row) const;
     void setCell(int column, int row, const QString &text);
@@ -43,13 +40,10 @@ public:
     // Takes the rank values from the score cells, as after reading a file.
     void loadtally();
 
-    int rankValue(int rank) const { return m_rankValues[rank]; }
     QString date(int rank) const { return cell(0, rank); }
     QString name(int rank) const { return cell(2, rank); }
     // The score as shown: empty for an empty entry.
     QString scoreCaption(int rank) const { return m_scoreCaptions[rank]; }
-    // The rank entered by the last checkscore, 0 when none stands out.
-    int highlighted() const { return m_highlighted; }
 
     // The tally text: column count, row count, then every cell column by column, each line
     // ended by CR LF, in Windows-1252.
@@ -69,5 +63,4 @@ private:
     std::vector<std::vector<QString>> m_cells; // by column, then row
     std::array<int, ranks + 1> m_rankValues{}; // ranks 1–10
     std::array<QString, ranks + 1> m_scoreCaptions;
-    int m_highlighted = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quellanconfig.h"
+
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
@@ -34,5 +36,5 @@ public:
     }
 
 private:
-    static QString caption() { return QStringLiteral("Quellan"); }
+    static QString caption() { return QString::fromUtf8(quellan::displayName); }
 };

@@ -19,12 +19,10 @@ public:
     QColor Color() const;
     void setColor(const QColor &color);
     // Left and top edge.
-    QColor ColorHighLight() const { return m_colorHighLight; }
     void setColorHighLight(const QColor &color);
     // Right and bottom edge.
-    QColor ColorShadow() const { return m_colorShadow; }
     void setColorShadow(const QColor &color);
-    bool Transparent() const { return m_transparent; }
+    // No face of its own: what lies behind shows through.
     void setTransparent(bool transparent);
     // The caption colour while enabled; until set, the parent's text colour.
     QColor FontColor() const;

@@ -2,8 +2,8 @@
 
 #include <QFont>
 
-// The original windows name "MS Sans Serif", "Arial" and "Times New Roman"; the Liberation
-// families have the same metrics, so texts fill their labels as the layouts expect.
+// The game's two faces, Liberation Sans and Liberation Serif, named exactly rather than left
+// to the desktop: every label is sized for their metrics, so a text fills it as laid out.
 namespace fonts {
 
 inline QFont make(const char *family, int size, bool pixels, bool bold, bool underline)

@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-// Builders for the components the windows are made of, so each window's layout reads as a
+// Builders for the controls the windows are made of, so each window's layout reads as a
 // list of names, places and looks. A label given an empty size sizes itself to its text.
 namespace form {
 

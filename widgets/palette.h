@@ -1,16 +1,25 @@
 #pragma once
 
+#include "widgets/colours.h"
+
 #include <QColor>
 
-// The colours every window of the game shares.
+// The game's colours as the windows and pictures paint them.
 namespace palette {
 
-inline const QColor darkRed{139, 29, 29};    // window and board background
-inline const QColor cream{249, 247, 219};    // table texts, borders, button faces
-inline const QColor darkGrey{74, 74, 74};    // captions of the table's own buttons
-inline const QColor grey{128, 128, 128};     // captions of buttons on pop-up panels
-inline const QColor silver{192, 192, 192};   // About window's button caption, visited links
-inline const QColor maroon{128, 0, 0};       // links in the high-score page
-inline const QColor highScoreFace{64, 36, 174}; // face of the high-score view's frame
+inline QColor qColor(colours::Rgb colour)
+{
+    return QColor(colour.r, colour.g, colour.b);
+}
+
+inline const QColor darkRed = qColor(colours::darkRed);
+inline const QColor cream = qColor(colours::cream);
+inline const QColor darkGrey = qColor(colours::darkGrey);
+inline const QColor grey = qColor(colours::grey);
+inline const QColor silver = qColor(colours::silver);
+inline const QColor maroon = qColor(colours::maroon);
+inline const QColor highScoreFace = qColor(colours::highScoreFace);
+inline const QColor white = qColor(colours::white);
+inline const QColor black = qColor(colours::black);
 
 } // namespace palette

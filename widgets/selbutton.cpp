@@ -13,9 +13,9 @@
 
 namespace {
 
-const QColor defaultBorder{128, 128, 128};
+const QColor defaultBorder = palette::grey;
 const QColor defaultOver{132, 185, 164};
-const QColor defaultFontColor{128, 128, 128};
+const QColor defaultFontColor = palette::grey;
 
 void frameRect(QPainter &painter, const QRect &r, const QColor &color)
 {
@@ -72,16 +72,10 @@ void TSelButton::setAlignment(Align alignment)
     drawLook(Look::Normal);
 }
 
-void TSelButton::setBorderWidth(int width)
-{
-    m_borderWidth = width;
-    drawLook(Look::Normal);
-}
-
 bool TSelButton::event(QEvent *event)
 {
-    // Windows assign the parent before their stored caption, so a button without one shows
-    // its name.
+    // The windows' layouts give a button its parent before its caption, so a button left
+    // without a caption shows its name.
     if (event->type() == QEvent::ParentChange && parentWidget())
         setCaption(objectName());
     return QWidget::event(event);
@@ -116,12 +110,7 @@ void TSelButton::paintEvent(QPaintEvent *)
     painter.setFont(font());
     painter.drawText(captionPosition(look) + QPoint(0, QFontMetrics(font()).ascent()), m_caption);
 
-    for (int k = 0; k < m_borderWidth; ++k) {
-        const QRect ring = rect().adjusted(k, k, -k, -k);
-        if (ring.isEmpty())
-            break;
-        frameRect(painter, ring, m_colorBorder);
-    }
+    frameRect(painter, rect(), m_colorBorder);
 
     m_look = look;
     m_lastCaptionColor = caption;
@@ -151,8 +140,6 @@ void TSelButton::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     m_leftDown = true;
-    if (!m_enabled)
-        return;
     const QPointer<TSelButton> alive(this);
     const QPoint pos = event->position().toPoint();
     emit OnMouseDown(this, event->button(), event->modifiers(), pos.x(), pos.y());
@@ -173,7 +160,7 @@ void TSelButton::mouseReleaseEvent(QMouseEvent *event)
     m_leftDown = false;
     if (clicked)
         click();
-    if (!alive || !m_enabled)
+    if (!alive)
         return;
     emit OnMouseUp(this, event->button(), event->modifiers(), pos.x(), pos.y());
     if (alive && isTopmostAt(windowPos))
@@ -183,8 +170,7 @@ void TSelButton::mouseReleaseEvent(QMouseEvent *event)
 void TSelButton::click()
 {
     drawLook(Look::Normal);
-    if (m_enabled)
-        emit OnClick(this);
+    emit OnClick(this);
 }
 
 bool TSelButton::isTopmostAt(QPoint windowPos) const
@@ -219,8 +205,7 @@ void TSelButton::leaveEvent(QEvent *)
 void TSelButton::pointerEntered()
 {
     m_pointerInside = true;
-    if (m_enabled)
-        drawLook(Look::Hover);
+    drawLook(Look::Hover);
 }
 
 void TSelButton::pointerLeft()
@@ -235,7 +220,6 @@ void applyGameLook(TSelButton *button, const QColor &captionColor, int pixelSize
     button->setColorOver(palette::cream);
     button->setColorDown(palette::cream);
     button->setColorBorder(Qt::black);
-    button->setBorderWidth(1);
     button->setColorOverCaption(Qt::black);
     button->setFont(fonts::sansPx(pixelSize, true));
     button->setFontColor(captionColor);

@@ -22,25 +22,18 @@ public:
     void setCaption(const QString &caption);
     QColor Color() const { return m_color; }
     void setColor(const QColor &color);
-    QColor ColorBorder() const { return m_colorBorder; }
+    // The one-pixel frame's colour.
     void setColorBorder(const QColor &color);
-    QColor ColorOver() const { return m_colorOver; }
+    // Face while the pointer is over the button, and while it is pressed.
     void setColorOver(const QColor &color) { m_colorOver = color; }
-    QColor ColorDown() const { return m_colorDown; }
     void setColorDown(const QColor &color) { m_colorDown = color; }
-    QColor ColorOverCaption() const { return m_colorOverCaption; }
+    // Caption colour while the pointer is over the button.
     void setColorOverCaption(const QColor &color) { m_colorOverCaption = color; }
     // The caption font's colour: the caption colour of the normal look.
     QColor FontColor() const { return m_fontColor; }
     void setFontColor(const QColor &color);
     Align Alignment() const { return m_alignment; }
     void setAlignment(Align alignment);
-    // Number of nested one-pixel frames.
-    int BorderWidth() const { return m_borderWidth; }
-    void setBorderWidth(int width);
-    // The button's own switch, apart from QWidget's: off stops hover, pressed look and events.
-    bool Enabled() const { return m_enabled; }
-    void setButtonEnabled(bool enabled) { m_enabled = enabled; }
     int Tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
     // The look drawn last.
@@ -79,8 +72,6 @@ private:
     QColor m_colorOverCaption;
     QColor m_fontColor;
     Align m_alignment = Align::Left;
-    int m_borderWidth = 1;
-    bool m_enabled = true;
     int m_tag = 0;
 
     // What the next paint draws; anything but a mouse event's own drawing paints the normal look.

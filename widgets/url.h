@@ -39,7 +39,6 @@ public:
     // The address without its scheme, or the whole address when URLType is utnone.
     QString URL() const { return m_url; }
     void setURL(const QString &url) { m_url = url; }
-    TURLType URLType() const { return m_urlType; }
     void setURLType(TURLType type) { m_urlType = type; }
     // Not owned; until set, the desktop itself.
     void setOpener(DesktopOpener *opener);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Load figures for the game's web server on this machine, with wrk on 127.0.0.1 only:
+# Load figures for the game's web server on this machine, with wrk on the loopback address:
 # score posts per second, then high-score page requests per second with at least 10,000
 # scores stored. Each load runs DURATION seconds (default 10) over CONNECTIONS connections
 # (default 32) from THREADS wrk threads (default 2). Fails when a load saw any error or fell
@@ -19,9 +19,7 @@ if ! command -v wrk >/dev/null; then
     [[ $(id -u) -ne 0 ]] && sudo=(sudo)
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq wrk
 fi
-if [[ ! -f build/release/CMakeCache.txt ]]; then
-    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
-fi
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target quellan-server --parallel "$(nproc)"
 
 work=$(mktemp -d)
@@ -35,7 +33,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-build/release/server/quellan-server --listen 127.0.0.1:0 --db "$work/scores.db" \
+# The server's paths and listen host come from the build; the port is a free one.
+source build/release/quellan-server.env
+build/release/server/quellan-server --listen "$QUELLAN_LISTEN_HOST:0" --db "$work/scores.db" \
     >"$work/out" 2>"$work/server.log" &
 server_pid=$!
 for _ in $(seq 100); do
@@ -43,8 +43,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 port=$(head -n1 "$work/out" | sed 's/.*://')
-base="http://127.0.0.1:$port"
-page="$base/counter/quellan.shtml"
+base="http://$QUELLAN_LISTEN_HOST:$port"
+page="$base$QUELLAN_PAGE_PATH"
 
 # run_wrk NAME SECONDS [wrk arguments...]: prints requests per second; fails on any error.
 run_wrk() {
@@ -63,10 +63,10 @@ stored() {
     curl -s "$page" | grep -Eo '[0-9]+ scores? posted' | grep -Eo '^[0-9]+'
 }
 
-posts=$(run_wrk posts "$duration" -s bench/server/post.lua "$base")
+posts=$(run_wrk posts "$duration" -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH")
 rounds=0
 while (($(stored) < fill_target && rounds < 20)); do
-    run_wrk fill 5 -s bench/server/post.lua "$base" >/dev/null
+    run_wrk fill 5 -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH" >/dev/null
     rounds=$((rounds + 1))
 done
 scores=$(stored)

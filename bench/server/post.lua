@@ -1,5 +1,11 @@
 -- wrk script: each request posts a new score, with a name of its own and a spread of scores.
+-- Its one argument (after wrk's "--") is the server's posting path.
 local threads = 0
+local postPath
+
+function init(args)
+    postPath = args[1]
+end
 
 function setup(thread)
     threads = threads + 1
@@ -11,7 +17,7 @@ local counter = 0
 function request()
     counter = counter + 1
     local path = string.format(
-        "/cgi-bin/quellan.cgi?name=Bench%%20%d-%d&date=3/7/05&score=%d",
-        id, counter, math.random(-300, 600))
+        "%s?name=Bench%%20%d-%d&date=3/7/05&score=%d",
+        postPath, id, counter, math.random(-300, 600))
     return wrk.format("GET", path)
 end

@@ -6,6 +6,8 @@
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
 
+#include "quellanconfig.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -135,7 +137,7 @@ QPixmap logoPicture(QSize size, qreal devicePixelRatio)
         const qreal fanSide = area.height();
         const qreal gap = fanSide * 0.05;
         const qreal margin = area.height() * 0.08;
-        QPainterPath word = fittedText(QStringLiteral("Quellan"),
+        QPainterPath word = fittedText(QString::fromUtf8(quellan::displayName),
                                        QRectF(0, margin, area.width() - fanSide - gap - 2 * margin,
                                               area.height() - 2 * margin));
         const qreal groupWidth = fanSide + gap + word.boundingRect().width();

@@ -100,84 +100,84 @@ inline constexpr LzhPositionCode lzhPositionCode = makeLzhPositionCode();
 // Writes bits most significant first through a put-byte function object.
 template <class Put> class LzhBitWriter {
 public:
-    explicit LzhBitWriter(Put &put) : put_(put) {}
+    explicit LzhBitWriter(Put &put) : m_put(put) {}
 
     // Writes the low n (at most 32) bits of bits.
     void PutBits(int n, std::uint32_t bits)
     {
-        word_ = word_ << n | bits;
-        count_ += n;
-        while (count_ >= 8) {
-            count_ -= 8;
-            put_(static_cast<std::uint8_t>(word_ >> count_));
+        m_word = m_word << n | bits;
+        m_count += n;
+        while (m_count >= 8) {
+            m_count -= 8;
+            m_put(static_cast<std::uint8_t>(m_word >> m_count));
         }
     }
 
     // Pads the last byte with zero bits.
     void FlushBits()
     {
-        if (count_ != 0) {
-            put_(static_cast<std::uint8_t>(word_ << (8 - count_)));
-            count_ = 0;
+        if (m_count != 0) {
+            m_put(static_cast<std::uint8_t>(m_word << (8 - m_count)));
+            m_count = 0;
         }
     }
 
 private:
-    Put &put_;
-    std::uint64_t word_ = 0;
-    int count_ = 0;
+    Put &m_put;
+    std::uint64_t m_word = 0;
+    int m_count = 0;
 };
 
 // Reads bits most significant first, a byte only when its bits are needed, so that running
 // past the end of the code is noticed exactly.
 template <class Get> class LzhBitReader {
 public:
-    explicit LzhBitReader(Get &get) : get_(get) {}
+    explicit LzhBitReader(Get &get) : m_get(get) {}
 
     int GetBit()
     {
-        if (count_ == 0) {
+        if (m_count == 0) {
             refill();
         }
-        --count_;
-        return static_cast<int>(word_ >> count_ & 1);
+        --m_count;
+        return static_cast<int>(m_word >> m_count & 1);
     }
 
     int GetByte()
     {
-        if (count_ < 8) {
+        if (m_count < 8) {
             refill();
         }
-        count_ -= 8;
-        return static_cast<int>(word_ >> count_ & 0xFF);
+        m_count -= 8;
+        return static_cast<int>(m_word >> m_count & 0xFF);
     }
 
     // True once a bit beyond the end of the input was asked for (it read as 0).
-    bool overran() const { return overran_; }
+    bool overran() const { return m_overran; }
 
     // True when nothing but the zero bits that pad the last byte is left.
     bool atCleanEnd()
     {
         std::uint8_t byte = 0;
-        return !overran_ && (word_ & ((1u << count_) - 1)) == 0 && !get_(byte);
+        return !m_overran && (m_word & ((1u << m_count) - 1)) == 0 && !m_get(byte);
     }
 
 private:
     void refill()
     {
         std::uint8_t byte = 0;
-        if (!get_(byte)) {
-            overran_ = true;
+        if (!m_get(byte)) {
+            m_overran = true;
             byte = 0;
         }
-        word_ = word_ << 8 | byte;
-        count_ += 8;
+        m_word = m_word << 8 | byte;
+        m_count += 8;
     }
 
-    Get &get_;
-    std::uint32_t word_ = 0;
-    int count_ = 0;
-    bool overran_ = false;
+    Get &m_get;
+    std::uint32_t m_word = 0;
+    int m_count = 0;
+    bool m_overran = false;
 };
 
 // An observer that ignores what the coder emits.

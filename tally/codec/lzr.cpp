@@ -48,9 +48,9 @@ unsigned hashOf(const std::uint8_t *at)
 
 } // namespace
 
-TLZR::TLZR() : hashTable_(new (std::nothrow) std::int16_t[hashSize])
+TLZR::TLZR() : m_hashTable(new (std::nothrow) std::int16_t[hashSize])
 {
-    if (!hashTable_) {
+    if (!m_hashTable) {
         throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
     }
 }
@@ -59,7 +59,7 @@ TLZR::TLZR() : hashTable_(new (std::nothrow) std::int16_t[hashSize])
 // two positions of a block, where no match fits whatever the bytes past its end hold.
 TLZR::Match TLZR::FindMatch(const std::uint8_t *source, int x, int n)
 {
-    std::int16_t &slot = hashTable_[hashOf(source + x)];
+    std::int16_t &slot = m_hashTable[hashOf(source + x)];
     const int p = slot;
     slot = static_cast<std::int16_t>(x);
     if (p < 0 || x - p > maxOffset) {
@@ -77,7 +77,7 @@ std::uint16_t TLZR::CompressBlock(const std::uint8_t *source, std::uint8_t *dest
                                   std::uint16_t count)
 {
     const int n = count;
-    std::fill_n(hashTable_.get(), hashSize, std::int16_t{-1});
+    std::fill_n(m_hashTable.get(), hashSize, std::int16_t{-1});
     dest[0] = codedFlag;
     int x = 0;
     int y = 3;

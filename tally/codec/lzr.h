@@ -41,5 +41,5 @@ private:
 
     Match FindMatch(const std::uint8_t *source, int x, int n);
 
-    std::unique_ptr<std::int16_t[]> hashTable_;
+    std::unique_ptr<std::int16_t[]> m_hashTable;
 };

@@ -98,39 +98,39 @@ std::uint32_t littleEndian(const std::uint8_t *bytes, int count)
 // The state of one Compress, Decompress or Advise call: buffers, the two ends and counters.
 class Tlzrw1::Run {
 public:
-    explicit Run(Tlzrw1 &owner) : c_(owner) {}
+    explicit Run(Tlzrw1 &owner) : m_c(owner) {}
 
     [[noreturn]] void fail(Fault fault) const
     {
         const FaultText &text = faultTexts[static_cast<int>(fault)];
-        if (c_.UseStream) {
+        if (m_c.UseStream) {
             throw ELzrw1Exception(text.stream);
         }
-        const std::string name = text.name == FaultText::In    ? c_.InputFile.string()
-                                 : text.name == FaultText::Out ? c_.OutputFile.string()
+        const std::string name = text.name == FaultText::In    ? m_c.InputFile.string()
+                                 : text.name == FaultText::Out ? m_c.OutputFile.string()
                                                                : std::string();
         throw ELzrw1Exception(text.before + name + text.after);
     }
 
     template <class Make> void caption(Make &&make) const
     {
-        if (c_.onCaption) {
-            c_.onCaption(make());
+        if (m_c.onCaption) {
+            m_c.onCaption(make());
         }
     }
 
     void idle() const
     {
-        if (c_.onIdle) {
-            c_.onIdle();
+        if (m_c.onIdle) {
+            m_c.onIdle();
         }
     }
 
     void allocate(Fault fault)
     {
-        input_.reset(new (std::nothrow) std::uint8_t[bufferSize]);
-        output_.reset(new (std::nothrow) std::uint8_t[bufferSize]);
-        if (!input_ || !output_) {
+        m_input.reset(new (std::nothrow) std::uint8_t[bufferSize]);
+        m_output.reset(new (std::nothrow) std::uint8_t[bufferSize]);
+        if (!m_input || !m_output) {
             fail(fault);
         }
     }
@@ -138,15 +138,15 @@ public:
     // The number of bytes from the input's start (a stream's current position) to its end.
     std::int64_t inputSize(Fault fault) const
     {
-        if (!c_.UseStream) {
+        if (!m_c.UseStream) {
             std::error_code error;
-            const std::uintmax_t size = fs::file_size(c_.InputFile, error);
+            const std::uintmax_t size = fs::file_size(m_c.InputFile, error);
             if (error || size > std::uintmax_t(std::numeric_limits<std::int64_t>::max())) {
                 fail(fault);
             }
             return static_cast<std::int64_t>(size);
         }
-        std::istream *in = c_.InputStream;
+        std::istream *in = m_c.InputStream;
         if (in == nullptr) {
             fail(fault);
         }
@@ -165,40 +165,40 @@ public:
 
     void openInput(Fault fault)
     {
-        if (c_.UseStream) {
-            in_ = c_.InputStream;
-            if (in_ == nullptr || (start_ = in_->tellg()) == std::streampos(-1)) {
+        if (m_c.UseStream) {
+            m_in = m_c.InputStream;
+            if (m_in == nullptr || (m_start = m_in->tellg()) == std::streampos(-1)) {
                 fail(fault);
             }
             return;
         }
-        inFile_.open(c_.InputFile, std::ios::binary);
-        if (!inFile_.is_open()) {
+        m_inFile.open(m_c.InputFile, std::ios::binary);
+        if (!m_inFile.is_open()) {
             fail(fault);
         }
-        in_ = &inFile_;
-        start_ = 0;
+        m_in = &m_inFile;
+        m_start = 0;
     }
 
     void openOutput()
     {
-        if (c_.UseStream) {
-            out_ = c_.OutputStream;
-            if (out_ == nullptr || out_->tellp() == std::streampos(-1)) {
+        if (m_c.UseStream) {
+            m_out = m_c.OutputStream;
+            if (m_out == nullptr || m_out->tellp() == std::streampos(-1)) {
                 fail(Fault::OpenOutput);
             }
             return;
         }
         // Truncating the input itself would lose it.
         std::error_code error;
-        if (fs::equivalent(c_.InputFile, c_.OutputFile, error)) {
+        if (fs::equivalent(m_c.InputFile, m_c.OutputFile, error)) {
             fail(Fault::OpenOutput);
         }
-        outFile_.open(c_.OutputFile, std::ios::binary | std::ios::trunc);
-        if (!outFile_.is_open()) {
+        m_outFile.open(m_c.OutputFile, std::ios::binary | std::ios::trunc);
+        if (!m_outFile.is_open()) {
             fail(Fault::OpenOutput);
         }
-        out_ = &outFile_;
+        m_out = &m_outFile;
     }
 
     // Runs work on the opened output; in file mode a failure removes the output file.
@@ -208,11 +208,11 @@ public:
             work();
             closeOutput();
         } catch (...) {
-            if (!c_.UseStream) {
-                outFile_.close();
+            if (!m_c.UseStream) {
+                m_outFile.close();
                 std::error_code error;
-                if (fs::is_regular_file(c_.OutputFile, error)) {
-                    fs::remove(c_.OutputFile, error);
+                if (fs::is_regular_file(m_c.OutputFile, error)) {
+                    fs::remove(m_c.OutputFile, error);
                 }
             }
             throw;
@@ -222,9 +222,9 @@ public:
     // Puts the input stream back where the call found it.
     void rewindInput()
     {
-        if (in_ != nullptr) {
-            in_->clear();
-            in_->seekg(start_);
+        if (m_in != nullptr) {
+            m_in->clear();
+            m_in->seekg(m_start);
         }
     }
 
@@ -232,8 +232,8 @@ public:
 
     void writeHeader(std::uint32_t identifier, std::int64_t size)
     {
-        bytesOut_ = 0;
-        bytesIn_ = 0;
+        m_bytesOut = 0;
+        m_bytesIn = 0;
         writeNumber(identifier, 4);
         writeNumber(static_cast<std::uint32_t>(size), 4);
     }
@@ -244,9 +244,9 @@ public:
         do {
             got = readSome(blockSize, Fault::ReadFast);
             const std::uint16_t length =
-                lzr.CompressBlock(input_.get(), output_.get(), static_cast<std::uint16_t>(got));
+                lzr.CompressBlock(m_input.get(), m_output.get(), static_cast<std::uint16_t>(got));
             writeNumber(length, 2);
-            write(output_.get(), length);
+            write(m_output.get(), length);
             progress("(LZRW1/KH)");
             idle();
         } while (got == blockSize);
@@ -263,7 +263,7 @@ public:
     // A size that changed while reading would give a container that cannot be read back.
     void checkAllRead(std::int64_t size, Fault fault) const
     {
-        if (bytesIn_ != size) {
+        if (m_bytesIn != size) {
             fail(fault);
         }
     }
@@ -285,22 +285,22 @@ public:
             if (length > maxPayload) {
                 fail(Fault::Read);
             }
-            readExact(input_.get(), static_cast<std::size_t>(length));
-            bytesIn_ += length + 2;
+            readExact(m_input.get(), static_cast<std::size_t>(length));
+            m_bytesIn += length + 2;
             const std::optional<std::uint16_t> made = lzr.DecompressBlock(
-                input_.get(), output_.get(), static_cast<std::uint16_t>(length));
+                m_input.get(), m_output.get(), static_cast<std::uint16_t>(length));
             if (!made) {
                 fail(Fault::Read);
             }
-            write(output_.get(), *made);
-            if (bytesOut_ > size) {
+            write(m_output.get(), *made);
+            if (m_bytesOut > size) {
                 fail(Fault::MismatchFast);
             }
             progress("(LZRW1/KH)");
             idle();
             last = *made;
         }
-        if (bytesOut_ != size) {
+        if (m_bytesOut != size) {
             fail(Fault::MismatchFast);
         }
     }
@@ -312,7 +312,7 @@ public:
             size, [this](std::uint8_t byte) { putByte(byte); },
             [this](std::uint8_t &byte) { return getByte(byte); });
         flushLzhOutput();
-        if (!whole || bytesOut_ != size) {
+        if (!whole || m_bytesOut != size) {
             fail(Fault::MismatchLzh);
         }
     }
@@ -322,8 +322,8 @@ public:
     // Codes up to one block read at offset; returns the bytes read and the coded length.
     std::pair<std::int64_t, std::int64_t> sample(TLZR &lzr, std::int64_t offset)
     {
-        in_->clear();
-        if (!in_->seekg(start_ + std::streamoff(offset))) {
+        m_in->clear();
+        if (!m_in->seekg(m_start + std::streamoff(offset))) {
             fail(Fault::AdviseOpen);
         }
         const std::size_t got = readSome(blockSize, Fault::AdviseRead);
@@ -332,49 +332,49 @@ public:
             fail(Fault::AdviseRead);
         }
         const std::uint16_t coded =
-            lzr.CompressBlock(input_.get(), output_.get(), static_cast<std::uint16_t>(got));
+            lzr.CompressBlock(m_input.get(), m_output.get(), static_cast<std::uint16_t>(got));
         return {static_cast<std::int64_t>(got), coded};
     }
 
-    std::int64_t bytesIn() const { return bytesIn_; }
-    std::int64_t bytesOut() const { return bytesOut_; }
-    void countIn(std::int64_t count) { bytesIn_ += count; }
+    std::int64_t bytesIn() const { return m_bytesIn; }
+    std::int64_t bytesOut() const { return m_bytesOut; }
+    void countIn(std::int64_t count) { m_bytesIn += count; }
 
 private:
     void progress(const char *coding) const
     {
         caption([&] {
-            return std::string(coding) + " Bytes in : " + std::to_string(bytesIn_) +
-                   " Bytes out : " + std::to_string(bytesOut_);
+            return std::string(coding) + " Bytes in : " + std::to_string(m_bytesIn) +
+                   " Bytes out : " + std::to_string(m_bytesOut);
         });
     }
 
     std::size_t readSome(std::size_t count, Fault fault)
     {
-        in_->read(reinterpret_cast<char *>(input_.get()), static_cast<std::streamsize>(count));
-        if (in_->bad()) {
+        m_in->read(reinterpret_cast<char *>(m_input.get()), static_cast<std::streamsize>(count));
+        if (m_in->bad()) {
             fail(fault);
         }
-        const auto got = static_cast<std::size_t>(in_->gcount());
-        bytesIn_ += static_cast<std::int64_t>(got);
+        const auto got = static_cast<std::size_t>(m_in->gcount());
+        m_bytesIn += static_cast<std::int64_t>(got);
         return got;
     }
 
     void readExact(std::uint8_t *to, std::size_t count)
     {
-        in_->read(reinterpret_cast<char *>(to), static_cast<std::streamsize>(count));
-        if (static_cast<std::size_t>(in_->gcount()) != count) {
+        m_in->read(reinterpret_cast<char *>(to), static_cast<std::streamsize>(count));
+        if (static_cast<std::size_t>(m_in->gcount()) != count) {
             fail(Fault::Read);
         }
     }
 
     void write(const std::uint8_t *from, std::size_t count)
     {
-        if (!out_->write(reinterpret_cast<const char *>(from),
-                         static_cast<std::streamsize>(count))) {
+        if (!m_out->write(reinterpret_cast<const char *>(from),
+                          static_cast<std::streamsize>(count))) {
             fail(Fault::Write);
         }
-        bytesOut_ += static_cast<std::int64_t>(count);
+        m_bytesOut += static_cast<std::int64_t>(count);
     }
 
     void writeNumber(std::uint32_t value, int count)
@@ -388,12 +388,12 @@ private:
     // Buffered writes that fail late (a full disk) must not pass for success.
     void closeOutput()
     {
-        if (c_.UseStream) {
-            out_->flush();
+        if (m_c.UseStream) {
+            m_out->flush();
         } else {
-            outFile_.close();
+            m_outFile.close();
         }
-        if (!*out_) {
+        if (!*m_out) {
             fail(Fault::Write);
         }
     }
@@ -402,61 +402,61 @@ private:
 
     void resetLzhBuffers()
     {
-        fill_ = 0;
-        readAt_ = 0;
-        writeAt_ = 0;
-        inputEnded_ = false;
+        m_fill = 0;
+        m_readAt = 0;
+        m_writeAt = 0;
+        m_inputEnded = false;
     }
 
     bool getByte(std::uint8_t &byte)
     {
-        if (readAt_ == fill_) {
-            if (inputEnded_) {
+        if (m_readAt == m_fill) {
+            if (m_inputEnded) {
                 return false;
             }
-            fill_ = readSome(blockSize, Fault::ReadLzh);
-            readAt_ = 0;
-            inputEnded_ = fill_ == 0;
+            m_fill = readSome(blockSize, Fault::ReadLzh);
+            m_readAt = 0;
+            m_inputEnded = m_fill == 0;
             progress("(LZH)");
             idle();
-            if (inputEnded_) {
+            if (m_inputEnded) {
                 return false;
             }
         }
-        byte = input_[readAt_++];
+        byte = m_input[m_readAt++];
         return true;
     }
 
     void putByte(std::uint8_t byte)
     {
-        if (writeAt_ == blockSize) {
+        if (m_writeAt == blockSize) {
             flushLzhOutput();
             progress("(LZH)");
             idle();
         }
-        output_[writeAt_++] = byte;
+        m_output[m_writeAt++] = byte;
     }
 
     void flushLzhOutput()
     {
-        write(output_.get(), writeAt_);
-        writeAt_ = 0;
+        write(m_output.get(), m_writeAt);
+        m_writeAt = 0;
     }
 
-    Tlzrw1 &c_;
-    std::unique_ptr<std::uint8_t[]> input_;
-    std::unique_ptr<std::uint8_t[]> output_;
-    std::ifstream inFile_;
-    std::ofstream outFile_;
-    std::istream *in_ = nullptr;
-    std::ostream *out_ = nullptr;
-    std::streampos start_ = 0;
-    std::int64_t bytesIn_ = 0;
-    std::int64_t bytesOut_ = 0;
-    std::size_t fill_ = 0;
-    std::size_t readAt_ = 0;
-    std::size_t writeAt_ = 0;
-    bool inputEnded_ = false;
+    Tlzrw1 &m_c;
+    std::unique_ptr<std::uint8_t[]> m_input;
+    std::unique_ptr<std::uint8_t[]> m_output;
+    std::ifstream m_inFile;
+    std::ofstream m_outFile;
+    std::istream *m_in = nullptr;
+    std::ostream *m_out = nullptr;
+    std::streampos m_start = 0;
+    std::int64_t m_bytesIn = 0;
+    std::int64_t m_bytesOut = 0;
+    std::size_t m_fill = 0;
+    std::size_t m_readAt = 0;
+    std::size_t m_writeAt = 0;
+    bool m_inputEnded = false;
 };
 
 std::int64_t Tlzrw1::Compress()
@@ -474,11 +474,11 @@ std::int64_t Tlzrw1::Compress()
     run.guardOutput([&] {
         if (mode == TCompressMode::Fast) {
             run.writeHeader(fastIdentifier, size);
-            run.codeFast(lzr_);
+            run.codeFast(m_lzr);
             run.checkAllRead(size, Fault::ReadFast);
         } else {
             run.writeHeader(goodIdentifier, size);
-            run.codeLzh(lzh_);
+            run.codeLzh(m_lzh);
             run.checkAllRead(size, Fault::ReadLzh);
         }
     });
@@ -504,9 +504,9 @@ std::int64_t Tlzrw1::Decompress()
         const auto size = static_cast<std::int32_t>(run.readNumber(4));
         run.countIn(8);
         if (identifier == fastIdentifier) {
-            run.decodeFast(lzr_, size);
+            run.decodeFast(m_lzr, size);
         } else {
-            run.decodeLzh(lzh_, size);
+            run.decodeLzh(m_lzh, size);
         }
     });
     run.caption([&] {
@@ -539,8 +539,8 @@ TCompressMode Tlzrw1::Advise()
         return TCompressMode::Good;
     }
     // Block-aligned offsets at a third and two thirds of the input, in 64 bits.
-    const auto [in1, out1] = run.sample(lzr_, size / 3 / blockSize * blockSize);
-    const auto [in2, out2] = run.sample(lzr_, 2 * size / 3 / blockSize * blockSize);
+    const auto [in1, out1] = run.sample(m_lzr, size / 3 / blockSize * blockSize);
+    const auto [in2, out2] = run.sample(m_lzr, 2 * size / 3 / blockSize * blockSize);
     const std::int64_t rate = percentage(out1 + out2, in1 + in2);
     const bool fast = out1 + out2 < Threshold * (in1 + in2) / 100;
     run.caption([&] {

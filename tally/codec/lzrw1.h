@@ -57,6 +57,6 @@ private:
     class Run;
     friend class Run;
 
-    TLZR lzr_;
-    TLZH lzh_;
+    TLZR m_lzr;
+    TLZH m_lzh;
 };

@@ -1,7 +1,7 @@
 #include "app/main.h"
 #include "highscore/highscore.h"
-#include "highscore/httpget.h"
 #include "htmlview/htmlview.h"
+#include "net/httpget.h"
 #include "tests/support/mainwindowtest.h"
 #include "tests/support/scriptedserver.h"
 #include "tests/support/webserverprocess.h"

@@ -1,5 +1,5 @@
 #include "app/about.h"
-#include "highscore/httpget.h"
+#include "net/httpget.h"
 #include "tests/support/mainwindowtest.h"
 #include "tests/support/scriptedserver.h"
 #include "tests/support/webserverprocess.h"

@@ -1,6 +1,6 @@
 #include "app/updatechecker.h"
 
-#include "highscore/httpget.h"
+#include "net/httpget.h"
 #include "tests/support/scriptedserver.h"
 
 #include <QFile>

@@ -158,7 +158,7 @@ TEST_F(HtmlViewTest, NothingThePageNamesIsLoaded)
     EXPECT_EQ(redPixels, 0);
 }
 
-TEST_F(HtmlViewTest, TextCanBeSelectedUnlessSelectionIsOff)
+TEST_F(HtmlViewTest, TextCanBeSelected)
 {
     view->LoadHtmlText("<p>Select these words please</p>");
     const QPoint from = pointAt("Select");
@@ -170,13 +170,6 @@ TEST_F(HtmlViewTest, TextCanBeSelectedUnlessSelectionIsOff)
     };
     drag();
     EXPECT_TRUE(view->textCursor().hasSelection());
-
-    HtmlViewSettings settings = view->settings();
-    settings.NoSelect = true;
-    view->setSettings(settings);
-    view->LoadHtmlText("<p>Select these words please</p>");
-    drag();
-    EXPECT_FALSE(view->textCursor().hasSelection());
 }
 
 TEST_F(HtmlViewTest, TheEdgeShowsOnlyWithTheFocus)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 using server::parseOptions;
+using server::usageText;
 
 TEST(Options, DefaultToLoopbackAndTheProgramsVersion)
 {
@@ -50,4 +51,21 @@ TEST(Options, RefuseWhatTheyCannotUse)
     };
     for (const auto &args : bad)
         EXPECT_FALSE(parseOptions(args).error.empty()) << args.front();
+}
+
+TEST(Options, HelpNamesTheDefaults)
+{
+    EXPECT_EQ(usageText(),
+              "Usage: quellan-server [options]\n"
+              "Serves the game's version file, installer, score posting and high-score page.\n"
+              "\n"
+              "  --listen HOST:PORT    address to listen on (default 127.0.0.1:8080;\n"
+              "                        port 0 picks a free one)\n"
+              "  --db PATH             score database (default quellan-scores.db)\n"
+              "  --version-text TEXT   content of the version file (default 1.0.0)\n"
+              "  --installer PATH      file served as the installer (default: none)\n"
+              "  --help                show this text\n"
+              "\n"
+              "The first line of output names the address listened on; each request is\n"
+              "logged on standard error. SIGINT or SIGTERM stops the server.\n");
 }

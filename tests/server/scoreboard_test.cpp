@@ -1,6 +1,6 @@
 #include "server/scoreboard.h"
 
-#include "tempfolder.h"
+#include "tests/support/tempfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -50,3 +50,41 @@ TEST(HtmlEscape, WritesMarkupCharactersAsReferences)
     EXPECT_EQ(htmlEscape("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&#39;");
     EXPECT_EQ(htmlEscape("Zo\xC3\xAB"), "Zo\xC3\xAB");
 }
+
+TEST(ScorePage, OneEntryPageIsExactlyTheGamesPage)
+{
+    // The whole page pinned: the game's name, colours and face, and the order of its parts.
+    EXPECT_EQ(
+        renderScorePage({{"Ann", "3/7/05", 120}}, 1, "http://example.org/"),
+        "<html>\n"
+        "<head>\n"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n"
+        "<title>Quellan High Scores</title>\n"
+        "</head>\n"
+        "<body bgcolor=\"#f9f7db\" text=\"#000000\" link=\"#800000\">\n"
+        "<table width=\"100%\" cellpadding=\"8\" cellspacing=\"0\" bgcolor=\"#8b1d1d\"><tr><td "
+        "align=\"center\"><font face=\"Arial, Liberation Sans, Helvetica, sans-serif\" size=\"6\" "
+        "color=\"#f9f7db\"><b>Quellan High Scores</b></font></td></tr></table>\n"
+        "<p align=\"center\"><font face=\"Arial, Liberation Sans, Helvetica, sans-serif\" "
+        "color=\"#8b1d1d\"><b>1 score posted</b></font></p>\n"
+        "<table width=\"100%\" cellpadding=\"4\" cellspacing=\"1\" border=\"0\" "
+        "bgcolor=\"#8b1d1d\">\n"
+        "<tr bgcolor=\"#8b1d1d\"><th align=\"right\"><font face=\"Arial, Liberation Sans, "
+        "Helvetica, sans-serif\" color=\"#f9f7db\"><b>Rank</b></font></th><th align=\"left\"><font "
+        "face=\"Arial, Liberation Sans, Helvetica, sans-serif\" "
+        "color=\"#f9f7db\"><b>Name</b></font></th><th align=\"right\"><font face=\"Arial, "
+        "Liberation Sans, Helvetica, sans-serif\" color=\"#f9f7db\"><b>Score</b></font></th><th "
+        "align=\"center\"><font face=\"Arial, Liberation Sans, Helvetica, sans-serif\" "
+        "color=\"#f9f7db\"><b>Date</b></font></th></tr>\n"
+        "<tr bgcolor=\"#f9f7db\"><td align=\"right\"><font face=\"Arial, Liberation Sans, "
+        "Helvetica, sans-serif\">1</font></td><td align=\"left\"><font face=\"Arial, Liberation "
+        "Sans, Helvetica, sans-serif\">Ann</font></td><td align=\"right\"><font face=\"Arial, "
+        "Liberation Sans, Helvetica, sans-serif\">120</font></td><td align=\"center\"><font "
+        "face=\"Arial, Liberation Sans, Helvetica, sans-serif\">3/7/05</font></td></tr>\n"
+        "</table>\n"
+        "<p align=\"center\"><font face=\"Arial, Liberation Sans, Helvetica, sans-serif\">Play "
+        "Quellan and post your score: <a "
+        "href=\"http://example.org/\">http://example.org/</a></font></p>\n"
+        "</body>\n"
+        "</html>\n");
+}

@@ -1,6 +1,6 @@
 #include "server/scorestore.h"
 
-#include "tempfolder.h"
+#include "tests/support/tempfolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

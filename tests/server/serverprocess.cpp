@@ -1,4 +1,4 @@
-#include "serverprocess.h"
+#include "tests/server/serverprocess.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -58,7 +58,7 @@ ServerProcess::ServerProcess(const std::vector<std::string> &args, const std::st
     const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     std::vector<std::string> all{"--listen", "127.0.0.1:0"};
     all.insert(all.end(), args.begin(), args.end());
-    pid_ = spawn(all, pipeEnds[1], log);
+    m_pid = spawn(all, pipeEnds[1], log);
     close(pipeEnds[1]);
     close(log);
     const std::string line = readFirstLine(pipeEnds[0]);
@@ -68,18 +68,18 @@ ServerProcess::ServerProcess(const std::vector<std::string> &args, const std::st
         stop(SIGKILL);
         throw std::runtime_error("the server did not name its port: " + line);
     }
-    port_ = std::stoi(line.substr(colon + 1));
+    m_port = std::stoi(line.substr(colon + 1));
 }
 
 ServerProcess::~ServerProcess()
 {
-    if (pid_ > 0)
+    if (m_pid > 0)
         stop(SIGTERM);
 }
 
 std::unique_ptr<httplib::Client> ServerProcess::client() const
 {
-    auto client = std::make_unique<httplib::Client>("127.0.0.1", port_);
+    auto client = std::make_unique<httplib::Client>("127.0.0.1", m_port);
     client->set_connection_timeout(10);
     client->set_read_timeout(10);
     client->set_write_timeout(10);
@@ -88,9 +88,9 @@ std::unique_ptr<httplib::Client> ServerProcess::client() const
 
 int ServerProcess::stop(int signal)
 {
-    kill(pid_, signal);
-    const int code = waitForExit(pid_);
-    pid_ = -1;
+    kill(m_pid, signal);
+    const int code = waitForExit(m_pid);
+    m_pid = -1;
     return code;
 }
 

@@ -17,7 +17,7 @@ public:
     ServerProcess(const ServerProcess &) = delete;
     ServerProcess &operator=(const ServerProcess &) = delete;
 
-    int port() const { return port_; }
+    int port() const { return m_port; }
     // A client for this server with short time-outs.
     std::unique_ptr<httplib::Client> client() const;
     // Sends the signal and waits for the program to end; returns its exit code, or 128 plus the
@@ -25,8 +25,8 @@ public:
     int stop(int signal);
 
 private:
-    pid_t pid_ = -1;
-    int port_ = 0;
+    pid_t m_pid = -1;
+    int m_port = 0;
 };
 
 // Runs the program with args to its end, its output discarded; returns its exit code.

@@ -1,7 +1,7 @@
 // The real program on a free loopback port, as the game and a browser meet it.
 
-#include "serverprocess.h"
-#include "tempfolder.h"
+#include "tests/server/serverprocess.h"
+#include "tests/support/tempfolder.h"
 
 #include <arpa/inet.h>
 #include <csignal>

@@ -124,7 +124,7 @@ TEST_F(TallyListTest, ADamagedFileIsReportedAndKeptAside)
     EXPECT_EQ(dialogs.errors,
               QStringList{"Lzrw1 decompression : input stream contains no valid header !"});
     EXPECT_EQ(tally->mylabel_1->text(), "0");
-    EXPECT_EQ(tally->record().rankValue(1), TallyRecord::emptyRank);
+    EXPECT_EQ(tally->record().scoreCaption(1), "");
     writeFile(tallyPath() + ".damaged", "an older damaged file");
     tally->checkscore(-3, "Cy");
     EXPECT_EQ(fileBytes(tallyPath() + ".damaged"), damaged);

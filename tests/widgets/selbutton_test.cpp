@@ -74,15 +74,9 @@ TEST_F(SelButtonTest, NewButtonTakesItsNameAsCaptionAndKeepsNoFocus)
     EXPECT_EQ(plain.Caption(), "button_plain");
     EXPECT_EQ(plain.size(), QSize(105, 20));
     EXPECT_EQ(plain.Color(), QApplication::palette().color(QPalette::Button));
-    EXPECT_EQ(plain.ColorBorder(), QColor(128, 128, 128));
-    EXPECT_EQ(plain.ColorOver(), QColor(132, 185, 164));
-    EXPECT_EQ(plain.ColorDown(), QColor(132, 185, 164));
-    EXPECT_EQ(plain.ColorOverCaption(), QColor(Qt::black));
     EXPECT_EQ(plain.FontColor(), QColor(128, 128, 128));
     EXPECT_EQ(plain.font().pointSize(), 8);
     EXPECT_EQ(plain.Alignment(), TSelButton::Align::Left);
-    EXPECT_EQ(plain.BorderWidth(), 1);
-    EXPECT_TRUE(plain.Enabled());
     EXPECT_EQ(plain.focusPolicy(), Qt::NoFocus);
 
     plain.setCaption("START GAME");
@@ -122,36 +116,17 @@ TEST_F(SelButtonTest, EachLookDrawsItsFaceAndCaptionColours)
     EXPECT_FALSE(captionShownIn(overCaption));
 }
 
-TEST_F(SelButtonTest, FramesAreNestedRingsThatLeaveTheOuterRingAloneWhenNone)
+TEST_F(SelButtonTest, AOnePixelFrameSurroundsTheFace)
 {
     button->setCaption("");
     const int right = button->width() - 1;
     const int bottom = button->height() - 1;
-
-    button->setBorderWidth(0);
-    QImage image = shown();
-    EXPECT_EQ(image.pixelColor(0, 0), palette::darkRed);
-    EXPECT_EQ(image.pixelColor(right, bottom), palette::darkRed);
-    EXPECT_EQ(image.pixelColor(50, 0), palette::darkRed);
-    EXPECT_EQ(image.pixelColor(0, 10), palette::darkRed);
-    EXPECT_EQ(image.pixelColor(1, 1), face);
-
-    button->setBorderWidth(1);
-    image = shown();
+    const QImage image = shown();
     for (const QPoint p :
          {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom), QPoint(50, bottom), QPoint(right, 10)})
         EXPECT_EQ(image.pixelColor(p), border) << p.x() << "," << p.y();
     EXPECT_EQ(image.pixelColor(1, 1), face);
-
-    button->setBorderWidth(3);
-    image = shown();
-    EXPECT_EQ(image.pixelColor(2, 2), border);
-    EXPECT_EQ(image.pixelColor(right - 2, bottom - 2), border);
-    EXPECT_EQ(image.pixelColor(3, 3), face);
-
-    button->setCaption("WWW");
-    button->setBorderWidth(button->height() / 2 + 1);
-    EXPECT_EQ(pixels::count(shown(), border), button->width() * button->height());
+    EXPECT_EQ(image.pixelColor(right - 1, bottom - 1), face);
 }
 
 // Where the caption's ink lands when its top left corner is at `origin`.
@@ -256,27 +231,6 @@ TEST_F(SelButtonTest, ReleaseOffTheButtonGivesNoClickButStillMouseUp)
     EXPECT_EQ(ups.size(), 1);
     EXPECT_EQ(button->look(), Look::Normal);
     EXPECT_EQ(faceShown(), face);
-}
-
-TEST_F(SelButtonTest, DisabledButtonRaisesNothingAndOnlyClickRedrawsNormal)
-{
-    QSignalSpy downs(button, &TSelButton::OnMouseDown);
-    QSignalSpy clicks(button, &TSelButton::OnClick);
-    QSignalSpy ups(button, &TSelButton::OnMouseUp);
-    enter();
-    button->setButtonEnabled(false);
-    EXPECT_EQ(faceShown(), over);
-
-    QTest::mousePress(button, Qt::LeftButton, {}, centre());
-    EXPECT_EQ(button->look(), Look::Hover);
-    EXPECT_EQ(faceShown(), over);
-    QTest::mouseRelease(button, Qt::LeftButton, {}, centre());
-    EXPECT_EQ(button->look(), Look::Normal);
-    EXPECT_EQ(faceShown(), face);
-
-    enter();
-    EXPECT_EQ(faceShown(), face);
-    EXPECT_EQ(downs.size() + clicks.size() + ups.size(), 0);
 }
 
 TEST_F(SelButtonTest, ClickHandlerThatHidesTheButtonLeavesNoHoverLook)

@@ -11,8 +11,9 @@ TEST(URLTest, PutsTheSchemeInFrontAndReportsTheDesktopsAnswer)
     RecordingOpener opener;
     TURL link;
     link.setOpener(&opener);
-    EXPECT_EQ(link.URLType(), TURL::utHttp);
     link.setURL("example.org/quellan");
+    EXPECT_TRUE(link.OpenURL());
+    EXPECT_EQ(opener.addresses.last(), "http://example.org/quellan");
 
     const std::pair<TURL::TURLType, QString> cases[] = {
         {TURL::utFile, "file://"}, {TURL::utFtp, "ftp://"},     {TURL::utGopher, "gopher://"},

@@ -48,9 +48,9 @@ TCompressMode modeNamed(std::string_view name)
     throw UsageError("unknown mode '" + std::string(name) + "'");
 }
 
-// Runs work on a component reading `in` and writing `out`, then prints its last caption.
+// Runs work on a coder reading `in` and writing `out`, then prints its last caption.
 template <class Work>
-void runComponent(const std::string &in, const std::string &out, std::ostream &to, Work &&work)
+void runCoder(const std::string &in, const std::string &out, std::ostream &to, Work &&work)
 {
     Tlzrw1 doit;
     doit.InputFile = in;
@@ -72,7 +72,7 @@ void compress(Arguments arguments, std::ostream &out)
         arguments = arguments.subspan(2);
     }
     expectCount(arguments, 2);
-    runComponent(arguments[0], arguments[1], out, [mode](Tlzrw1 &doit) {
+    runCoder(arguments[0], arguments[1], out, [mode](Tlzrw1 &doit) {
         doit.CompressMode = mode;
         doit.Compress();
     });
@@ -81,13 +81,13 @@ void compress(Arguments arguments, std::ostream &out)
 void decompress(Arguments arguments, std::ostream &out)
 {
     expectCount(arguments, 2);
-    runComponent(arguments[0], arguments[1], out, [](Tlzrw1 &doit) { doit.Decompress(); });
+    runCoder(arguments[0], arguments[1], out, [](Tlzrw1 &doit) { doit.Decompress(); });
 }
 
 void advise(Arguments arguments, std::ostream &out)
 {
     expectCount(arguments, 1);
-    runComponent(arguments[0], {}, out, [](Tlzrw1 &doit) { doit.Advise(); });
+    runCoder(arguments[0], {}, out, [](Tlzrw1 &doit) { doit.Advise(); });
 }
 
 void tally(Arguments arguments, std::ostream &out)

@@ -1,11 +1,10 @@
-#include "codectestdata.h"
+#include "tests/tally/codec/codectestdata.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -89,48 +88,23 @@ std::stringstream byteStream(const Bytes &bytes)
                              std::ios::in | std::ios::out | std::ios::binary);
 }
 
-ScratchFolder::ScratchFolder()
-{
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("quellan-codec-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code error;
-    fs::remove_all(path_, error);
-}
-
-std::vector<std::string> ScratchFolder::files() const
-{
-    std::vector<std::string> names;
-    for (const fs::directory_entry &entry : fs::directory_iterator(path_)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 VirtualInput::int_type VirtualInput::underflow()
 {
-    if (position_ >= size_) {
+    if (m_position >= m_size) {
         return traits_type::eof();
     }
     const auto count = static_cast<std::ptrdiff_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(sizeof zeros_), size_ - position_));
-    setg(zeros_, zeros_, zeros_ + count);
-    position_ += count;
+        std::min<std::int64_t>(static_cast<std::int64_t>(sizeof m_zeros), m_size - m_position));
+    setg(m_zeros, m_zeros, m_zeros + count);
+    m_position += count;
     return 0;
 }
 
 VirtualInput::pos_type VirtualInput::seekoff(off_type offset, std::ios::seekdir dir,
                                              std::ios::openmode mode)
 {
-    const std::int64_t here = position_ - (egptr() - gptr());
-    const std::int64_t base = dir == std::ios::beg ? 0 : dir == std::ios::cur ? here : size_;
+    const std::int64_t here = m_position - (egptr() - gptr());
+    const std::int64_t base = dir == std::ios::beg ? 0 : dir == std::ios::cur ? here : m_size;
     if (dir == std::ios::cur && offset == 0) {
         return here;
     }
@@ -140,20 +114,20 @@ VirtualInput::pos_type VirtualInput::seekoff(off_type offset, std::ios::seekdir 
 VirtualInput::pos_type VirtualInput::seekpos(pos_type position, std::ios::openmode)
 {
     const std::int64_t at = position;
-    if (at < 0 || at > size_) {
+    if (at < 0 || at > m_size) {
         return pos_type(off_type(-1));
     }
     seeks.push_back(at);
-    position_ = at;
-    setg(zeros_, zeros_, zeros_);
+    m_position = at;
+    setg(m_zeros, m_zeros, m_zeros);
     return position;
 }
 
 BrokenInput::BrokenInput(Bytes bytes, std::size_t goodBytes)
-    : bytes_(std::move(bytes)), goodBytes_(std::min(goodBytes, bytes_.size()))
+    : m_bytes(std::move(bytes)), m_goodBytes(std::min(goodBytes, m_bytes.size()))
 {
-    char *begin = reinterpret_cast<char *>(bytes_.data());
-    setg(begin, begin, begin + goodBytes_);
+    char *begin = reinterpret_cast<char *>(m_bytes.data());
+    setg(begin, begin, begin + m_goodBytes);
 }
 
 BrokenInput::int_type BrokenInput::underflow()
@@ -164,23 +138,23 @@ BrokenInput::int_type BrokenInput::underflow()
 BrokenInput::pos_type BrokenInput::seekoff(off_type offset, std::ios::seekdir dir,
                                            std::ios::openmode mode)
 {
-    const off_type here = beyond_ >= 0 ? beyond_ : gptr() - eback();
+    const off_type here = m_beyond >= 0 ? m_beyond : gptr() - eback();
     const off_type base = dir == std::ios::beg   ? 0
                           : dir == std::ios::cur ? here
-                                                 : static_cast<off_type>(bytes_.size());
+                                                 : static_cast<off_type>(m_bytes.size());
     return seekpos(base + offset, mode);
 }
 
 BrokenInput::pos_type BrokenInput::seekpos(pos_type position, std::ios::openmode)
 {
     const off_type at = position;
-    if (at < 0 || at > static_cast<off_type>(bytes_.size())) {
+    if (at < 0 || at > static_cast<off_type>(m_bytes.size())) {
         return pos_type(off_type(-1));
     }
     // Past the good bytes the position is only remembered: reading there fails.
-    const auto good = static_cast<off_type>(goodBytes_);
-    beyond_ = at > good ? at : -1;
-    char *begin = reinterpret_cast<char *>(bytes_.data());
+    const auto good = static_cast<off_type>(m_goodBytes);
+    m_beyond = at > good ? at : -1;
+    char *begin = reinterpret_cast<char *>(m_bytes.data());
     setg(begin, begin + std::min(at, good), begin + good);
     return position;
 }

@@ -24,25 +24,10 @@ void writeFile(const std::filesystem::path &path, const Bytes &bytes);
 Bytes streamBytes(const std::stringstream &stream);
 std::stringstream byteStream(const Bytes &bytes);
 
-// A fresh folder for one test's files, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
-    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
-    // The names of the files in the folder.
-    std::vector<std::string> files() const;
-
-private:
-    std::filesystem::path path_;
-};
-
 // An input of `size` zero bytes that exists only as positions; remembers every seek.
 class VirtualInput : public std::streambuf {
 public:
-    explicit VirtualInput(std::int64_t size) : size_(size) {}
+    explicit VirtualInput(std::int64_t size) : m_size(size) {}
     std::vector<std::int64_t> seeks;
 
 protected:
@@ -51,9 +36,9 @@ protected:
     pos_type seekpos(pos_type position, std::ios::openmode mode) override;
 
 private:
-    std::int64_t size_;
-    std::int64_t position_ = 0;
-    char zeros_[4096] = {};
+    std::int64_t m_size;
+    std::int64_t m_position = 0;
+    char m_zeros[4096] = {};
 };
 
 // Serves `bytes` and fails with a device error after `goodBytes` of them.
@@ -67,9 +52,9 @@ protected:
     pos_type seekpos(pos_type position, std::ios::openmode mode) override;
 
 private:
-    Bytes bytes_;
-    std::size_t goodBytes_;
-    off_type beyond_ = -1;
+    Bytes m_bytes;
+    std::size_t m_goodBytes;
+    off_type m_beyond = -1;
 };
 
 // An output that can tell its position but refuses every byte.

@@ -1,6 +1,6 @@
 #include "tally/codec/lzh.h"
 
-#include "codectestdata.h"
+#include "tests/tally/codec/codectestdata.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

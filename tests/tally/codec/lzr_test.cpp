@@ -1,6 +1,6 @@
 #include "tally/codec/lzr.h"
 
-#include "codectestdata.h"
+#include "tests/tally/codec/codectestdata.h"
 
 #include <gtest/gtest.h>
 

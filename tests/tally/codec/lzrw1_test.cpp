@@ -1,6 +1,7 @@
 #include "tally/codec/lzrw1.h"
 
-#include "codectestdata.h"
+#include "tests/support/tempfolder.h"
+#include "tests/tally/codec/codectestdata.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ Bytes decompressed(const Bytes &container)
 }
 
 // Decompresses `container` in file mode; returns the failure's message, or "" on success.
-std::string decompressFailure(const ScratchFolder &folder, const Bytes &container)
+std::string decompressFailure(const TempFolder &folder, const Bytes &container)
 {
     writeFile(folder / "in.tld", container);
     Tlzrw1 doit;
@@ -106,7 +107,7 @@ TEST(TallyContainer, RoundTripsBothCodingsAcrossSizes)
 
 TEST(TallyContainer, FileModeReportsProgressAndKeepsTheWindowLive)
 {
-    const ScratchFolder folder;
+    const TempFolder folder;
     const Bytes input = mixedSample(70000);
     writeFile(folder / "tally.txt", input);
     Tlzrw1 doit;
@@ -145,7 +146,7 @@ TEST(TallyContainer, AutoModeWritesTheIdentifierThatAdviseChose)
     EXPECT_EQ(doit.CompressMode, TCompressMode::Auto);
     EXPECT_EQ(throughStreams(doit, randomBytes(98304), [&] { doit.Compress(); }).at(0), '!');
     EXPECT_EQ(throughStreams(doit, textBytes("abc"), [&] { doit.Compress(); }).at(0), '!');
-    // A small input sets the component itself to Good.
+    // A small input sets the coder itself to Good.
     EXPECT_EQ(doit.CompressMode, TCompressMode::Good);
 }
 
@@ -205,7 +206,7 @@ TEST(TallyContainer, AdviseSamplesInsideInputsOfGigabytes)
 
 TEST(TallyContainer, DamagedFilesFailWithTheirMessageAndLeaveNoOutput)
 {
-    const ScratchFolder folder;
+    const TempFolder folder;
     const std::string readError =
         "Lzrw1 : Error reading from input file : " + (folder / "in.tld").string();
     const Bytes text = mixedSample(40000);
@@ -244,7 +245,7 @@ TEST(TallyContainer, DamagedFilesFailWithTheirMessageAndLeaveNoOutput)
 
 TEST(TallyContainer, FailedCallsNameTheirCauseAndSpareExistingFiles)
 {
-    const ScratchFolder folder;
+    const TempFolder folder;
     const Bytes input = mixedSample(1000);
     writeFile(folder / "in.txt", input);
     const auto failure = [](const std::function<void()> &call) -> std::string {

@@ -2,7 +2,8 @@
 #include "tally/tallyrecord.h"
 #include "tools/pack/pack.h"
 
-#include "codectestdata.h"
+#include "tests/support/tempfolder.h"
+#include "tests/tally/codec/codectestdata.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ Outcome pack(const std::vector<std::string> &arguments)
 
 TEST(QuellanPack, PacksUnpacksAndAdvises)
 {
-    const ScratchFolder folder;
+    const TempFolder folder;
     const Bytes input = mixedSample(100000);
     writeFile(folder / "tally.txt", input);
     const std::string in = (folder / "tally.txt").string();
@@ -56,7 +57,7 @@ TEST(QuellanPack, PacksUnpacksAndAdvises)
 
 TEST(QuellanPack, FailuresPrintTheMessageAndLeaveNoPartialFile)
 {
-    const ScratchFolder folder;
+    const TempFolder folder;
     const std::string damaged = (folder / "damaged.tld").string();
     writeFile(damaged, hexBytes("57 52 5A 4C 10 00 00 00 04 00 80 61 62 63"));
     const std::string out = (folder / "out.txt").string();
@@ -81,7 +82,7 @@ TEST(QuellanPack, FailuresPrintTheMessageAndLeaveNoPartialFile)
 
 TEST(QuellanPack, PrintsATallyFile)
 {
-    const ScratchFolder folder;
+    const TempFolder folder;
     const std::string file = (folder / "quellantally.tld").string();
     TallyRecord record;
     record.addtomineincrease(1);

@@ -1,4 +1,4 @@
-#include "highscore/httpget.h"
+#include "net/httpget.h"
 
 #include "net/httpaddress.h"
 #include "net/httpreply.h"
@@ -60,30 +60,16 @@ bool THTTPGetThread::fetch()
     return readBody(socket, m_head.contentLength());
 }
 
+// Asks every cache on the way for a fresh answer: the version file and the high-score page
+// change without notice.
 QByteArray THTTPGetThread::request(const http::Address &address) const
 {
-    const bool post = !m_settings.PostQuery.isEmpty();
-    http::Request request(post ? "POST" : "GET", address.target(), "1.0");
-    request.addHeader("Accept", m_settings.AcceptTypes);
-    if (!m_settings.Agent.isEmpty())
-        request.addHeader("User-Agent", m_settings.Agent);
+    http::Request request("GET", address.target(), "1.0");
+    request.addHeader("Accept", "*/*");
+    request.addHeader("User-Agent", "Dalvex HTTPGet");
     request.addHeader("Host", QString::fromUtf8(address.hostHeader()));
-    if (!m_settings.Referer.isEmpty())
-        request.addHeader("Referer", m_settings.Referer);
-    if (!m_settings.UserName.isEmpty()) {
-        const QByteArray credentials = (m_settings.UserName + ':' + m_settings.Password).toUtf8();
-        request.addHeader("Authorization", "Basic " + QString::fromLatin1(credentials.toBase64()));
-    }
-    if (!m_settings.UseCache) {
-        request.addHeader("Pragma", "no-cache");
-        request.addHeader("Cache-Control", "no-cache");
-    }
-    if (post) {
-        const QByteArray body = m_settings.PostQuery.toUtf8();
-        request.addHeader("Content-Type", "application/x-www-form-urlencoded");
-        request.addHeader("Content-Length", QString::number(body.size()));
-        request.setBody(body);
-    }
+    request.addHeader("Pragma", "no-cache");
+    request.addHeader("Cache-Control", "no-cache");
     return request.toBytes();
 }
 
@@ -173,7 +159,7 @@ std::optional<QByteArray> THTTPGetThread::nextChunk(QTcpSocket &socket)
 // A connection that breaks off still delivers what came before.
 bool THTTPGetThread::readBody(QTcpSocket &socket, std::optional<qint64> contentLength)
 {
-    if ((!contentLength && m_settings.BinaryData) || contentLength.value_or(0) > maxBodySize)
+    if (contentLength.value_or(0) > maxBodySize)
         return false;
     m_totalSize = int(contentLength.value_or(0));
     while (m_totalSize == 0 || m_received < m_totalSize) {
@@ -195,8 +181,6 @@ bool THTTPGetThread::readBody(QTcpSocket &socket, std::optional<qint64> contentL
 
 THTTPGet::THTTPGet(QObject *parent) : QObject(parent)
 {
-    m_settings.AcceptTypes = "*/*";
-    m_settings.Agent = "Dalvex HTTPGet";
     m_settings.connectTimeout = defaultConnectTimeout;
     m_settings.idleTimeout = defaultIdleTimeout;
 }
@@ -231,8 +215,6 @@ void THTTPGet::Fetch()
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     m_worker = worker;
     worker->start();
-    if (m_waitThread)
-        QCoreApplication::processEvents();
 }
 
 void THTTPGet::Cancel()
@@ -241,8 +223,8 @@ void THTTPGet::Cancel()
         m_worker->requestStop();
 }
 
-// Runs on this component's thread while the worker waits: the event first, and only when
-// it has returned is the component idle again, so a Fetch from the handler is ignored.
+// Runs on the fetcher's thread while the worker waits: the event first, and only when it has
+// returned is the fetcher idle again, so a Fetch from the handler is ignored.
 void THTTPGet::complete(THTTPGetThread *worker)
 {
     const QPointer<THTTPGet> alive(this);

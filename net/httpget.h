@@ -16,25 +16,17 @@ namespace http {
 struct Address;
 }
 
-// What one request needs, copied from the component when it starts, so that changing the
-// component's properties meanwhile has no effect on it.
+// What one request needs, copied from the fetcher when it starts, so that changing the
+// fetcher's address meanwhile has no effect on it.
 struct HttpGetSettings {
     QString URL;
-    QString AcceptTypes;
-    QString Agent;
-    QString UserName;
-    QString Password;
-    QString PostQuery;
-    QString Referer;
-    bool BinaryData = false;
-    bool UseCache = false;
     bool reportProgress = false;
     int connectTimeout = 0;
     int idleTimeout = 0;
 };
 
 // The worker for one request of THTTPGet. It speaks HTTP/1.0 over a socket of its own
-// thread, keeps the body in memory, and hands progress and completion to the component's
+// thread, keeps the body in memory, and hands progress and completion to the fetcher's
 // thread, waiting each time until that thread has run them.
 class THTTPGetThread : public QThread {
     Q_OBJECT
@@ -53,7 +45,7 @@ public:
     QByteArray body() const { return m_body; }
 
 signals:
-    // Emitted after each received piece, when the component has a progress receiver.
+    // Emitted after each received piece, when the fetcher has a progress receiver.
     void progressed(int totalSize, int readed);
     // Emitted once the request has ended.
     void completed();
@@ -84,9 +76,9 @@ private:
     int m_received = 0;
 };
 
-// A non-visual component that runs one HTTP request at a time on a worker thread and hands
-// the whole body, as text, to OnDoneString on its own thread. Only a request that delivers
-// at least one body byte succeeds, whatever the reply's status.
+// Runs one HTTP GET at a time on a worker thread and hands the whole body, as text, to
+// OnDoneString on its own thread, so a slow server never blocks a window. Only a request that
+// delivers at least one body byte succeeds, whatever the reply's status.
 class THTTPGet : public QObject {
     Q_OBJECT
 
@@ -95,45 +87,17 @@ public:
     static constexpr int defaultIdleTimeout = 60000;
 
     explicit THTTPGet(QObject *parent = nullptr);
-    // Cancels a running request and detaches it: no event reaches the destroyed component.
+    // Cancels a running request and detaches it: no event reaches the destroyed fetcher.
     ~THTTPGet() override;
 
     // "http://", the host (with an optional ":port"), then the path with an optional query.
     QString URL() const { return m_settings.URL; }
     void setURL(const QString &url) { m_settings.URL = url; }
-    // The request's Accept header.
-    QString AcceptTypes() const { return m_settings.AcceptTypes; }
-    void setAcceptTypes(const QString &types) { m_settings.AcceptTypes = types; }
-    // The User-Agent header; empty sends none.
-    QString Agent() const { return m_settings.Agent; }
-    void setAgent(const QString &agent) { m_settings.Agent = agent; }
-    // When set, an answer without a Content-Length header fails without being read.
-    bool BinaryData() const { return m_settings.BinaryData; }
-    void setBinaryData(bool binary) { m_settings.BinaryData = binary; }
-    // When clear, the request asks every cache on the way for a fresh answer.
-    bool UseCache() const { return m_settings.UseCache; }
-    void setUseCache(bool useCache) { m_settings.UseCache = useCache; }
-    // Credentials sent as basic authorisation when UserName is not empty.
-    QString UserName() const { return m_settings.UserName; }
-    void setUserName(const QString &name) { m_settings.UserName = name; }
-    QString Password() const { return m_settings.Password; }
-    void setPassword(const QString &password) { m_settings.Password = password; }
-    // When not empty, the request is a form POST with this body; otherwise a GET.
-    QString PostQuery() const { return m_settings.PostQuery; }
-    void setPostQuery(const QString &query) { m_settings.PostQuery = query; }
-    // The Referer header; empty sends none.
-    QString Referer() const { return m_settings.Referer; }
-    void setReferer(const QString &referer) { m_settings.Referer = referer; }
-    // When set, Fetch dispatches the events already waiting before it returns.
-    bool WaitThread() const { return m_waitThread; }
-    void setWaitThread(bool wait) { m_waitThread = wait; }
-
     // Milliseconds allowed for the connection to be established, and for silence after it.
     void setConnectTimeout(int ms) { m_settings.connectTimeout = ms; }
     void setIdleTimeout(int ms) { m_settings.idleTimeout = ms; }
 
-    // Starts a request for the current properties and returns at once; does nothing while
-    // a request runs.
+    // Starts a request for URL and returns at once; does nothing while a request runs.
     void Fetch();
     // Makes the running request fail at its next check point; does not wait.
     void Cancel();
@@ -152,6 +116,5 @@ private:
     static constexpr unsigned long shutdownWait = 1000;
 
     HttpGetSettings m_settings;
-    bool m_waitThread = false;
     QPointer<THTTPGetThread> m_worker;
 };
