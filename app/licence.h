@@ -2,6 +2,6 @@
 
 #include <QStringList>
 
-// The terms under which Quellan is handed out, one line of the help window's "License" page
+// The terms under which the game is handed out, one line of the help window's "License" page
 // each.
 QStringList licenceLines();
