@@ -3,10 +3,8 @@
 #include "app/image.h"
 #include "app/scoreposter.h"
 #include "app/soundplayer.h"
-#include "app/tablepictures.h"
 #include "app/updatechecker.h"
 #include "app/windowplacement.h"
-#include "app/windowsettings.h"
 #include "highscore/highscore.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
@@ -22,15 +20,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSystemSemaphore>
 
 #include <utility>
 
 Tmain::Tmain(MainSetup setup, QWidget *parent)
-    : QMainWindow(parent), m_setup(std::move(setup)),
-      m_pictures(std::make_unique<TablePictures>(devicePixelRatioF())),
-      m_settings(std::make_unique<WindowSettings>(m_setup.programFolder)),
-      m_placement(new WindowPlacement(this))
+    : QMainWindow(parent), m_setup(std::move(setup)), m_pictures(devicePixelRatioF()),
+      m_settings(m_setup.programFolder), m_placement(new WindowPlacement(this))
 {
     buildMenus();
     buildBoard();
@@ -42,12 +37,10 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     guarded([this] { FormCreate(); });
 }
 
-Tmain::~Tmain() = default;
-
 void Tmain::FormCreate()
 {
     // Held for the life of the process; nothing ever tests it.
-    m_mutex = std::make_unique<QSystemSemaphore>(quellan::shortName, 1, QSystemSemaphore::Open);
+    m_mutex.emplace(quellan::shortName, 1, QSystemSemaphore::Open);
     const QTime utc = m_setup.clock().toUTC().time();
     m_table.random().seed(Random::seedFromTime(utc.hour(), utc.minute(), utc.second(), utc.msec()));
     loadinifile();
@@ -76,7 +69,7 @@ void Tmain::FormShow()
 
 void Tmain::loadinifile()
 {
-    const StoredSettings stored = m_settings->read();
+    const StoredSettings stored = m_settings.read();
     m_placement->setLast(stored.placement);
     m_placement->setOuterGeometry(stored.placement);
     PlaySounds1->setChecked(stored.sounds);
@@ -85,14 +78,14 @@ void Tmain::loadinifile()
     edit_aname->setText(edit_name->text());
     if (stored.firstRun) {
         panel_instructions->showInFront();
-        m_settings->markFirstRunDone();
+        m_settings.markFirstRunDone();
     }
 }
 
 void Tmain::saveinifile()
 {
-    m_settings->write({m_placement->outerGeometry(), PlaySounds1->isChecked(),
-                       updatecheck->isChecked(), edit_name->text()});
+    m_settings.write({m_placement->outerGeometry(), PlaySounds1->isChecked(),
+                      updatecheck->isChecked(), edit_name->text()});
 }
 
 void Tmain::ResetScreenLocation1Click()
@@ -156,15 +149,15 @@ void Tmain::placecard(int c, int count)
 {
     TImage *image = columnImage(c);
     image->resize(CardImages::Width, TablePictures::columnHeight(count));
-    image->setPicture(m_pictures->column(m_table.column(c), count));
+    image->setPicture(m_pictures.column(m_table.column(c), count));
 }
 
 void Tmain::showTable()
 {
     for (int c = 1; c <= GameTable::columnCount; ++c)
         placecard(c, m_table.column(c).count);
-    image_deal->setPicture(m_pictures->pile(m_table.dealPile()));
-    image_played->setPicture(m_pictures->pile(m_table.played()));
+    image_deal->setPicture(m_pictures.pile(m_table.dealPile()));
+    image_played->setPicture(m_pictures.pile(m_table.played()));
     label_score->setText(QString("Score: %1").arg(m_table.score()));
     label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
     label_cardsleft->adjustSize();

@@ -1,21 +1,22 @@
 #pragma once
 
 #include "app/mainsetup.h"
+#include "app/tablepictures.h"
+#include "app/windowsettings.h"
 #include "game/gametable.h"
 #include "tally/gamerecord.h"
 
 #include <QMainWindow>
+#include <QSystemSemaphore>
 
-#include <memory>
+#include <optional>
 
 class QAction;
 class QColor;
 class QLabel;
 class QLineEdit;
-class QSystemSemaphore;
 class ScorePoster;
 class SecondaryWindow;
-class TablePictures;
 class TFlatPanel;
 class Thighscore;
 class TImage;
@@ -24,7 +25,6 @@ class TSelButton;
 class TURL;
 class UpdateChecker;
 class WindowPlacement;
-class WindowSettings;
 
 // The game's main window: the card table, the menu bar, the name entry and the panels that
 // other parts of the game bring up over the table. It lays them out and wires them to the
@@ -34,7 +34,6 @@ class Tmain : public QMainWindow {
     Q_OBJECT
 public:
     explicit Tmain(MainSetup setup, QWidget *parent = nullptr);
-    ~Tmain() override;
 
     // Creates the secondary windows in their order: the tally list, the About window, the
     // help window and the high-score window. Each lives as long as this window.
@@ -135,11 +134,11 @@ private:
 
     MainSetup m_setup;
     GameTable m_table;
-    std::unique_ptr<TablePictures> m_pictures; // the card image list and the columns drawn from it
-    std::unique_ptr<QSystemSemaphore> m_mutex;
+    TablePictures m_pictures; // the card image list and the columns drawn from it
+    std::optional<QSystemSemaphore> m_mutex;
     NoGameRecord m_noRecord;
     GameRecord *m_record = &m_noRecord;
-    std::unique_ptr<WindowSettings> m_settings;
+    WindowSettings m_settings;
     WindowPlacement *m_placement = nullptr;
     UpdateChecker *m_updates = nullptr;
     ScorePoster *m_poster = nullptr;

@@ -160,8 +160,8 @@ void Tmain::buildBoard()
     image_played = image(panel_board1, "image_played", {345, 240, 71, 96});
     label_thisturn = label(panel_board1, "label_thisturn", "", {422, 176, 60, 20},
                            fonts::sansPx(16, true), cream);
-    image_deal->setPicture(m_pictures->pile(CardImages::EmptyMarkIndex));
-    image_played->setPicture(m_pictures->pile(CardImages::EmptyMarkIndex));
+    image_deal->setPicture(m_pictures.pile(CardImages::EmptyMarkIndex));
+    image_played->setPicture(m_pictures.pile(CardImages::EmptyMarkIndex));
 }
 
 void Tmain::buildNamePanel()
