@@ -10,6 +10,7 @@ QUELLAN_PACKAGES=(
     liblz4-dev zlib1g-dev
     libcpp-httplib-dev libsqlite3-dev
     fonts-liberation2 curl
+    xvfb openbox x11-utils xdotool
 )
 
 quellan_install_missing() {

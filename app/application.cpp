@@ -7,7 +7,6 @@
 QuellanApplication::QuellanApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QString::fromUtf8(quellan::displayName));
-    setApplicationDisplayName(QString::fromUtf8(quellan::displayName));
 }
 
 bool QuellanApplication::notify(QObject *receiver, QEvent *event)

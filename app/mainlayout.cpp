@@ -18,6 +18,7 @@
 #include "quellanconfig.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QMenuBar>
 
@@ -39,6 +40,24 @@ TImage *image(QWidget *parent, const QString &name, QRect geometry)
 
 const auto centred = Qt::AlignHCenter | Qt::AlignTop;
 
+// Gives each caption of a menu, in order, the first letter or digit no caption before it
+// took as its access key.
+void assignAccessKeys(QWidget *menu)
+{
+    QString taken;
+    for (QAction *action : menu->actions()) {
+        QString caption = action->text();
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            const QChar key = caption[i].toLower();
+            if (key.isLetterOrNumber() && !taken.contains(key)) {
+                taken += key;
+                action->setText(caption.insert(i, u'&'));
+                break;
+            }
+        }
+    }
+}
+
 } // namespace
 
 // A clickable component whose click runs `handler`; an error the handler raises is reported.
@@ -59,6 +78,10 @@ void Tmain::buildMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName("MainMenu1");
+    // Menus keep the desktop's colours, not the table's dark red.
+    QPalette desktop = QApplication::palette(bar);
+    desktop.setResolveMask(~QPalette::ResolveMask(0));
+    bar->setPalette(desktop);
     auto menu = [bar](const QString &name, const QString &caption) {
         QMenu *menu = bar->addMenu(caption);
         menu->setObjectName(name);
@@ -77,33 +100,37 @@ void Tmain::buildMenus()
         menu->addSeparator()->setObjectName(name);
     };
 
-    QMenu *file = menu("file1", "&File");
-    item(file, "StartGame1", "&Start Game", &Tmain::StartGame1Click, QKeySequence("Ctrl+S"));
+    QMenu *file = menu("file1", "File");
+    item(file, "StartGame1", "Start Game", &Tmain::StartGame1Click, QKeySequence("Ctrl+S"));
     separator(file, "N1");
-    item(file, "Exit1", "E&xit", &Tmain::Exit1Click);
+    item(file, "Exit1", "Exit", &Tmain::Exit1Click);
 
-    QMenu *options = menu("Options1", "&Options");
-    PlaySounds1 = item(options, "PlaySounds1", "&Play Sounds", &Tmain::PlaySounds1Click);
+    QMenu *options = menu("Options1", "Options");
+    PlaySounds1 = item(options, "PlaySounds1", "Play Sounds", &Tmain::PlaySounds1Click);
     PlaySounds1->setCheckable(true);
     PlaySounds1->setChecked(true);
-    item(options, "ResetScreenLocation1", "&Reset Screen Location",
+    item(options, "ResetScreenLocation1", "Reset Screen Location",
          &Tmain::ResetScreenLocation1Click);
-    item(options, "ChangeName1", "Change  &Name", &Tmain::ChangeName1Click);
+    item(options, "ChangeName1", "Change  Name", &Tmain::ChangeName1Click);
     updatecheck =
-        item(options, "updatecheck", "&Automatically Check for Updates", &Tmain::saveinifile);
+        item(options, "updatecheck", "Automatically Check for Updates", &Tmain::saveinifile);
     updatecheck->setCheckable(true);
     updatecheck->setChecked(true);
 
-    QMenu *view = menu("View1", "&View");
-    item(view, "TallyList1", "&Tally List", &Tmain::TallyList1Click);
-    item(view, "ViewHighScoreList1", "View &High Score List", &Tmain::ViewHighScoreList1Click);
+    QMenu *view = menu("View1", "View");
+    item(view, "TallyList1", "Tally List", &Tmain::TallyList1Click);
+    item(view, "ViewHighScoreList1", "View High Score List", &Tmain::ViewHighScoreList1Click);
 
-    QMenu *help = menu("Help1", "&Help");
-    item(help, "Help2", "&Help", &Tmain::Help2Click, QKeySequence(Qt::Key_F1));
-    item(help, "QuickInstructions1", "&Quick Instructions", &Tmain::QuickInstructions1Click,
+    QMenu *help = menu("Help1", "Help");
+    item(help, "Help2", "Help", &Tmain::Help2Click, QKeySequence(Qt::Key_F1));
+    item(help, "QuickInstructions1", "Quick Instructions", &Tmain::QuickInstructions1Click,
          QKeySequence("Ctrl+I"));
     separator(help, "N2");
-    item(help, "About1", "&About", &Tmain::About1Click);
+    item(help, "About1", "About", &Tmain::About1Click);
+
+    assignAccessKeys(bar);
+    for (QMenu *each : {file, options, view, help})
+        assignAccessKeys(each);
 }
 
 void Tmain::buildBoard()

@@ -14,10 +14,13 @@
 #include "widgets/url.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +51,30 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsShortcutsAndMarks)
     EXPECT_TRUE(action("PlaySounds1")->isCheckable() && action("PlaySounds1")->isChecked());
     EXPECT_TRUE(action("updatecheck")->isCheckable() && action("updatecheck")->isChecked());
     EXPECT_EQ(main.windowTitle(), "Quellan");
+
+    // Each caption's access key is the first letter no caption before it in its menu took.
+    QStringList keys;
+    const QList<QWidget *> menus{child<QMenuBar>("MainMenu1"), child<QMenu>("file1"),
+                                 child<QMenu>("Options1"), child<QMenu>("View1"),
+                                 child<QMenu>("Help1")};
+    for (const QWidget *menuOrBar : menus) {
+        QString menu;
+        for (const QAction *item : menuOrBar->actions()) {
+            if (!item->isSeparator())
+                menu += item->text().at(item->text().indexOf('&') + 1);
+        }
+        keys << menu;
+    }
+    EXPECT_EQ(keys, (QStringList{"FOVH", "SE", "PRCA", "TV", "HQA"}));
+
+    // The menus keep the desktop's colours, whatever the window's own.
+    for (const QWidget *menuOrBar : menus) {
+        const QPalette desktop = QApplication::palette(menuOrBar);
+        for (const auto role : {QPalette::Window, QPalette::WindowText, QPalette::Button,
+                                QPalette::ButtonText, QPalette::Base, QPalette::Text})
+            EXPECT_EQ(menuOrBar->palette().color(role), desktop.color(role))
+                << menuOrBar->objectName().toStdString() << " " << role;
+    }
 }
 
 TEST_F(MainWindowTest, FirstRunShowsInstructionsOverTheNamePanelAndWritesTheFlag)
@@ -304,4 +331,14 @@ TEST_F(MainWindowTest, TheViewAndHelpCommandsShowTheSecondaryWindows)
     EXPECT_EQ(child<Ttallylist>("tallylist")->mylabel_1->text(), "1");
     click(child<TImage>("image_logo"));
     EXPECT_EQ(opener.addresses.last(), "http://" + child<Tabout>("about")->URL1->URL());
+}
+
+TEST_F(MainWindowTest, ALongStoredNameIsReadUpToTheLimit)
+{
+    const QByteArray name(3120, 'n');
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\nName=" + name + "\r\n");
+    EXPECT_EQ(child<QLineEdit>("edit_name")->text().size(), 2047);
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text().size(), 2047);
+    main.close();
+    EXPECT_TRUE(iniText().contains("Name=" + QString(2047, 'n') + "\r\n"));
 }

@@ -1,0 +1,77 @@
+#include "tests/support/gameprocess.h"
+
+#include "tests/support/xserver.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+namespace {
+
+constexpr int waitMs = 10000;
+
+} // namespace
+
+GameProcess::GameProcess(const XServer &x, const QString &program, const QByteArray &settings)
+    : m_x(x)
+{
+    const QString copy = QDir(m_folder.path()).filePath("quellan");
+    QFile::copy(program, copy);
+    if (!settings.isEmpty()) {
+        QFile ini(QDir(m_folder.path()).filePath("quellan.ini"));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write(settings);
+    }
+    m_process.setProcessEnvironment(x.environment());
+    m_process.setWorkingDirectory(m_folder.path());
+    m_process.start(copy, {});
+}
+
+GameProcess::~GameProcess()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.kill();
+    m_process.waitForFinished();
+}
+
+QStringList GameProcess::windows() const
+{
+    const QString pid = QString::number(m_process.processId());
+    return m_x.run("xdotool", {"search", "--onlyvisible", "--pid", pid, "--name", "."})
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList GameProcess::windowTitles() const
+{
+    QStringList titles;
+    for (const QString &window : windows())
+        titles << m_x.run("xdotool", {"getwindowname", window}).trimmed();
+    return titles;
+}
+
+QString GameProcess::waitForWindow(const QString &title) const
+{
+    const QDeadlineTimer deadline(waitMs);
+    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+        for (const QString &window : windows()) {
+            if (m_x.run("xdotool", {"getwindowname", window}).trimmed() == title)
+                return window;
+        }
+        QThread::msleep(20);
+    }
+    return {};
+}
+
+void GameProcess::type(const QString &window, const QStringList &keys) const
+{
+    m_x.run("xdotool", QStringList{"windowactivate", "--sync", window, "key", "--clearmodifiers",
+                                   "--delay", "50"} +
+                           keys);
+}
+
+bool GameProcess::waitForExit()
+{
+    return m_process.waitForFinished(waitMs);
+}

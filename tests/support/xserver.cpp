@@ -1,0 +1,80 @@
+#include "tests/support/xserver.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace {
+
+constexpr int startMs = 10000;
+
+} // namespace
+
+XServer::XServer(Manager manager, QSize screen)
+{
+    if (startServer(screen) && manager == Manager::Openbox)
+        startManager();
+}
+
+XServer::~XServer()
+{
+    for (QProcess *process : {&m_manager, &m_server}) {
+        if (process->state() == QProcess::NotRunning)
+            continue;
+        process->terminate();
+        if (!process->waitForFinished(startMs))
+            process->kill();
+        process->waitForFinished();
+    }
+}
+
+bool XServer::startServer(QSize screen)
+{
+    // The server writes the display number it chose once it accepts clients.
+    m_server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                            QString("%1x%2x24").arg(screen.width()).arg(screen.height())});
+    const QDeadlineTimer deadline(startMs);
+    while (!m_server.canReadLine() && !deadline.hasExpired() &&
+           m_server.state() != QProcess::NotRunning)
+        m_server.waitForReadyRead(int(deadline.remainingTime()));
+    const QString number = QString::fromUtf8(m_server.readLine()).trimmed();
+    if (number.isEmpty()) {
+        m_failure = "Xvfb did not start: " + QString::fromUtf8(m_server.readAllStandardError());
+        return false;
+    }
+    m_display = ":" + number;
+    return true;
+}
+
+bool XServer::startManager()
+{
+    m_manager.setProcessEnvironment(environment());
+    m_manager.start("openbox", {"--sm-disable"});
+    // A window manager announces itself on the root window once it manages the screen.
+    const QDeadlineTimer deadline(startMs);
+    while (!deadline.hasExpired() && m_manager.state() != QProcess::NotRunning) {
+        if (run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"))
+            return true;
+        QThread::msleep(20);
+    }
+    m_failure = "openbox did not start: " + QString::fromUtf8(m_manager.readAllStandardError());
+    return false;
+}
+
+QProcessEnvironment XServer::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+    return env;
+}
+
+QString XServer::run(const QString &program, const QStringList &arguments) const
+{
+    QProcess client;
+    client.setProcessEnvironment(environment());
+    client.start(program, arguments);
+    if (!client.waitForFinished(startMs) || client.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(client.readAllStandardOutput());
+}
