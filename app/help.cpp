@@ -48,15 +48,19 @@ const QStringList gamePlayLines = {
     "The game ends when there are no cards on the board or not plays left.",
 };
 
-// Written for the first release and kept as it was; the table's own scoring is elsewhere.
 const QStringList scoringLines = {
     "Scoring",
     "",
-    "You receive 3 points for each card you clear. ",
+    "You receive 2 points for each card you clear. ",
     "",
-    "If you clear more then 4 cards in one turn, then you receive 30 bonus points.",
+    "Every fourth card you clear since the last deal gives you 32 points instead ",
+    "of 2.",
     "",
-    "If you clear the board, you receive 100 bonus points.",
+    "If nothing but Aces is left on the board after the last deal, you win and ",
+    "receive 100 bonus points.",
+    "",
+    "If no play is left, the cards still on the board are taken from your score: ",
+    "2 to 10 as marked, Jacks 11, Queens 12, Kings 13 and Aces 14.",
 };
 
 const QStringList documentationLines = {

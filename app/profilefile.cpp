@@ -260,7 +260,9 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
     }
     setKey(lines, section, key, value);
     // The new content goes to a temporary file that replaces the old one only when complete.
+    // A folder that refuses the temporary file may still let the file itself be written.
     QSaveFile file(m_path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(joinLines(lines)) < 0 || !file.commit())
         throw failure;
 }

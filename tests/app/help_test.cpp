@@ -93,10 +93,15 @@ TEST_F(HelpTest, PagesHoldTheirLinesExactly)
               "After all 52 cards have been dealt out, you can remove an ACE from the ",
               "board if you need to. ", "",
               "The game ends when there are no cards on the board or not plays left."}));
+    // The scoring page tells the rules the table plays by.
     EXPECT_EQ(help.memo4->toPlainText(),
-              text({"Scoring", "", "You receive 3 points for each card you clear. ", "",
-                    "If you clear more then 4 cards in one turn, then you receive 30 bonus points.",
-                    "", "If you clear the board, you receive 100 bonus points."}));
+              text({"Scoring", "", "You receive 2 points for each card you clear. ", "",
+                    "Every fourth card you clear since the last deal gives you 32 points instead ",
+                    "of 2.", "",
+                    "If nothing but Aces is left on the board after the last deal, you win and ",
+                    "receive 100 bonus points.", "",
+                    "If no play is left, the cards still on the board are taken from your score: ",
+                    "2 to 10 as marked, Jacks 11, Queens 12, Kings 13 and Aces 14."}));
     EXPECT_EQ(help.memo5->toPlainText(), text({"History", "", "Version 1.0.0.0", "", " "}));
     const QStringList licence = help.memo6->toPlainText().split('\n');
     EXPECT_EQ(licence.first(), "License Agreement ");

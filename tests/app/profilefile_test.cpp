@@ -189,10 +189,9 @@ TEST_F(ProfileFileTest, IntegersAreDecimalOrHexadecimalWithinThirtyTwoBits)
     EXPECT_EQ(contents(), "[quellan]\r\nTop=-2147483648\r\n");
 }
 
-TEST_F(ProfileFileTest, FailedWriteNamesTheFileAndKeepsItsContent)
+TEST_F(ProfileFileTest, AReadOnlyFolderTakesTheWriteInPlaceAndAReadOnlyFileNone)
 {
-    const QByteArray before = "[quellan]\r\nName=Bob\r\n";
-    setContents(before);
+    setContents("[quellan]\r\nName=Bob\r\n");
     const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
                       QFile::WriteOther | QFile::ExeOther;
     const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
@@ -207,14 +206,19 @@ TEST_F(ProfileFileTest, FailedWriteNamesTheFileAndKeepsItsContent)
             QFile::setPermissions(dir.path(), open);
             GTEST_SKIP() << "the folder cannot be made read-only here";
         }
-        EXPECT_EQ(errorOfWrite(iniPath()), "Unable to write to " + iniPath());
-
-        // A read-only file in a writable folder stays as it is too.
-        QFile::setPermissions(dir.path(), open);
-        QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadOther);
+        // The folder refuses a temporary file, so the file is written where it is.
+        EXPECT_EQ(errorOfWrite(iniPath()), "no error");
+        EXPECT_EQ(read("Name"), "Ann");
+    }
+    // A read-only file in a writable folder is not replaced.
+    QFile::setPermissions(dir.path(), open);
+    QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadOther);
+    setContents("[quellan]\r\nName=Cy\r\n");
+    {
+        AsOrdinaryUser user;
         EXPECT_EQ(errorOfWrite(iniPath()), "Unable to write to " + iniPath());
     }
-    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(contents(), "[quellan]\r\nName=Cy\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList("quellan.ini"));
 }
 

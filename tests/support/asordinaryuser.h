@@ -4,22 +4,26 @@
 #include <unistd.h>
 
 // Root passes every permission check, so the file access of a test runs as an ordinary
-// user for as long as this lives (on this thread).
+// user and group ("nobody", "nogroup") for as long as this lives (on this thread).
 class AsOrdinaryUser {
 public:
     AsOrdinaryUser()
     {
-        if (root_)
+        if (m_root) {
+            setfsgid(65534);
             setfsuid(65534);
+        }
     }
     ~AsOrdinaryUser()
     {
-        if (root_)
+        if (m_root) {
             setfsuid(0);
+            setfsgid(0);
+        }
     }
     AsOrdinaryUser(const AsOrdinaryUser &) = delete;
     AsOrdinaryUser &operator=(const AsOrdinaryUser &) = delete;
 
 private:
-    bool root_ = geteuid() == 0;
+    bool m_root = geteuid() == 0;
 };
