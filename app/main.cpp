@@ -71,7 +71,7 @@ void Tmain::loadinifile()
 {
     const StoredSettings stored = m_settings.read();
     m_placement->setLast(stored.placement);
-    m_placement->setOuterGeometry(stored.placement);
+    m_placement->setOuterGeometry(WindowPlacement::capped(stored.placement));
     PlaySounds1->setChecked(stored.sounds);
     updatecheck->setChecked(stored.update);
     edit_name->setText(stored.name);

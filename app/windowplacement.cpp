@@ -1,6 +1,8 @@
 #include "app/windowplacement.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -62,6 +64,15 @@ bool WindowPlacement::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return false;
+}
+
+QRect WindowPlacement::capped(const QRect &outer)
+{
+    const QScreen *screen = QGuiApplication::screenAt(outer.topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QSize most = screen->size() * 4;
+    return {outer.topLeft(), outer.size().boundedTo(most)};
 }
 
 QRect WindowPlacement::fitForClosing(const QRect &workArea)

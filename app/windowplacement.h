@@ -18,6 +18,10 @@ public:
     // the window, since only then is the frame's size known.
     void setOuterGeometry(const QRect &outer);
 
+    // `outer` with its size cut to four times that of the screen it lands on: a stored size
+    // may be anything, but a window's backing store must fit in memory.
+    static QRect capped(const QRect &outer);
+
     // The placement as last read from the settings file.
     void setLast(const QRect &outer) { m_last = outer; }
     QRect last() const { return m_last; }

@@ -152,6 +152,17 @@ TEST_F(HelpTest, WindowLooksAndPlacement)
     EXPECT_LE((help.frameGeometry().center() - main.frameGeometry().center()).manhattanLength(), 2);
 }
 
+TEST_F(HelpTest, OverAWindowAtTheScreensEdgeTheWindowStaysOnTheScreen)
+{
+    // Centred over the main window at its first place, the help window would start left of
+    // the screen, its topic buttons cut off.
+    main.setGeometry(3, 3, 495, 534);
+    help.showCentredOver(&main);
+    const QRect area = main.screen()->availableGeometry();
+    EXPECT_EQ(help.frameGeometry().left(), area.left());
+    EXPECT_TRUE(area.contains(help.frameGeometry())) << help.frameGeometry().top();
+}
+
 TEST_F(HelpTest, ThePageFillsTheWindowBesideTheTopicsAtAnySize)
 {
     help.showCentredOver(&main);

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -267,6 +268,13 @@ TEST_F(MainWindowTest, TheWindowNeverShrinksBelowTheTable)
     const QRect board = child<TFlatPanel>("panel_board")->geometry();
     EXPECT_EQ(board.size(), QSize(487, 530));
     EXPECT_LE((board.center() - main.centralWidget()->rect().center()).manhattanLength(), 1);
+}
+
+TEST_F(MainWindowTest, AStoredSizeIsAppliedUpToFourScreens)
+{
+    Tmain &main =
+        open("[quellan]\r\nFirsttime=no\r\nTop=5\r\nLeft=6\r\nWidth=100000\r\nHeight=100000\r\n");
+    EXPECT_EQ(main.frameGeometry(), QRect(QPoint(6, 5), main.screen()->size() * 4));
 }
 
 TEST_F(MainWindowTest, ClosingWritesEveryKeyInOrder)
