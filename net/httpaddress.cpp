@@ -45,6 +45,11 @@ QByteArray Address::target() const
     return encoded;
 }
 
+QByteArray Address::absoluteTarget() const
+{
+    return "http://" + hostHeader() + target();
+}
+
 std::optional<Address> splitAddress(const QString &url)
 {
     const QString rest = url.startsWith(scheme, Qt::CaseInsensitive) ? url.mid(scheme.size()) : url;

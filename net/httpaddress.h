@@ -21,6 +21,9 @@ struct Address {
     // The path as it goes on the request line: spaces, control characters and non-ASCII
     // bytes are percent-encoded so that they can neither split the line nor add a header.
     QByteArray target() const;
+    // The whole address as a request through a proxy names it: "http://", the Host header's
+    // value, then the target.
+    QByteArray absoluteTarget() const;
 };
 
 // Splits an address: an optional "http://" in any letter case, the host up to the first "/",

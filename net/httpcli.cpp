@@ -1,6 +1,7 @@
 #include "net/httpcli.h"
 
 #include "net/httprequest.h"
+#include "net/socketerror.h"
 
 #include <QEventLoop>
 #include <QIODevice>
@@ -22,7 +23,7 @@ QString connectFailed(const QTcpSocket &socket)
 {
     return QStringLiteral("can't connect: %1 (Error #%2)")
         .arg(socket.errorString())
-        .arg(int(socket.error()));
+        .arg(http::socketErrorNumber(socket.error()));
 }
 
 } // namespace
@@ -71,6 +72,7 @@ void THttpCli::resetTransfer()
 {
     m_received.clear();
     m_head = http::ReplyHead();
+    m_chunks = http::ChunkedDecoder();
     m_connected = false;
     m_headDone = false;
     m_bodyReceived = 0;
@@ -162,7 +164,7 @@ void THttpCli::onEnded()
         onReadyRead();
     if (m_finished)
         return;
-    if (m_headDone && (bodyComplete() || !m_head.contentLength()))
+    if (m_headDone && (bodyComplete() || (!m_head.chunked() && !m_head.contentLength())))
         finish();
     else
         fail(aborted, localFailureCode);
@@ -170,8 +172,16 @@ void THttpCli::onEnded()
 
 void THttpCli::receiveBody(const QByteArray &data)
 {
-    const auto length = m_head.contentLength();
-    const QByteArray piece = length ? data.left(*length - m_bodyReceived) : data;
+    QByteArray piece;
+    if (m_head.chunked()) {
+        if (m_chunks.feed(data, piece) == http::ChunkedDecoder::State::Invalid) {
+            fail(aborted, localFailureCode);
+            return;
+        }
+    } else {
+        const auto length = m_head.contentLength();
+        piece = length ? data.left(*length - m_bodyReceived) : data;
+    }
     if (m_rcvdStream && m_rcvdStream->write(piece) != piece.size()) {
         const QString reason = "Can't write the received data: " + m_rcvdStream->errorString();
         finish(std::make_exception_ptr(std::runtime_error(reason.toStdString())));
@@ -184,6 +194,8 @@ void THttpCli::receiveBody(const QByteArray &data)
 
 bool THttpCli::bodyComplete() const
 {
+    if (m_head.chunked())
+        return m_headDone && m_chunks.finished();
     const auto length = m_head.contentLength();
     return m_headDone && length && m_bodyReceived >= *length;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/chunkeddecoder.h"
 #include "net/httpaddress.h"
 #include "net/httpreply.h"
 
@@ -33,7 +34,8 @@ private:
 
 // An HTTP client over its own socket for one download at a time: Get() blocks its caller
 // but keeps serving the application's event queue, and writes the reply body to the
-// receive stream as it arrives. Redirections are not followed.
+// receive stream as it arrives, chunk framing taken off. Redirections are not followed, and no
+// proxy is used.
 class THttpCli : public QObject {
     Q_OBJECT
 
@@ -59,8 +61,8 @@ public:
     // Fetches URL, writing the body to RcvdStream. Returns when the transfer has ended and
     // serves the event queue meanwhile. Throws EHttpException for a reply status of 400 or
     // above, a failed lookup or connection, an abort (Abort(), the application quitting, a
-    // time-out, a broken transfer) and a call while busy; std::runtime_error when the
-    // receive stream refuses the data.
+    // time-out, a broken transfer, malformed chunks) and a call while busy; std::runtime_error when
+    // the receive stream refuses the data.
     void Get();
 
 public slots:
@@ -93,6 +95,7 @@ private:
     QByteArray m_request;
     QByteArray m_received;
     http::ReplyHead m_head;
+    http::ChunkedDecoder m_chunks;
     bool m_connected = false;
     bool m_headDone = false;
     qint64 m_bodyReceived = 0;

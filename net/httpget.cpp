@@ -1,15 +1,21 @@
 #include "net/httpget.h"
 
+#include "net/chunkeddecoder.h"
 #include "net/httpaddress.h"
 #include "net/httpreply.h"
 #include "net/httprequest.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QMetaMethod>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+#include <QNetworkProxyQuery>
 #include <QStringDecoder>
 #include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -32,6 +38,48 @@ int slice(const QDeadlineTimer &deadline)
     return int(std::clamp<qint64>(deadline.remainingTime(), 0, sliceMs));
 }
 
+// A host given as an address needs no lookup; an IPv6 address may come in brackets.
+std::optional<QHostAddress> literalAddress(QString host)
+{
+    if (host.startsWith('[') && host.endsWith(']'))
+        host = host.mid(1, host.size() - 2);
+    QHostAddress address;
+    if (!address.setAddress(host))
+        return std::nullopt;
+    return address;
+}
+
+bool isLoopback(const QString &host)
+{
+    const auto address = literalAddress(host);
+    return address ? address->isLoopback() : host.compare("localhost", Qt::CaseInsensitive) == 0;
+}
+
+// The proxy the desktop names for the address: an HTTP or SOCKS5 proxy, or none. The
+// player's own machine is always reached directly.
+QNetworkProxy systemProxyFor(const http::Address &address)
+{
+    if (isLoopback(address.host))
+        return QNetworkProxy::NoProxy;
+    QUrl url;
+    url.setScheme("http");
+    url.setHost(address.host);
+    url.setPort(address.port);
+    const auto proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+    for (const QNetworkProxy &proxy : proxies) {
+        switch (proxy.type()) {
+        case QNetworkProxy::NoProxy:
+        case QNetworkProxy::HttpProxy:
+        case QNetworkProxy::HttpCachingProxy:
+        case QNetworkProxy::Socks5Proxy:
+            return proxy;
+        default:
+            break;
+        }
+    }
+    return QNetworkProxy::NoProxy;
+}
+
 } // namespace
 
 THTTPGetThread::THTTPGetThread(const HttpGetSettings &settings) : m_settings(settings) {}
@@ -39,10 +87,10 @@ THTTPGetThread::THTTPGetThread(const HttpGetSettings &settings) : m_settings(set
 void THTTPGetThread::run()
 {
     try {
-        m_success = fetch();
+        m_answered = fetch();
     } catch (...) {
         // A failure of any kind ends the request quietly as failed.
-        m_success = false;
+        m_answered = false;
     }
     emit completed();
 }
@@ -52,19 +100,25 @@ bool THTTPGetThread::fetch()
     const auto address = http::splitAddress(m_settings.URL);
     if (!address || address->path.isEmpty() || stopRequested())
         return false;
+    // One limit for finding the way to the server, looking its name up and connecting to it.
+    const QDeadlineTimer deadline(m_settings.connectTimeout);
+    const QNetworkProxy proxy = systemProxyFor(*address);
+    const bool viaProxy =
+        proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy;
     QTcpSocket socket;
-    if (!connectTo(socket, *address) || !send(socket, request(*address)) || stopRequested())
+    if (!connectTo(socket, *address, proxy, deadline) ||
+        !send(socket, request(*address, viaProxy)) || stopRequested())
         return false;
     if (!receiveHead(socket))
         return false;
-    return readBody(socket, m_head.contentLength());
+    return readBody(socket);
 }
 
 // Asks every cache on the way for a fresh answer: the version file and the high-score page
-// change without notice.
-QByteArray THTTPGetThread::request(const http::Address &address) const
+// change without notice. A proxy is given the whole address.
+QByteArray THTTPGetThread::request(const http::Address &address, bool viaProxy) const
 {
-    http::Request request("GET", address.target(), "1.0");
+    http::Request request("GET", viaProxy ? address.absoluteTarget() : address.target(), "1.0");
     request.addHeader("Accept", "*/*");
     request.addHeader("User-Agent", "Dalvex HTTPGet");
     request.addHeader("Host", QString::fromUtf8(address.hostHeader()));
@@ -73,12 +127,75 @@ QByteArray THTTPGetThread::request(const http::Address &address) const
     return request.toBytes();
 }
 
-bool THTTPGetThread::connectTo(QTcpSocket &socket, const http::Address &address) const
+bool THTTPGetThread::connectTo(QTcpSocket &socket, const http::Address &address,
+                               QNetworkProxy proxy, const QDeadlineTimer &deadline) const
 {
-    // Only the game's own server is ever asked; no proxy settings of the system apply.
+    // The way to the server is chosen here, never by the socket on its own.
     socket.setProxy(QNetworkProxy::NoProxy);
-    socket.connectToHost(address.host, address.port);
-    const QDeadlineTimer deadline(m_settings.connectTimeout);
+    switch (proxy.type()) {
+    case QNetworkProxy::HttpProxy:
+    case QNetworkProxy::HttpCachingProxy:
+        return connectToAny(socket, resolve(proxy.hostName(), deadline), proxy.port(), deadline);
+    case QNetworkProxy::Socks5Proxy: {
+        // The proxy's own name is looked up here, where the lookup can be given up; the
+        // server's name is left to the proxy.
+        const auto proxyAddresses = resolve(proxy.hostName(), deadline);
+        if (!proxyAddresses || proxyAddresses->isEmpty())
+            return false;
+        proxy.setHostName(proxyAddresses->first().toString());
+        socket.setProxy(proxy);
+        socket.connectToHost(address.host, address.port);
+        return awaitConnected(socket, deadline);
+    }
+    default:
+        return connectToAny(socket, resolve(address.host, deadline), address.port, deadline);
+    }
+}
+
+// The addresses of `host`; no value when the request gave up before the lookup ended.
+std::optional<QList<QHostAddress>> THTTPGetThread::resolve(const QString &host,
+                                                           const QDeadlineTimer &deadline) const
+{
+    if (const auto literal = literalAddress(host))
+        return QList<QHostAddress>{*literal};
+    std::optional<QList<QHostAddress>> found;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (stopRequested() || deadline.hasExpired())
+            loop.quit();
+    });
+    check.start(int(sliceMs));
+    const auto resolver = m_settings.resolver ? m_settings.resolver : http::systemHostResolver();
+    resolver->lookup(host, &loop, [&](const QList<QHostAddress> &addresses) {
+        found = addresses;
+        loop.quit();
+    });
+    while (!found && !stopRequested() && !deadline.hasExpired())
+        loop.exec();
+    return found;
+}
+
+// Tries the addresses in turn, as long as the limit allows.
+bool THTTPGetThread::connectToAny(QTcpSocket &socket,
+                                  const std::optional<QList<QHostAddress>> &addresses, quint16 port,
+                                  const QDeadlineTimer &deadline) const
+{
+    if (!addresses)
+        return false;
+    for (const QHostAddress &address : *addresses) {
+        socket.connectToHost(address, port);
+        if (awaitConnected(socket, deadline))
+            return true;
+        socket.abort();
+        if (stopRequested() || deadline.hasExpired())
+            return false;
+    }
+    return false;
+}
+
+bool THTTPGetThread::awaitConnected(QTcpSocket &socket, const QDeadlineTimer &deadline) const
+{
     while (socket.state() != QAbstractSocket::ConnectedState) {
         if (stopRequested() || deadline.hasExpired())
             return false;
@@ -135,14 +252,14 @@ bool THTTPGetThread::receiveHead(QTcpSocket &socket)
     }
 }
 
-// The next piece of the body, at most chunkSize bytes: first what came with the head, then
-// from the socket. Empty once the server has ended the transfer; no value when giving up.
-std::optional<QByteArray> THTTPGetThread::nextChunk(QTcpSocket &socket)
+// The next piece of the body as sent, at most chunkSize bytes: first what came with the head,
+// then from the socket. Empty once the server has ended the transfer; no value when giving up.
+std::optional<QByteArray> THTTPGetThread::nextPiece(QTcpSocket &socket)
 {
     if (!m_pending.isEmpty()) {
-        const QByteArray chunk = m_pending.left(chunkSize);
-        m_pending.remove(0, chunk.size());
-        return chunk;
+        const QByteArray piece = m_pending.left(chunkSize);
+        m_pending.remove(0, piece.size());
+        return piece;
     }
     switch (awaitData(socket)) {
     case Arrival::Data:
@@ -155,34 +272,50 @@ std::optional<QByteArray> THTTPGetThread::nextChunk(QTcpSocket &socket)
     return std::nullopt;
 }
 
-// Reads up to the announced length, or to the end of the connection when none was given.
-// A connection that breaks off still delivers what came before.
-bool THTTPGetThread::readBody(QTcpSocket &socket, std::optional<qint64> contentLength)
+// Reads a chunked body to its last chunk, any other to the announced length or, when none
+// was given, to the end of the connection. A connection that breaks off early ends a body of
+// announced length with what came before; it leaves a chunked one unfinished, and failed.
+bool THTTPGetThread::readBody(QTcpSocket &socket)
 {
-    if (contentLength.value_or(0) > maxBodySize)
+    const bool chunked = m_head.chunked();
+    // The announced length, or -1 for none.
+    const qint64 length = chunked ? -1 : m_head.contentLength().value_or(-1);
+    if (length > maxBodySize)
         return false;
-    m_totalSize = int(contentLength.value_or(0));
-    while (m_totalSize == 0 || m_received < m_totalSize) {
+    m_totalSize = int(std::max<qint64>(length, 0));
+    http::ChunkedDecoder decoder;
+    while (length < 0 || m_received < length) {
         if (stopRequested())
             return false;
-        const auto chunk = nextChunk(socket);
-        if (!chunk || m_received + chunk->size() > maxBodySize)
+        const auto piece = nextPiece(socket);
+        if (!piece)
             return false;
-        if (chunk->isEmpty())
-            break;
-        const QByteArray piece = m_totalSize > 0 ? chunk->left(m_totalSize - m_received) : *chunk;
-        m_body += piece;
-        m_received += int(piece.size());
-        if (m_settings.reportProgress)
-            emit progressed(m_totalSize, m_received);
+        if (piece->isEmpty())
+            return !chunked;
+        QByteArray data;
+        if (!chunked)
+            data = length < 0 ? *piece : piece->left(length - m_received);
+        else if (decoder.feed(*piece, data) == http::ChunkedDecoder::State::Invalid)
+            return false;
+        if (m_received + data.size() > maxBodySize)
+            return false;
+        if (!data.isEmpty()) {
+            m_body += data;
+            m_received += int(data.size());
+            if (m_settings.reportProgress)
+                emit progressed(m_totalSize, m_received);
+        }
+        if (decoder.finished())
+            return true;
     }
-    return m_received > 0;
+    return true;
 }
 
 THTTPGet::THTTPGet(QObject *parent) : QObject(parent)
 {
     m_settings.connectTimeout = defaultConnectTimeout;
     m_settings.idleTimeout = defaultIdleTimeout;
+    m_settings.resolver = http::systemHostResolver();
 }
 
 THTTPGet::~THTTPGet()
@@ -228,10 +361,14 @@ void THTTPGet::Cancel()
 void THTTPGet::complete(THTTPGetThread *worker)
 {
     const QPointer<THTTPGet> alive(this);
-    if (worker->succeeded())
-        emit OnDoneString(this, bodyText(worker->body()));
-    else
+    if (worker->answered()) {
+        const QByteArray body = worker->body();
+        emit OnDone(this, worker->status(), body);
+        if (alive && !body.isEmpty())
+            emit OnDoneString(this, bodyText(body));
+    } else {
         emit OnError(this);
+    }
     if (alive)
         m_worker = nullptr;
 }

@@ -1,15 +1,22 @@
 #pragma once
 
+#include "net/hostresolver.h"
 #include "net/httpreply.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QList>
+#include <QNetworkProxy>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 #include <optional>
+#include <utility>
 
 class QTcpSocket;
 namespace http {
@@ -23,11 +30,13 @@ struct HttpGetSettings {
     bool reportProgress = false;
     int connectTimeout = 0;
     int idleTimeout = 0;
+    std::shared_ptr<http::HostResolver> resolver;
 };
 
 // The worker for one request of THTTPGet. It speaks HTTP/1.0 over a socket of its own
-// thread, keeps the body in memory, and hands progress and completion to the fetcher's
-// thread, waiting each time until that thread has run them.
+// thread, through the system's proxy where one is set, keeps the decoded body in memory, and
+// hands progress and completion to the fetcher's thread, waiting each time until that thread
+// has run them.
 class THTTPGetThread : public QThread {
     Q_OBJECT
 
@@ -41,7 +50,11 @@ public:
 
     // Asks the request to stop at its next check point; it then completes as failed.
     void requestStop() { m_stop = true; }
-    bool succeeded() const { return m_success && !m_stop; }
+    // The server answered: a reply head, then a body read to its end.
+    bool answered() const { return m_answered && !m_stop; }
+    // Answered with at least one body byte.
+    bool succeeded() const { return answered() && !m_body.isEmpty(); }
+    int status() const { return m_head.status(); }
     QByteArray body() const { return m_body; }
 
 signals:
@@ -57,18 +70,24 @@ private:
     enum class Arrival { Data, Ended, GaveUp };
 
     bool fetch();
-    QByteArray request(const http::Address &address) const;
-    bool connectTo(QTcpSocket &socket, const http::Address &address) const;
+    QByteArray request(const http::Address &address, bool viaProxy) const;
+    bool connectTo(QTcpSocket &socket, const http::Address &address, QNetworkProxy proxy,
+                   const QDeadlineTimer &deadline) const;
+    std::optional<QList<QHostAddress>> resolve(const QString &host,
+                                               const QDeadlineTimer &deadline) const;
+    bool connectToAny(QTcpSocket &socket, const std::optional<QList<QHostAddress>> &addresses,
+                      quint16 port, const QDeadlineTimer &deadline) const;
+    bool awaitConnected(QTcpSocket &socket, const QDeadlineTimer &deadline) const;
     bool send(QTcpSocket &socket, const QByteArray &bytes) const;
     Arrival awaitData(QTcpSocket &socket) const;
     bool receiveHead(QTcpSocket &socket);
-    std::optional<QByteArray> nextChunk(QTcpSocket &socket);
-    bool readBody(QTcpSocket &socket, std::optional<qint64> contentLength);
+    std::optional<QByteArray> nextPiece(QTcpSocket &socket);
+    bool readBody(QTcpSocket &socket);
     bool stopRequested() const { return m_stop; }
 
     const HttpGetSettings m_settings;
     std::atomic_bool m_stop = false;
-    std::atomic_bool m_success = false;
+    std::atomic_bool m_answered = false;
     QByteArray m_pending;
     http::ReplyHead m_head;
     QByteArray m_body;
@@ -76,9 +95,10 @@ private:
     int m_received = 0;
 };
 
-// Runs one HTTP GET at a time on a worker thread and hands the whole body, as text, to
-// OnDoneString on its own thread, so a slow server never blocks a window. Only a request that
-// delivers at least one body byte succeeds, whatever the reply's status.
+// Runs one HTTP GET at a time on a worker thread and hands the answer to its own thread, so a
+// slow server never blocks a window. Every request ends with either OnDone, for an answer of
+// any status, or OnError, for none; an answer with at least one body byte is then also handed
+// to OnDoneString as text. The system's proxy settings apply, except to loopback addresses.
 class THTTPGet : public QObject {
     Q_OBJECT
 
@@ -93,9 +113,16 @@ public:
     // "http://", the host (with an optional ":port"), then the path with an optional query.
     QString URL() const { return m_settings.URL; }
     void setURL(const QString &url) { m_settings.URL = url; }
-    // Milliseconds allowed for the connection to be established, and for silence after it.
+    // Milliseconds allowed for looking up the host and establishing the connection, and for
+    // silence after it.
     void setConnectTimeout(int ms) { m_settings.connectTimeout = ms; }
     void setIdleTimeout(int ms) { m_settings.idleTimeout = ms; }
+    // Where host names are looked up; the system's resolver unless set. The running request
+    // keeps the one it started with.
+    void setHostResolver(std::shared_ptr<http::HostResolver> resolver)
+    {
+        m_settings.resolver = std::move(resolver);
+    }
 
     // Starts a request for URL and returns at once; does nothing while a request runs.
     void Fetch();
@@ -104,7 +131,12 @@ public:
     bool busy() const { return m_worker != nullptr; }
 
 signals:
+    // The server answered: its status and the body as received, chunk framing taken off.
+    // Emitted before OnDoneString.
+    void OnDone(QObject *Sender, int Status, const QByteArray &Body);
+    // The answer had a body; it reads as UTF-8, or as Latin-1 when it is no UTF-8.
     void OnDoneString(QObject *Sender, const QString &Result);
+    // No answer: no connection, a time-out, Cancel, a malformed reply or one too large.
     void OnError(QObject *Sender);
     // Sender is the worker; runs while the worker waits for it.
     void OnProgress(QObject *Sender, int TotalSize, int Readed);

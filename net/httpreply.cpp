@@ -55,6 +55,15 @@ std::optional<qint64> ReplyHead::contentLength() const
     return value->toLongLong();
 }
 
+bool ReplyHead::chunked() const
+{
+    const auto value = header("Transfer-Encoding");
+    if (!value)
+        return false;
+    const QByteArray last = value->split(',').last().trimmed();
+    return last.compare("chunked", Qt::CaseInsensitive) == 0;
+}
+
 bool ReplyHead::parse(const QByteArray &head)
 {
     QList<QByteArray> lines = head.split('\n');

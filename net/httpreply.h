@@ -28,6 +28,9 @@ public:
     std::optional<QByteArray> header(QByteArrayView name) const;
     // The Content-Length header as a decimal number; no value when missing or malformed.
     std::optional<qint64> contentLength() const;
+    // Whether the body comes in chunks: the last coding the Transfer-Encoding header names
+    // is "chunked". The chunks' own framing then ends the body, whatever Content-Length says.
+    bool chunked() const;
 
 private:
     bool parse(const QByteArray &head);

@@ -193,7 +193,7 @@ TEST(HttpCli, LookupAndConnectionFailuresCarryTheirTexts)
     client.setURL(QString("http://127.0.0.1:%1/x").arg(ScriptedServer::refusingPort()));
     failure = getFailure(client);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->ErrorMessage(), "can't connect: Connection refused (Error #0)");
+    EXPECT_EQ(failure->ErrorMessage(), "can't connect: Connection refused (Error #111)");
     EXPECT_EQ(failure->ErrorCode(), 404);
 
     client.setURL("http://127.0.0.1:99999/x");
@@ -269,4 +269,44 @@ TEST(HttpCli, QuittingTheApplicationAbortsTheDownload)
     QCoreApplication::exec();
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->ErrorMessage(), aborted);
+}
+
+TEST(HttpCli, ChunkedDownloadReachesTheFileWithoutItsFraming)
+{
+    const QByteArray content = body(200 * 1024 + 3);
+    const auto hexSize = [](qsizetype size) { return QByteArray::number(size, 16); };
+    // Chunks win over Content-Length; the framing may split anywhere between two sends.
+    ScriptedServer server;
+    server
+        .send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 10\r\n\r\n" +
+              hexSize(1000) + ";part=1\r\n" + content.left(1000) + "\r")
+        .delay(20)
+        .send("\n" + hexSize(content.size() - 1000) + "\r\n" + content.mid(1000) +
+              "\r\n0\r\nX-Checksum: none\r\n\r\n");
+    QTemporaryDir dir;
+    QFile file(dir.filePath("qlnsetup.exe"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    THttpCli client;
+    client.setURL(server.url("/quellan/qlnsetup.exe"));
+    client.setRcvdStream(&file);
+    EXPECT_FALSE(getFailure(client));
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), content);
+}
+
+TEST(HttpCli, MalformedOrUnfinishedChunksAbortTheDownload)
+{
+    const QByteArray head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (const QByteArray &chunks :
+         {QByteArray("4x\r\nQuel\r\n0\r\n\r\n"), QByteArray("4\r\nQuellan\r\n0\r\n\r\n"),
+          QByteArray("4\r\nQuel\r\n3\r\nlan\r\n")}) {
+        ScriptedServer server;
+        server.send(head + chunks);
+        THttpCli client;
+        client.setURL(server.url("/quellan/qlnsetup.exe"));
+        const auto failure = getFailure(client);
+        ASSERT_TRUE(failure) << chunks.constData();
+        EXPECT_EQ(failure->ErrorMessage(), aborted);
+    }
 }

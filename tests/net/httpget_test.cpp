@@ -2,11 +2,17 @@
 #include "tests/support/scriptedserver.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -39,6 +45,57 @@ struct Events {
                          });
     }
     void noteThread() { allOnUiThread &= QThread::currentThread() == qApp->thread(); }
+
+    // Also logs OnDone as "answer <status>", keeping its body.
+    void watchAnswers(THTTPGet &fetcher)
+    {
+        QObject::connect(&fetcher, &THTTPGet::OnDone,
+                         [this](QObject *, int status, const QByteArray &body) {
+                             noteThread();
+                             log << QString("answer %1").arg(status);
+                             answer = body;
+                         });
+        watch(fetcher);
+    }
+    QByteArray answer;
+};
+
+// Answers only the names it knows, later, from the event queue of the asking thread.
+class FixedResolver : public http::HostResolver {
+public:
+    explicit FixedResolver(QHash<QString, QHostAddress> known) : m_known(std::move(known)) {}
+
+    void lookup(const QString &host, QObject *context, Done done) override
+    {
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_asked << host;
+        }
+        const QHostAddress address = m_known.value(host);
+        QMetaObject::invokeMethod(
+            context,
+            [address, done] {
+                done(address.isNull() ? QList<QHostAddress>() : QList<QHostAddress>{address});
+            },
+            Qt::QueuedConnection);
+    }
+    QStringList asked() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_asked;
+    }
+
+private:
+    const QHash<QString, QHostAddress> m_known;
+    mutable QMutex m_mutex;
+    QStringList m_asked;
+};
+
+// A lookup that never ends, as with an unreachable name server.
+class SilentResolver : public http::HostResolver {
+public:
+    void lookup(const QString &, QObject *, Done) override { asked = true; }
+    std::atomic_bool asked = false;
 };
 
 bool waitIdle(const THTTPGet &fetcher)
@@ -93,7 +150,7 @@ TEST(HttpGet, ABodyThatIsNoUtf8ReadsAsLatin1)
     EXPECT_EQ(events.result, QString::fromUtf8("Zoë"));
 }
 
-TEST(HttpGet, AnyNonEmptyBodySucceedsWhateverTheStatus)
+TEST(HttpGet, AnyNonEmptyBodyIsTextWhateverTheStatus)
 {
     ScriptedServer notFound;
     notFound.send(ScriptedServer::reply(404, "Not Found", "<html><b>404</b></html>"));
@@ -104,26 +161,25 @@ TEST(HttpGet, AnyNonEmptyBodySucceedsWhateverTheStatus)
     EXPECT_EQ(events.log, QStringList{"done"});
     EXPECT_EQ(events.result, "<html><b>404</b></html>");
 
+    // An empty body is an answer without text.
     ScriptedServer empty;
     empty.send(ScriptedServer::reply(200, "OK", ""));
     fetch(fetcher, empty.url("/x"));
-    EXPECT_EQ(events.log, (QStringList{"done", "error"}));
+    EXPECT_EQ(events.log, (QStringList{"done"}));
 
     ScriptedServer broken;
     broken.send(ScriptedServer::head(200, "OK", 5000)).send("first part");
     fetch(fetcher, broken.url("/x"));
-    EXPECT_EQ(events.log, (QStringList{"done", "error", "done"}));
+    EXPECT_EQ(events.log, (QStringList{"done", "done"}));
     EXPECT_EQ(events.result, "first part");
 }
 
 TEST(HttpGet, UnboundFailureRaisesNothingAndLeavesTheFetcherIdle)
 {
-    ScriptedServer empty;
-    empty.send(ScriptedServer::reply(200, "OK", ""));
     THTTPGet fetcher;
     bool done = false;
     QObject::connect(&fetcher, &THTTPGet::OnDoneString, [&] { done = true; });
-    fetch(fetcher, empty.url("/x"));
+    fetch(fetcher, QString("http://127.0.0.1:%1/x").arg(ScriptedServer::refusingPort()));
     EXPECT_FALSE(done);
     EXPECT_FALSE(fetcher.busy());
 }
@@ -278,4 +334,166 @@ TEST(HttpGet, DestroyedFetcherStopsItsRequestAndGetsNoEvent)
     QCoreApplication::sendPostedEvents();
     EXPECT_FALSE(events.log.contains("done"));
     EXPECT_FALSE(events.log.contains("error"));
+}
+
+TEST(HttpGet, EveryAnswerReachesOnDoneWithItsStatusAndRawBytesBeforeTheText)
+{
+    THTTPGet fetcher;
+    Events events;
+    events.watchAnswers(fetcher);
+    ScriptedServer notFound;
+    notFound.send(ScriptedServer::reply(404, "Not Found", "<b>gone</b>"));
+    fetch(fetcher, notFound.url("/x"));
+    EXPECT_EQ(events.log, (QStringList{"answer 404", "done"}));
+    EXPECT_EQ(events.answer, "<b>gone</b>");
+
+    // The version file's bytes as the server holds them, byte-order mark included.
+    ScriptedServer marked;
+    marked.send(ScriptedServer::reply(200, "OK",
+                                      "\xEF\xBB\xBF"
+                                      "1.0.0"));
+    fetch(fetcher, marked.url("/quellan/quellanversion.txt"));
+    EXPECT_EQ(events.answer, QByteArray("\xEF\xBB\xBF"
+                                        "1.0.0"));
+
+    ScriptedServer empty;
+    empty.send(ScriptedServer::reply(204, "No Content", ""));
+    fetch(fetcher, empty.url("/x"));
+    EXPECT_EQ(events.answer, "");
+
+    ScriptedServer malformed;
+    malformed.send("hello\r\n\r\nworld");
+    fetch(fetcher, malformed.url("/x"));
+    fetch(fetcher, QString("http://127.0.0.1:%1/x").arg(ScriptedServer::refusingPort()));
+    EXPECT_EQ(events.log, (QStringList{"answer 404", "done", "answer 200", "done", "answer 204",
+                                       "error", "error"}));
+    EXPECT_TRUE(events.allOnUiThread);
+}
+
+TEST(HttpGet, ChunkedAnswerArrivesWithoutItsFraming)
+{
+    // Chunks win over Content-Length; a size line split between two sends still reads.
+    ScriptedServer server;
+    server
+        .send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n"
+              "4;name=\"x y\"\r\nQuel\r\n0")
+        .delay(20)
+        .send("A\r\nlan 1.0.0\n\r\n0\r\nExpires: never\r\n\r\n");
+    THTTPGet fetcher;
+    Events events;
+    events.watchAnswers(fetcher);
+    fetch(fetcher, server.url("/x"));
+    EXPECT_EQ(events.log, (QStringList{"answer 200", "done"}));
+    EXPECT_EQ(events.answer, "Quellan 1.0.0\n");
+    EXPECT_EQ(events.result, "Quellan 1.0.0\n");
+}
+
+TEST(HttpGet, MalformedOrUnfinishedChunksFail)
+{
+    const QByteArray head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    THTTPGet fetcher;
+    Events events;
+    events.watchAnswers(fetcher);
+    for (const QByteArray &body :
+         {QByteArray("zz\r\nQuellan\r\n0\r\n\r\n"), QByteArray("4\r\nQuellan\r\n0\r\n\r\n"),
+          QByteArray("4\r\nQuel\r\n3\r\nlan\r\n")}) {
+        ScriptedServer server;
+        server.send(head + body);
+        fetch(fetcher, server.url("/x"));
+    }
+    EXPECT_EQ(events.log, (QStringList{"error", "error", "error"}));
+}
+
+TEST(HttpGet, HostNamesAreLookedUpThroughTheResolverWithoutChangingTheRequest)
+{
+    ScriptedServer server;
+    server.send(ScriptedServer::reply(200, "OK", "found"));
+    const auto resolver = std::make_shared<FixedResolver>(
+        QHash<QString, QHostAddress>{{"quellan.test", QHostAddress::LocalHost}});
+    THTTPGet fetcher;
+    fetcher.setHostResolver(resolver);
+    Events events;
+    events.watch(fetcher);
+    fetch(fetcher, QString("http://quellan.test:%1/x").arg(server.port()));
+    fetch(fetcher, "http://unknown.test/x");
+    EXPECT_EQ(events.log, (QStringList{"done", "error"}));
+    EXPECT_EQ(resolver->asked(), (QStringList{"quellan.test", "unknown.test"}));
+    EXPECT_TRUE(server.request().contains(
+        "\r\nHost: quellan.test:" + QByteArray::number(server.port()) + "\r\n"));
+}
+
+TEST(HttpGet, CancelAndTheConnectLimitEndALookupThatNeverAnswers)
+{
+    const auto resolver = std::make_shared<SilentResolver>();
+    THTTPGet fetcher;
+    fetcher.setHostResolver(resolver);
+    QSignalSpy failed(&fetcher, &THTTPGet::OnError);
+    fetcher.setURL("http://quellan.test/x");
+    fetcher.Fetch();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return resolver->asked.load(); }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    fetcher.Cancel();
+    ASSERT_TRUE(failed.wait(1000));
+    EXPECT_LT(clock.elapsed(), 1000);
+
+    fetcher.setConnectTimeout(100);
+    clock.restart();
+    fetcher.Fetch();
+    ASSERT_TRUE(failed.wait(2000));
+    EXPECT_GE(clock.elapsed(), 100);
+    EXPECT_EQ(failed.count(), 2);
+    EXPECT_TRUE(waitIdle(fetcher));
+}
+
+// Not a test of its own: the proxy test runs the program again with an environment that
+// names a proxy, and this fetches the addresses it was given and prints what came back.
+TEST(HttpGetInProxiedProcess, FetchesTheGivenAddresses)
+{
+    const QString urls = qEnvironmentVariable("QUELLAN_TEST_FETCH");
+    if (urls.isEmpty())
+        GTEST_SKIP() << "runs only in the process the proxy test starts";
+    THTTPGet fetcher;
+    QObject::connect(&fetcher, &THTTPGet::OnDone,
+                     [](QObject *, int status, const QByteArray &body) {
+                         std::printf("fetched %d %s\n", status, body.constData());
+                     });
+    QObject::connect(&fetcher, &THTTPGet::OnError, [] { std::printf("fetched nothing\n"); });
+    for (const QString &url : urls.split(' '))
+        fetch(fetcher, url);
+    std::fflush(stdout);
+}
+
+TEST(HttpGet, TheSystemProxyCarriesRequestsExceptToThisMachine)
+{
+    ScriptedServer proxy;
+    proxy.send(ScriptedServer::reply(200, "OK", "by proxy"));
+    ScriptedServer direct;
+    direct.send(ScriptedServer::reply(200, "OK", "direct"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"no_proxy", "NO_PROXY", "all_proxy", "ALL_PROXY", "HTTP_PROXY"})
+        environment.remove(name);
+    environment.insert("http_proxy", QString("http://127.0.0.1:%1").arg(proxy.port()));
+    environment.insert("QUELLAN_TEST_FETCH",
+                       QString("http://example.invalid/x %1 http://localhost:%2/z")
+                           .arg(direct.url("/y"))
+                           .arg(direct.port()));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=HttpGetInProxiedProcess.*"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(child.exitCode(), 0);
+    QStringList fetched;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("fetched "))
+            fetched << QString::fromUtf8(line);
+    }
+    EXPECT_EQ(fetched,
+              (QStringList{"fetched 200 by proxy", "fetched 200 direct", "fetched 200 direct"}));
+    EXPECT_EQ(proxy.connectionCount(), 1);
+    EXPECT_TRUE(proxy.request().startsWith("GET http://example.invalid/x HTTP/1.0\r\n"));
+    EXPECT_TRUE(proxy.request().contains("\r\nHost: example.invalid\r\n"));
+    EXPECT_TRUE(direct.request(0).startsWith("GET /y HTTP/1.0\r\n"));
+    EXPECT_TRUE(direct.request(1).startsWith("GET /z HTTP/1.0\r\n"));
 }

@@ -59,3 +59,17 @@ TEST(HttpReply, MalformedContentLengthCountsAsMissing)
         EXPECT_FALSE(head.contentLength()) << value.toStdString();
     }
 }
+
+TEST(HttpReply, BodyIsChunkedWhenThatIsTheLastTransferCoding)
+{
+    const auto chunked = [](const QByteArray &headers) {
+        http::ReplyHead head;
+        QByteArray received = "HTTP/1.1 200 OK\r\n" + headers + "\r\n";
+        EXPECT_EQ(head.take(received), Progress::Complete);
+        return head.chunked();
+    };
+    EXPECT_TRUE(chunked("transfer-encoding: Chunked\r\n"));
+    EXPECT_TRUE(chunked("Transfer-Encoding: gzip, chunked\r\nContent-Length: 4\r\n"));
+    EXPECT_FALSE(chunked("Transfer-Encoding: chunked, gzip\r\n"));
+    EXPECT_FALSE(chunked("Content-Length: 4\r\n"));
+}
