@@ -279,7 +279,8 @@ void Tmain::button_sendscoreClick()
 {
     if (edit_name->text().isEmpty())
         edit_name->setText("Guest");
-    m_poster->post(edit_name->text(), postingDateText(m_setup.clock().toLocalTime().date()),
+    m_poster->post(edit_name->text(),
+                   postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale),
                    m_table.score());
     panel_wait->showInFront();
 }

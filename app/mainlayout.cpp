@@ -313,6 +313,7 @@ void Tmain::createWindows()
     about = aboutWindow;
     help = new Thelp(LbBackground1, m_setup.clock, aboutWindow, this);
     highscore = new Thighscore(LbBackground1, m_setup.serverUrl, m_setup.opener, this);
+    connect(highscore, &Thighscore::postFailed, m_poster, &ScorePoster::refused);
     connect(highscore, &Thighscore::scorePosted, this, [this] {
         panel_cleared->hide();
         m_poster->answered();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,8 @@ struct MainSetup {
     QString programFile;
     // The current time; the random source is seeded from its UTC time of day.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // The player's regional settings; a posted score's date takes their separator.
+    QLocale locale = QLocale::system();
     // Base address of the game's web server, ending with "/".
     QString serverUrl;
     // Starts a program detached from this one; true when it started.

@@ -39,6 +39,15 @@ void ScorePoster::answered()
     Timer1->stop();
 }
 
+void ScorePoster::refused()
+{
+    // After a time-out the failure has been shown already.
+    if (!Timer1->isActive())
+        return;
+    Timer1->stop();
+    emit failed();
+}
+
 void ScorePoster::Timer1Timer()
 {
     --m_countdown;

@@ -19,8 +19,10 @@ public:
     ScorePoster(Send send, QObject *parent);
 
     void post(const QString &name, const QString &date, int score);
-    // The server has answered the post.
+    // The server has stored the score.
     void answered();
+    // The post failed before its time ran out: the failure shows at once.
+    void refused();
 
 signals:
     // The waiting message, with its dots.

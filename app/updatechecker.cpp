@@ -23,8 +23,11 @@ UpdateChecker::UpdateChecker(const MainSetup &setup, QObject *parent)
 {
     checkupdate->setObjectName("checkupdate");
     getupdate->setObjectName("getupdate");
-    connect(checkupdate, &THTTPGet::OnDoneString, this,
-            [this](QObject *, const QString &result) { checkupdateDoneString(result); });
+    connect(checkupdate, &THTTPGet::OnDone, this, [this](QObject *, int, const QByteArray &body) {
+        // Only an answer with a body counts, whatever its status.
+        if (!body.isEmpty())
+            checkupdateDoneString(body);
+    });
 }
 
 void UpdateChecker::check()
@@ -34,11 +37,11 @@ void UpdateChecker::check()
     checkupdate->Fetch();
 }
 
-void UpdateChecker::checkupdateDoneString(const QString &Result)
+void UpdateChecker::checkupdateDoneString(const QByteArray &Result)
 {
-    // Any difference is an update: an older version on the server, a line end after the
-    // version, even an error page.
-    if (Result != QString::fromUtf8(quellan::versionText))
+    // Any difference in the bytes is an update: an older version on the server, a line end
+    // or a byte-order mark around the version, even an error page.
+    if (Result != QByteArrayView(quellan::versionText))
         emit updateAvailable();
 }
 

@@ -34,7 +34,7 @@ signals:
     void installerFailed(const QString &message);
 
 private:
-    void checkupdateDoneString(const QString &Result);
+    void checkupdateDoneString(const QByteArray &Result);
     void downloadit();
     // Without its file the game could not be started again.
     void restoreProgramFile();

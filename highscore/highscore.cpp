@@ -29,8 +29,10 @@ QString percentEncoded(const QString &value)
 QString dateSeparator(const QLocale &locale)
 {
     for (const QChar c : locale.dateFormat(QLocale::ShortFormat)) {
-        if (!c.isLetterOrNumber())
-            return c.isSpace() ? QStringLiteral("/") : QString(c);
+        // Marks that only steer the text's direction are no separator.
+        if (c.isLetterOrNumber() || c.category() == QChar::Other_Format)
+            continue;
+        return c.isSpace() ? QStringLiteral("/") : QString(c);
     }
     return QStringLiteral("/");
 }
@@ -83,7 +85,15 @@ void Thighscore::buildFetchers()
     connect(getit, &THTTPGet::OnDoneString, this, &Thighscore::getitDoneString);
     sendit = new THTTPGet(this);
     sendit->setObjectName("sendit");
-    connect(sendit, &THTTPGet::OnDoneString, this, &Thighscore::senditDoneString);
+    // Only a 2xx answer means the score was stored; any other answer, like none, is a failure.
+    connect(sendit, &THTTPGet::OnDone, this,
+            [this](QObject *sender, int status, const QByteArray &body) {
+                if (status >= 200 && status < 300)
+                    senditDoneString(sender, QString::fromUtf8(body));
+                else
+                    emit postFailed();
+            });
+    connect(sendit, &THTTPGet::OnError, this, &Thighscore::postFailed);
 }
 
 void Thighscore::showCentred()

@@ -17,7 +17,8 @@ class TSelButton;
 class TURL;
 
 // The separator of the locale's short dates: the first character of its short date format
-// that is neither a letter nor a digit; "/" where that is a blank or there is none.
+// that is neither a letter, a digit nor an invisible formatting mark (such as the right-to-left
+// mark); "/" where that is a blank or there is none.
 QString dateSeparator(const QLocale &locale);
 // A posted score's date: month and day without leading zeros and the year's last two digits,
 // joined by the locale's date separator ("3/7/05").
@@ -59,8 +60,10 @@ public:
     THTTPGet *sendit = nullptr;
 
 signals:
-    // The server has answered a post; the main window closes its game-over panel.
+    // The server has stored a posted score; the main window closes its game-over panel.
     void scorePosted();
+    // The server refused the post, or it could not be made.
+    void postFailed();
 
 private:
     void buildFetchers();

@@ -109,7 +109,9 @@ TEST_F(PostingServerTest, ThePlayersOwnNameTravelsWhole)
 
 TEST_F(PostingTest, TheWaitingMessageCountsDownToOneFailureMessage)
 {
-    serverUrl = QString("http://127.0.0.1:%1/").arg(ScriptedServer::refusingPort());
+    ScriptedServer silent;
+    silent.stall();
+    serverUrl = silent.url("/");
     Tmain &main = finishAGame();
     click(child<TSelButton>("button_sendscore"));
     const QStringList dots{".", "..", "...", "....", "....."};
@@ -142,6 +144,36 @@ TEST_F(PostingTest, TheWaitingMessageCountsDownToOneFailureMessage)
     click(child<TSelButton>("button_start"));
     EXPECT_TRUE(main.table().gameactive());
     EXPECT_FALSE(child<TFlatPanel>("panel_wait")->isVisibleTo(child<TFlatPanel>("panel_cleared")));
+}
+
+TEST_F(PostingTest, APostTheServerRefusesOrCannotReachFailsAtOnce)
+{
+    ScriptedServer refusing;
+    refusing.send(ScriptedServer::reply(400, "Bad Request", "bad date"));
+    for (const QString &url :
+         {refusing.url("/"), QString("http://127.0.0.1:%1/").arg(ScriptedServer::refusingPort())}) {
+        serverUrl = url;
+        dialogs.informations.clear();
+        finishAGame();
+        click(child<TSelButton>("button_sendscore"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.informations.isEmpty(); }, answerMs));
+        EXPECT_EQ(dialogs.informations, QStringList{"Posting Failed."}) << url.toStdString();
+        EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
+        EXPECT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
+        EXPECT_FALSE(child<Thighscore>("highscore")->isVisible());
+        window.reset();
+    }
+}
+
+TEST_F(PostingServerTest, ADateInALocaleWithDirectionMarksReachesTheList)
+{
+    // Arabic short dates put an invisible right-to-left mark before each separator.
+    adjustSetup = [](MainSetup &setup) { setup.locale = QLocale("ar_EG"); };
+    finishAGame("Amal");
+    click(child<TSelButton>("button_sendscore"));
+    ASSERT_TRUE(listShows("Amal"));
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+    EXPECT_TRUE(server->log().contains("&date=12/7/26&")) << server->log().toStdString();
 }
 
 TEST_F(PostingServerTest, AnAnswerAfterTheFailureMessageStillOpensTheList)

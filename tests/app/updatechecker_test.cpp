@@ -33,7 +33,9 @@ protected:
 
 TEST_F(UpdateCheckerTest, TheVersionTextMustMatchByteForByte)
 {
-    for (const QByteArray &version : {QByteArray("1.0.0"), QByteArray("1.0.0\r\n")}) {
+    for (const QByteArray &version : {QByteArray("1.0.0"), QByteArray("1.0.0\r\n"),
+                                      QByteArray("\xEF\xBB\xBF"
+                                                 "1.0.0")}) {
         ScriptedServer answering;
         answering.send(ScriptedServer::reply(200, "OK", version));
         setup.serverUrl = answering.url("/");

@@ -35,6 +35,9 @@ TEST(PostingDateTest, MonthDayAndTwoDigitYearJoinedByTheRegionalSeparator)
     EXPECT_EQ(dateSeparator(QLocale("de_DE")), ".");
     // The C locale writes its short dates with blanks: the separator falls back to "/".
     EXPECT_EQ(dateSeparator(QLocale::c()), "/");
+    // A direction mark before the separator is not the separator.
+    EXPECT_TRUE(QLocale("ar_EG").dateFormat(QLocale::ShortFormat).contains(QChar(0x200F)));
+    EXPECT_EQ(dateSeparator(QLocale("ar_EG")), "/");
     EXPECT_EQ(postingDateText(QDate(2026, 12, 7), QLocale::c()), "12/7/26");
 }
 
