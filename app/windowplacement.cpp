@@ -1,22 +1,23 @@
 #include "app/windowplacement.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
-namespace {
-
-// How long after the first showing the window manager may still report its frame.
-constexpr int frameSettleMs = 2000;
-
-} // namespace
+#include <xcb/xcb.h>
 
 WindowPlacement::WindowPlacement(QWidget *window) : QObject(window), m_window(window)
 {
     window->installEventFilter(this);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+WindowPlacement::~WindowPlacement()
+{
+    QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
 QRect WindowPlacement::outerGeometry() const
@@ -36,32 +37,42 @@ QMargins WindowPlacement::frameMargins() const
     return handle ? handle->frameMargins() : QMargins();
 }
 
+// The window is placed by its client area, which is exact whatever the window manager's
+// gravity: the frame then lies around it where the wanted outer frame is.
 void WindowPlacement::apply()
 {
     m_appliedMargins = frameMargins();
     const QMargins &m = m_appliedMargins;
-    m_window->move(m_wanted.topLeft());
-    m_window->resize(m_wanted.width() - m.left() - m.right(),
-                     m_wanted.height() - m.top() - m.bottom());
+    m_window->setGeometry(
+        QRect(m_wanted.topLeft() + QPoint(m.left(), m.top()), m_wanted.size().shrunkBy(m)));
+}
+
+void WindowPlacement::followFrame()
+{
+    if (m_window->isVisible() && frameMargins() != m_appliedMargins)
+        apply();
 }
 
 bool WindowPlacement::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_window)
-        return false;
-    switch (event->type()) {
-    case QEvent::Show:
-        QTimer::singleShot(frameSettleMs, this, [this] { m_settled = true; });
-        [[fallthrough]];
-    case QEvent::Move:
-    case QEvent::Resize:
-        if (!m_settled && m_window->windowHandle() && frameMargins() != m_appliedMargins) {
-            m_settled = true;
-            apply();
-        }
-        break;
-    default:
-        break;
+    const QEvent::Type type = event->type();
+    if (watched == m_window &&
+        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show))
+        followFrame();
+    return false;
+}
+
+// The frame is known only once the window manager has framed the window, which may be long
+// after the first showing, or never. An X window manager frames a window by taking it into
+// a frame window of its own and announcing the frame's size in a property; neither moves
+// the window on the screen, so no Qt event follows. Qt learns the new frame from the same
+// X event, after this filter: look at the frame once it has.
+bool WindowPlacement::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType == "xcb_generic_event_t") {
+        const auto type = static_cast<const xcb_generic_event_t *>(message)->response_type & 0x7f;
+        if (type == XCB_REPARENT_NOTIFY || type == XCB_PROPERTY_NOTIFY)
+            QMetaObject::invokeMethod(this, &WindowPlacement::followFrame, Qt::QueuedConnection);
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QMargins>
 #include <QObject>
 #include <QRect>
@@ -8,14 +9,15 @@ class QWidget;
 
 // Places a top-level window by its outer frame, as the settings file stores it, and keeps
 // the record of the placement last read or stored.
-class WindowPlacement : public QObject {
+class WindowPlacement : public QObject, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
     explicit WindowPlacement(QWidget *window);
+    ~WindowPlacement() override;
 
     QRect outerGeometry() const;
-    // Places the outer frame in one step; applied again once the window manager has framed
-    // the window, since only then is the frame's size known.
+    // Places the outer frame in one step; applied again whenever the window manager frames
+    // the window anew, since only then is the frame's size known.
     void setOuterGeometry(const QRect &outer);
 
     // `outer` with its size cut to four times that of the screen it lands on: a stored size
@@ -35,12 +37,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override;
     QMargins frameMargins() const;
     void apply();
+    // Places the window again when its frame has changed since it was last placed.
+    void followFrame();
 
     QWidget *m_window;
     QRect m_wanted;
     QRect m_last;
     QMargins m_appliedMargins;
-    bool m_settled = false;
 };
