@@ -10,7 +10,7 @@ QUELLAN_PACKAGES=(
     liblz4-dev zlib1g-dev
     libcpp-httplib-dev libsqlite3-dev
     fonts-liberation2 curl
-    xvfb openbox x11-utils xdotool
+    xvfb openbox x11-utils x11-apps xdotool libxcb1-dev
 )
 
 quellan_install_missing() {

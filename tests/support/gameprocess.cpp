@@ -13,18 +13,13 @@ constexpr int waitMs = 10000;
 
 } // namespace
 
-GameProcess::GameProcess(const XServer &x, const QString &program, const QByteArray &settings)
-    : m_x(x)
+GameProcess::GameProcess(const XServer &x, const QString &program, const QString &folder) : m_x(x)
 {
-    const QString copy = QDir(m_folder.path()).filePath("quellan");
-    QFile::copy(program, copy);
-    if (!settings.isEmpty()) {
-        QFile ini(QDir(m_folder.path()).filePath("quellan.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write(settings);
-    }
+    const QString copy = QDir(folder).filePath("quellan");
+    if (!QFile::exists(copy))
+        QFile::copy(program, copy);
     m_process.setProcessEnvironment(x.environment());
-    m_process.setWorkingDirectory(m_folder.path());
+    m_process.setWorkingDirectory(folder);
     m_process.start(copy, {});
 }
 
@@ -66,12 +61,26 @@ QString GameProcess::waitForWindow(const QString &title) const
 
 void GameProcess::type(const QString &window, const QStringList &keys) const
 {
-    m_x.run("xdotool", QStringList{"windowactivate", "--sync", window, "key", "--clearmodifiers",
+    m_x.run("xdotool", QStringList{"windowfocus", "--sync", window, "key", "--clearmodifiers",
                                    "--delay", "50"} +
                            keys);
 }
 
-bool GameProcess::waitForExit()
+bool GameProcess::exit(const QString &window)
 {
+    type(window, {"alt+f", "e"});
     return m_process.waitForFinished(waitMs);
+}
+
+void writeSettings(const QString &folder, const QByteArray &settings)
+{
+    QFile ini(QDir(folder).filePath("quellan.ini"));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write(settings);
+}
+
+QByteArray readSettings(const QString &folder)
+{
+    QFile ini(QDir(folder).filePath("quellan.ini"));
+    return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
 }

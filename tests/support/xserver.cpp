@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int startMs = 10000;
+constexpr int startMs = 30000;
 
 } // namespace
 
@@ -56,7 +56,11 @@ bool XServer::startManager()
             return true;
         QThread::msleep(20);
     }
-    m_failure = "openbox did not start: " + QString::fromUtf8(m_manager.readAllStandardError());
+    m_failure = QString("openbox did not start (%1): %2")
+                    .arg(m_manager.state() == QProcess::NotRunning
+                             ? QString("exit code %1").arg(m_manager.exitCode())
+                             : QString("no answer"),
+                         QString::fromUtf8(m_manager.readAllStandardError()));
     return false;
 }
 

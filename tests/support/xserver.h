@@ -23,13 +23,15 @@ public:
     QString display() const { return m_display; }
     // The test's environment with DISPLAY set and the X platform chosen.
     QProcessEnvironment environment() const;
+    // Starts openbox now, for a window manager that comes after the windows; false when it
+    // did not come up (failure() says why).
+    bool startManager();
     // Runs an X client (xprop, xwininfo, xdotool…) on this display; its output, or empty
     // when it failed.
     QString run(const QString &program, const QStringList &arguments) const;
 
 private:
     bool startServer(QSize screen);
-    bool startManager();
 
     QProcess m_server;
     QProcess m_manager;
