@@ -1,8 +1,8 @@
 #include "app/about.h"
 
-#include "app/image.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
+#include "widgets/image.h"
 #include "widgets/lbbackground.h"
 #include "widgets/url.h"
 
@@ -44,7 +44,7 @@ Tabout::Tabout(const TLbBackground *mainBackground, Clock clock, DesktopOpener *
     setFixedSize(304, 193);
     Image1 = new TImage("Image1", this);
     Image1->setGeometry(48, 10, 206, 58);
-    Image1->setPicture(logoPicture({206, 58}, devicePixelRatioF()));
+    Image1->setPicture([](qreal ratio) { return logoPicture({206, 58}, ratio); });
     buildLink(opener);
     buildCredits(clock);
     buildVersion();

@@ -1,6 +1,5 @@
 #include "app/main.h"
 
-#include "app/image.h"
 #include "app/scoreposter.h"
 #include "app/soundplayer.h"
 #include "app/updatechecker.h"
@@ -8,6 +7,7 @@
 #include "highscore/highscore.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatpanel.h"
+#include "widgets/image.h"
 #include "widgets/secondarywindow.h"
 #include "widgets/selbutton.h"
 #include "widgets/url.h"
@@ -24,8 +24,8 @@
 #include <utility>
 
 Tmain::Tmain(MainSetup setup, QWidget *parent)
-    : QMainWindow(parent), m_setup(std::move(setup)), m_pictures(devicePixelRatioF()),
-      m_settings(m_setup.programFolder), m_placement(new WindowPlacement(this))
+    : QMainWindow(parent), m_setup(std::move(setup)), m_settings(m_setup.programFolder),
+      m_placement(new WindowPlacement(this))
 {
     buildMenus();
     buildBoard();
@@ -149,15 +149,22 @@ void Tmain::placecard(int c, int count)
 {
     TImage *image = columnImage(c);
     image->resize(CardImages::Width, TablePictures::columnHeight(count));
-    image->setPicture(m_pictures.column(m_table.column(c), count));
+    image->setPicture([this, column = m_table.column(c), count](qreal ratio) {
+        return m_pictures.column(column, count, ratio);
+    });
+}
+
+void Tmain::showPile(TImage *pile, int index)
+{
+    pile->setPicture([this, index](qreal ratio) { return m_pictures.pile(index, ratio); });
 }
 
 void Tmain::showTable()
 {
     for (int c = 1; c <= GameTable::columnCount; ++c)
         placecard(c, m_table.column(c).count);
-    image_deal->setPicture(m_pictures.pile(m_table.dealPile()));
-    image_played->setPicture(m_pictures.pile(m_table.played()));
+    showPile(image_deal, m_table.dealPile());
+    showPile(image_played, m_table.played());
     label_score->setText(QString("Score: %1").arg(m_table.score()));
     label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
     label_cardsleft->adjustSize();

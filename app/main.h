@@ -73,6 +73,7 @@ private:
     void playsounds(const QString &name);
     void placecard(int column, int count);
     void showTable();
+    void showPile(TImage *pile, int index);
     void finishGame(Ending ending);
     TImage *columnImage(int column) const;
     void showWindow(SecondaryWindow *window);

@@ -2,7 +2,6 @@
 // handler each component's click runs.
 #include "app/about.h"
 #include "app/help.h"
-#include "app/image.h"
 #include "app/main.h"
 #include "app/scoreposter.h"
 #include "app/tablepictures.h"
@@ -12,6 +11,7 @@
 #include "tally/tallylist.h"
 #include "widgets/dialogs.h"
 #include "widgets/formkit.h"
+#include "widgets/image.h"
 #include "widgets/lbbackground.h"
 #include "widgets/url.h"
 
@@ -161,7 +161,7 @@ void Tmain::buildBoard()
     TImage *image_logo =
         bound(image(panel_board1, "image_logo", {6, 449, 205, 37}), &Tmain::image_logoClick);
     image_logo->setCursor(Qt::PointingHandCursor);
-    image_logo->setPicture(logoPicture({205, 37}, devicePixelRatioF()));
+    image_logo->setPicture([](qreal ratio) { return logoPicture({205, 37}, ratio); });
     URL1 = new TURL(this);
     URL1->setURL(QString::fromUtf8(quellan::webSite));
     URL1->setOpener(m_setup.opener);
@@ -187,8 +187,8 @@ void Tmain::buildBoard()
     image_played = image(panel_board1, "image_played", {345, 240, 71, 96});
     label_thisturn = label(panel_board1, "label_thisturn", "", {422, 176, 60, 20},
                            fonts::sansPx(16, true), cream);
-    image_deal->setPicture(m_pictures.pile(CardImages::EmptyMarkIndex));
-    image_played->setPicture(m_pictures.pile(CardImages::EmptyMarkIndex));
+    showPile(image_deal, CardImages::EmptyMarkIndex);
+    showPile(image_played, CardImages::EmptyMarkIndex);
 }
 
 void Tmain::buildNamePanel()
@@ -276,7 +276,6 @@ void Tmain::buildInstructions()
     panel_instructions = panel(panel_board, "panel_instructions", {9, 27, 468, 494}, cream, false);
     const QFont text = fonts::sansPx(16);
     const auto wrapped = Qt::AlignLeft | Qt::AlignTop;
-    const qreal dpr = devicePixelRatioF();
     label(panel_instructions, "Label1", QString::fromUtf8(quellan::displayName) + " Instructions",
           {71, 10, 327, 24}, fonts::sansPx(19, true, true), cream, centred);
     label(panel_instructions, "Label6",
@@ -284,13 +283,13 @@ void Tmain::buildInstructions()
           "rank of another card on the top, can be remove. In the example at the top, "
           "the Heart Queen can be removed because of the Heart King.",
           {16, 88, 193, 185}, text, cream, wrapped, true);
-    image(panel_instructions, "Image1", {256, 48, 196, 80})->setPicture(instructionPicture1(dpr));
+    image(panel_instructions, "Image1", {256, 48, 196, 80})->setPicture(&instructionPicture1);
     label(panel_instructions, "Label2", "Click the Heart Queen to remove it.", {260, 128, 183, 42},
           text, cream, wrapped, true);
-    image(panel_instructions, "Image2", {259, 171, 197, 86})->setPicture(instructionPicture2(dpr));
+    image(panel_instructions, "Image2", {259, 171, 197, 86})->setPicture(&instructionPicture2);
     label(panel_instructions, "Label8", "Click any card to move it to the empty space.",
           {260, 251, 183, 48}, text, cream, wrapped, true);
-    image(panel_instructions, "Image3", {24, 328, 248, 134})->setPicture(instructionPicture3(dpr));
+    image(panel_instructions, "Image3", {24, 328, 248, 134})->setPicture(&instructionPicture3);
     label(panel_instructions, "Label7",
           "Since all cards are dealt, you can remove one of the Aces if you wish.",
           {280, 336, 171, 89}, text, cream, wrapped, true);

@@ -16,7 +16,9 @@ public:
 };
 
 // Plays each cue from the program's embedded wave ":/sounds/<CUE>.wav", the cue's name in
-// capitals. Without a working sound output it stays silent and reports nothing.
+// capitals. Without a working sound output it stays silent and reports nothing. The sound
+// output is set up once the event loop runs, so that it does not delay the first window; a
+// cue asked for before then plays as soon as it is ready.
 class WaveSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
 public:
@@ -25,6 +27,10 @@ public:
     void play(const QString &cue) override;
 
 private:
+    void load();
+
+    bool m_loaded = false;
+    QString m_pending;                        // the cue asked for before loading
     QHash<QString, QSoundEffect *> m_effects; // by the wave's name in capitals
     QSoundEffect *m_playing = nullptr;        // the effect last started
 };

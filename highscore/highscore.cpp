@@ -5,6 +5,7 @@
 #include "net/httpget.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
+#include "widgets/image.h"
 #include "widgets/lbbackground.h"
 #include "widgets/placement.h"
 #include "widgets/url.h"
@@ -54,11 +55,9 @@ Thighscore::Thighscore(const TLbBackground *mainBackground, const QString &serve
 {
     setFixedSize(603, 561);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setAttribute(Qt::WA_TranslucentBackground);
+    Image1 = new TImage("Image1", this);
     Image1->setGeometry(21, 8, 74, 74);
-    Image1->setPixmap(logoPicture({74, 74}, devicePixelRatioF()));
+    Image1->setPicture([](qreal ratio) { return logoPicture({74, 74}, ratio); });
 
     panel_main = form::panel(this, "panel_main", {112, 8, 481, 507}, palette::white, false);
     panel_main->setColor(palette::highScoreFace);

@@ -12,6 +12,7 @@ class QLabel;
 class TFlatPanel;
 class THTTPGet;
 class THtmlView;
+class TImage;
 class TLbBackground;
 class TSelButton;
 class TURL;
@@ -50,7 +51,7 @@ public:
     void displayhtmlHotSpotClick(QObject *Sender, const QString &SRC, bool &Handled);
     void button_doneClick(QObject *Sender);
 
-    QLabel *Image1 = nullptr;
+    TImage *Image1 = nullptr;
     TFlatPanel *panel_main = nullptr;
     THtmlView *displayhtml = nullptr;
     TSelButton *button_done = nullptr;

@@ -518,22 +518,26 @@ bool isValidIndex(int index)
 } // namespace
 
 CardImages::CardImages(qreal devicePixelRatio)
+    : m_ratio(devicePixelRatio > 0 ? devicePixelRatio : 1.0)
 {
-    for (int index = 0; index < Count; ++index)
-        images[index] = renderPixmap(QSize(Width, Height), devicePixelRatio,
-                                     [index](QPainter &painter) { paintImage(painter, index); });
 }
 
 const QPixmap &CardImages::image(int index) const
 {
     static const QPixmap none;
-    return isValidIndex(index) ? images[index] : none;
+    if (!isValidIndex(index))
+        return none;
+    QPixmap &picture = m_images[index];
+    if (picture.isNull())
+        picture = renderPixmap(QSize(Width, Height), m_ratio,
+                               [index](QPainter &painter) { paintImage(painter, index); });
+    return picture;
 }
 
 void CardImages::draw(QPainter &painter, int x, int y, int index) const
 {
     if (isValidIndex(index))
-        painter.drawPixmap(x, y, images[index]);
+        painter.drawPixmap(x, y, image(index));
 }
 
 void CardImages::paint(QPainter &painter, const QRectF &target, int index)

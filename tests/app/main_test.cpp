@@ -1,6 +1,6 @@
 #include "app/about.h"
 #include "app/help.h"
-#include "app/image.h"
+#include "widgets/image.h"
 #include "app/main.h"
 #include "app/profilefile.h"
 #include "tally/tallylist.h"

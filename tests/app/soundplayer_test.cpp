@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSoundEffect>
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 
 TEST(WaveSoundPlayer, EveryCueButTheStartPlaysItsOwnEmbeddedWave)
@@ -10,6 +11,8 @@ TEST(WaveSoundPlayer, EveryCueButTheStartPlaysItsOwnEmbeddedWave)
     const QStringList cues = {"entered", "deal", "click", "invalid", "winner", "gameover"};
     EXPECT_FALSE(QFile::exists(":/sounds/STARTGAME.wav"));
     WaveSoundPlayer player;
+    // The sounds are set up once the event loop runs.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player.findChildren<QSoundEffect *>().isEmpty(); }));
     QStringList sources;
     for (const QSoundEffect *effect : player.findChildren<QSoundEffect *>())
         sources << effect->source().toString();

@@ -1,4 +1,5 @@
 #include "highscore/highscore.h"
+#include "widgets/image.h"
 
 #include "htmlview/htmlview.h"
 #include "net/httpget.h"
@@ -100,7 +101,7 @@ TEST_F(HighScoreWindowTest, ThePageFillsItsFrameAndNothingIsCutOff)
          std::initializer_list<const QWidget *>{w.Image1, w.panel_main, w.button_done, w.Label1})
         EXPECT_TRUE(window.contains(part->geometry())) << part->objectName().toStdString();
     EXPECT_FALSE(w.panel_main->geometry().intersects(w.button_done->geometry()));
-    EXPECT_FALSE(w.Image1->pixmap().isNull());
+    EXPECT_FALSE(w.Image1->Picture().isNull());
     EXPECT_LE(w.Label1->sizeHint().width(), w.Label1->width());
     EXPECT_LT(QFontMetrics(w.button_done->font()).horizontalAdvance("DONE"),
               w.button_done->width());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/image.h"
+#include "widgets/image.h"
 #include "app/main.h"
 #include "tests/support/recordingdialogs.h"
 #include "tests/support/recordinggamerecord.h"

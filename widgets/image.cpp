@@ -1,4 +1,4 @@
-#include "app/image.h"
+#include "widgets/image.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,16 +10,33 @@ TImage::TImage(const QString &name, QWidget *parent) : QWidget(parent)
 
 void TImage::setPicture(const QPixmap &picture)
 {
+    m_drawing = nullptr;
     m_picture = picture;
     update();
 }
 
+void TImage::setPicture(Drawing drawing)
+{
+    m_drawing = std::move(drawing);
+    m_picture = QPixmap();
+    update();
+}
+
+const QPixmap &TImage::Picture() const
+{
+    const qreal ratio = devicePixelRatioF();
+    if (m_drawing && (m_picture.isNull() || m_picture.devicePixelRatio() != ratio))
+        m_picture = m_drawing(ratio);
+    return m_picture;
+}
+
 void TImage::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull())
+    const QPixmap &picture = Picture();
+    if (picture.isNull())
         return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    painter.drawPixmap(0, 0, picture);
 }
 
 void TImage::mousePressEvent(QMouseEvent *event)
