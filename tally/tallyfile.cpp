@@ -10,8 +10,13 @@
 
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace {
+
+// A tally text is a few hundred bytes. A file that records more than this is no tally of ours
+// and is refused before decoding: a few kilobytes of file can record gigabytes.
+constexpr std::int64_t largestText = 1 << 20;
 
 // The tally coder set up to work between a stream and memory, in the fast coding. A tally text
 // is a few kilobytes, so it runs without serving the windows' events: a save happens while
@@ -36,6 +41,7 @@ std::string compressed(std::istream &in)
 std::string decompressed(std::istream &in)
 {
     Packer packer(in);
+    packer.doit.SizeLimit = largestText;
     packer.doit.Decompress();
     return packer.out.str();
 }
@@ -46,10 +52,15 @@ namespace tallyfile {
 
 void load(const QString &path, TallyRecord &record)
 {
-    std::ifstream in(std::filesystem::path(QFile::encodeName(path).toStdString()),
-                     std::ios::binary);
-    const std::string text = decompressed(in);
-    record.readText(QByteArray::fromStdString(text));
+    try {
+        std::ifstream in(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                         std::ios::binary);
+        const std::string text = decompressed(in);
+        record.readText(QByteArray::fromStdString(text));
+    } catch (const std::exception &error) {
+        // The coder and the text reader only see memory; the player needs to know the file.
+        throw std::runtime_error(error.what() + (' ' + path.toStdString()));
+    }
 }
 
 void save(const QString &path, const TallyRecord &record)

@@ -9,7 +9,9 @@ class TallyRecord;
 // temporary text file.
 namespace tallyfile {
 
-// Reads the file into the record; throws std::exception whose message is the text to show.
+// Reads the file into the record. A file that records a text over a mebibyte is refused
+// unread. Throws std::exception whose message is the text to show: the reason, a blank and
+// the file's path.
 void load(const QString &path, TallyRecord &record);
 // Writes the record into a temporary file beside `path` and renames it over `path` once it
 // is whole, so a failed save leaves the previous file as it was. Throws on failure.

@@ -13,6 +13,14 @@ constexpr int newRows = 12;
 // Larger tables than this are no tally of ours: reading one would only exhaust memory.
 constexpr qint64 largestTable = 65536;
 
+// A cell as a message quotes it: a damaged file's cell may be of any length, the message not.
+QString quoted(const QString &cell)
+{
+    constexpr qsizetype longest = 40;
+    const QString shown = cell.size() > longest ? cell.left(longest) + QChar(0x2026) : cell;
+    return "'" + shown + "'";
+}
+
 // A decimal integer with optional leading blanks and sign.
 bool toInteger(const QString &text, int &value)
 {
@@ -177,10 +185,10 @@ void TallyRecord::readText(const QByteArray &bytes)
     for (const auto &[number, count] : {std::pair{0, &cols}, std::pair{1, &rows}}) {
         if (!toInteger(line(number), *count))
             throw TallyTextError(
-                QString("'%1' is not a valid integer value").arg(line(number)).toStdString());
+                QString("%1 is not a valid integer value").arg(quoted(line(number))).toStdString());
         if (*count < 1 || *count > largestTable)
             throw TallyTextError(
-                QString("'%1' is not a valid table size").arg(line(number)).toStdString());
+                QString("%1 is not a valid table size").arg(quoted(line(number))).toStdString());
     }
     if (qint64{cols} * rows > largestTable)
         throw TallyTextError("The tally text holds no table of a sensible size");

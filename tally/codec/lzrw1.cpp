@@ -100,6 +100,17 @@ class Tlzrw1::Run {
 public:
     explicit Run(Tlzrw1 &owner) : m_c(owner) {}
 
+    // A recorded size over the caller's limit: the two numbers are part of the text.
+    [[noreturn]] void failOverLimit(std::uint32_t size) const
+    {
+        const std::string amounts = std::to_string(size) + " bytes, more than the " +
+                                    std::to_string(m_c.SizeLimit) + " allowed !";
+        throw ELzrw1Exception(m_c.UseStream
+                                  ? "Lzrw1 decompression : input stream records " + amounts
+                                  : m_c.InputFile.string() +
+                                        " : Lzrw1 decompression : this file records " + amounts);
+    }
+
     [[noreturn]] void fail(Fault fault) const
     {
         const FaultText &text = faultTexts[static_cast<int>(fault)];
@@ -501,7 +512,11 @@ std::int64_t Tlzrw1::Decompress()
         if (identifier != fastIdentifier && identifier != goodIdentifier) {
             run.fail(Fault::Header);
         }
-        const auto size = static_cast<std::int32_t>(run.readNumber(4));
+        const std::uint32_t recorded = run.readNumber(4);
+        if (recorded > SizeLimit) {
+            run.failOverLimit(recorded);
+        }
+        const auto size = static_cast<std::int32_t>(recorded);
         run.countIn(8);
         if (identifier == fastIdentifier) {
             run.decodeFast(m_lzr, size);

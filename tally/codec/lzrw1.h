@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -30,6 +31,8 @@ public:
     TCompressMode CompressMode = TCompressMode::Good;
     // Percentage below which Advise finds the fast coding good enough.
     int Threshold = 40;
+    // Decompress refuses a container that records more bytes than this, before decoding any.
+    std::int64_t SizeLimit = std::numeric_limits<std::int64_t>::max();
     // Used when UseStream is set; coding starts at the input stream's current position.
     std::istream *InputStream = nullptr;
     std::ostream *OutputStream = nullptr;

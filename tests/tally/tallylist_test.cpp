@@ -121,8 +121,9 @@ TEST_F(TallyListTest, ADamagedFileIsReportedAndKeptAside)
     const QByteArray damaged("not a tally file at all");
     writeFile(tallyPath(), damaged);
     auto tally = open();
-    EXPECT_EQ(dialogs.errors,
-              QStringList{"Lzrw1 decompression : input stream contains no valid header !"});
+    EXPECT_EQ(dialogs.errors, QStringList{"Lzrw1 decompression : input stream contains no valid "
+                                          "header ! " +
+                                          tallyPath()});
     EXPECT_EQ(tally->mylabel_1->text(), "0");
     EXPECT_EQ(tally->record().scoreCaption(1), "");
     writeFile(tallyPath() + ".damaged", "an older damaged file");
@@ -139,7 +140,24 @@ TEST_F(TallyListTest, ATextThatIsNoTallyIsReportedToo)
     writeFile(tallyPath(), packed(record, TCompressMode::Fast).replace("9\r\n12", "x\r\n12"));
     auto tally = open();
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_EQ(dialogs.errors.first(), "'x' is not a valid integer value");
+    EXPECT_EQ(dialogs.errors.first(), "'x' is not a valid integer value " + tallyPath());
+}
+
+TEST_F(TallyListTest, AFileRecordingMoreThanATallyIsRefusedAndKeptAside)
+{
+    // A new record's file, its recorded size raised to 2 GiB less one byte.
+    TallyRecord record;
+    const QByteArray recorded("\xFF\xFF\xFF\x7F", 4);
+    const QByteArray oversized = packed(record, TCompressMode::Fast).replace(4, 4, recorded);
+    writeFile(tallyPath(), oversized);
+    auto tally = open();
+    EXPECT_EQ(dialogs.errors, QStringList{"Lzrw1 decompression : input stream records 2147483647 "
+                                          "bytes, more than the 1048576 allowed ! " +
+                                          tallyPath()});
+    EXPECT_EQ(tally->mylabel_1->text(), "0");
+    tally.reset();
+    EXPECT_EQ(fileBytes(tallyPath() + ".damaged"), oversized);
+    EXPECT_TRUE(fileBytes(tallyPath()).startsWith("WRZL"));
 }
 
 TEST_F(TallyListTest, AFailedSaveLeavesThePreviousFile)

@@ -220,6 +220,27 @@ TEST(TallyRecord, ATextWithoutItsCountsIsRefused)
     EXPECT_THROW(record.readText(""), TallyTextError);
 }
 
+TEST(TallyRecord, AMessageQuotesAtMost40CharactersOfACell)
+{
+    const auto failure = [](const QByteArray &text) -> std::string {
+        try {
+            TallyRecord().readText(text);
+        } catch (const TallyTextError &error) {
+            return error.what();
+        }
+        return {};
+    };
+    const std::string forty(40, 'n');
+    EXPECT_EQ(failure(QByteArray(100000, 'n') + "\r\n12\r\n"),
+              "'" + forty + "…' is not a valid integer value");
+    EXPECT_EQ(failure(QByteArray(41, 'n') + "\r\n12\r\n"),
+              "'" + forty + "…' is not a valid integer value");
+    EXPECT_EQ(failure(QByteArray(40, 'n') + "\r\n12\r\n"),
+              "'" + forty + "' is not a valid integer value");
+    EXPECT_EQ(failure("9\r\n" + QByteArray(45, '0') + "99999999\r\n"),
+              "'" + std::string(40, '0') + "…' is not a valid table size");
+}
+
 TEST(Cp1252, RoundTripsTheUpperControlsAndReplacesWhatItCannotHold)
 {
     const QString text = QString::fromUtf8("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ éÿ");

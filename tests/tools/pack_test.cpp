@@ -102,7 +102,25 @@ TEST(QuellanPack, PrintsATallyFile)
     EXPECT_THAT(done.out, HasSubstr("  10                       \n"));
 
     writeFile(folder / "damaged.tld", Bytes{'n', 'o', 'p', 'e'});
-    const Outcome failed = pack({"tally", (folder / "damaged.tld").string()});
+    const Outcome failed = pack({"tally", folder.file("damaged.tld")});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, "Lzrw1 decompression : input stream contains no valid header !\n");
+    EXPECT_EQ(failed.err, "Lzrw1 decompression : input stream contains no valid header ! " +
+                              folder.file("damaged.tld") + "\n");
+}
+
+TEST(QuellanPack, TallyRefusesWhatNoTallyHoldsWhileDecompressTakesAnySize)
+{
+    const TempFolder folder;
+    // 3 MiB of text, recorded as such: too much for a tally, nothing for the container.
+    const Bytes input = repeated("Quellan: tally\r\n", 3 << 16);
+    writeFile(folder / "big.txt", input);
+    ASSERT_EQ(pack({"compress", folder.file("big.txt"), folder.file("big.tld")}).status, 0);
+    const Outcome failed = pack({"tally", folder.file("big.tld")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err, "Lzrw1 decompression : input stream records 3145728 bytes, more than "
+                          "the 1048576 allowed ! " +
+                              folder.file("big.tld") + "\n");
+    EXPECT_EQ(pack({"decompress", folder.file("big.tld"), folder.file("back.txt")}).status, 0);
+    EXPECT_EQ(readFile(folder / "back.txt"), input);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -63,6 +64,17 @@ Bytes randomBytes(std::size_t size, std::uint32_t seed)
     Bytes bytes(size);
     std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
     return bytes;
+}
+
+std::string digestOf(const Bytes &bytes)
+{
+    std::uint64_t hash = 0xCBF29CE484222325;
+    for (const std::uint8_t byte : bytes) {
+        hash = (hash ^ byte) * 0x100000001B3;
+    }
+    std::ostringstream hex;
+    hex << std::hex << std::setw(16) << std::setfill('0') << hash;
+    return hex.str();
 }
 
 Bytes readFile(const fs::path &path)

@@ -18,6 +18,9 @@ Bytes repeated(std::string_view text, int times);
 // Deterministic bytes with text, runs and random stretches, so that every kind of item occurs.
 Bytes mixedSample(std::size_t size, std::uint32_t seed = 1);
 Bytes randomBytes(std::size_t size, std::uint32_t seed = 7);
+// The 64-bit FNV-1a digest of the bytes in 16 hexadecimal digits: pins a coder's exact output
+// in one line.
+std::string digestOf(const Bytes &bytes);
 
 Bytes readFile(const std::filesystem::path &path);
 void writeFile(const std::filesystem::path &path, const Bytes &bytes);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <random>
 
 using testing::ElementsAre;
@@ -54,6 +55,36 @@ std::optional<Bytes> decode(const Bytes &code, std::int64_t count)
     return whole ? std::optional(output) : std::nullopt;
 }
 
+// Words from a short list, so that each recurs at many distances before different words: the
+// coder keeps meeting matches of equal length and has to choose among them.
+Bytes wordText(std::size_t size, std::uint32_t seed)
+{
+    static constexpr std::string_view words[] = {
+        "tally ", "talon ", "table ",   "cards ", "cared ", "score ", "scored ", "games ",
+        "gamed ", "clear ", "cleared ", "name ",  "named ", "\r\n",   "-1000 ",  "12/7/26 "};
+    std::mt19937 random(seed);
+    Bytes bytes;
+    while (bytes.size() < size) {
+        const std::string_view word = words[random() % std::size(words)];
+        bytes.insert(bytes.end(), word.begin(), word.end());
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+// Bytes in eight groups of 32 values, each group half as frequent as the one before: few
+// matches, so nearly every byte is a symbol of its own, and the counts are skewed.
+Bytes skewedBytes(std::size_t size, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (std::uint8_t &byte : bytes) {
+        const std::uint32_t draw = random();
+        byte = static_cast<std::uint8_t>(std::countr_zero(draw | 1u << 7) * 32 + (draw >> 24) % 32);
+    }
+    return bytes;
+}
+
 std::vector<std::pair<int, int>> symbolsOf(const Coded &coded)
 {
     std::vector<std::pair<int, int>> symbols;
@@ -82,6 +113,47 @@ TEST(LzhCoding, EmitsTheDocumentedSymbols)
     const Coded empty = encode({});
     EXPECT_THAT(symbolsOf(empty), ElementsAre(std::pair(0, -1)));
     EXPECT_EQ(empty.code, hexBytes("C6 00"));
+}
+
+TEST(LzhCoding, ChoosesTheNearestOfEqualMatches)
+{
+    // At the third "abc" the matches 4 and 8 bytes back are both 3 long: the nearer one wins.
+    EXPECT_THAT(symbolsOf(encode(textBytes("abcXabcYabcZ"))),
+                ElementsAre(std::pair('a', -1), std::pair('b', -1), std::pair('c', -1),
+                            std::pair('X', -1), std::pair(256, 3), std::pair('Y', -1),
+                            std::pair(256, 3), std::pair('Z', -1)));
+    // Text made of few words, in whole and across the window's wrap.
+    for (const auto &[size, seed, digest] :
+         {std::tuple(3000, 1u, "9394756946991f22"), std::tuple(9000, 2u, "5b30c55031f2aa18"),
+          std::tuple(20000, 3u, "20a33b6c923e96c6")}) {
+        SCOPED_TRACE(size);
+        const Bytes input = wordText(static_cast<std::size_t>(size), seed);
+        const Bytes code = encode(input).code;
+        EXPECT_EQ(digestOf(code), digest);
+        EXPECT_EQ(decode(code, std::ssize(input)), input);
+    }
+}
+
+TEST(LzhCoding, HalvesItsCountsRoundingUp)
+{
+    // Each input is coded in several times the count limit's worth of symbols, so the code is
+    // rebuilt from halved counts again and again; the bytes after each rebuild depend on how
+    // odd counts were halved.
+    for (const auto &[size, seed, digest] :
+         {std::tuple(120000, 4u, "6580eb8ba3976701"), std::tuple(150000, 5u, "c6c2caf36050d8ae")}) {
+        SCOPED_TRACE(size);
+        const Bytes input = skewedBytes(static_cast<std::size_t>(size), seed);
+        const Coded coded = encode(input);
+        EXPECT_GT(coded.symbols.size(), 2u * LzhModel::frequencyLimit);
+        // A code rebuilt from other halves need not even decode: stop at the first that differs.
+        ASSERT_EQ(digestOf(coded.code), digest);
+        EXPECT_EQ(decode(coded.code, std::ssize(input)), input);
+    }
+    // Text, runs and noise, where matches and literals mix between the rebuilds.
+    const Bytes mixed = mixedSample(300000, 6);
+    const Coded coded = encode(mixed);
+    EXPECT_GT(coded.symbols.size(), 2u * LzhModel::frequencyLimit);
+    EXPECT_EQ(digestOf(coded.code), "b27bcba930ea2ef1");
 }
 
 TEST(LzhCoding, RoundTripsAcrossSizesAndCodeRebuilds)

@@ -313,6 +313,50 @@ TEST(TallyContainer, FailedCallsNameTheirCauseAndSpareExistingFiles)
     EXPECT_EQ(failure([&] { doit.Advise(); }), "Lzrw1 advise : can not get size of inputstream !");
 }
 
+TEST(TallyContainer, DecompressRefusesARecordedSizeOverTheLimitBeforeDecoding)
+{
+    const Bytes input = mixedSample(5000);
+    for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        const Bytes container = compressed(input, mode);
+        Tlzrw1 doit;
+        doit.SizeLimit = 4999;
+        std::string message;
+        const Bytes written = throughStreams(doit, container, [&] {
+            try {
+                doit.Decompress();
+            } catch (const ELzrw1Exception &error) {
+                message = error.what();
+            }
+        });
+        EXPECT_EQ(message, "Lzrw1 decompression : input stream records 5000 bytes, more than "
+                           "the 4999 allowed !");
+        EXPECT_EQ(written, Bytes{});
+        doit.SizeLimit = 5000;
+        EXPECT_EQ(throughStreams(doit, container, [&] { doit.Decompress(); }), input);
+    }
+    // A size over 2 GiB reads as negative in the container's field, but is over any limit.
+    const TempFolder folder;
+    writeFile(folder / "in.tld", hexBytes("57 52 5A 4C 00 00 00 80 01 00 80"));
+    Tlzrw1 doit;
+    doit.InputFile = folder / "in.tld";
+    doit.OutputFile = folder / "out.txt";
+    doit.SizeLimit = 1 << 20;
+    EXPECT_THROW(
+        {
+            try {
+                doit.Decompress();
+            } catch (const ELzrw1Exception &error) {
+                EXPECT_EQ(error.what(), doit.InputFile.string() +
+                                            " : Lzrw1 decompression : this file records "
+                                            "2147483648 bytes, more than the 1048576 allowed !");
+                throw;
+            }
+        },
+        ELzrw1Exception);
+    EXPECT_THAT(folder.files(), ElementsAre("in.tld"));
+}
+
 TEST(TallyContainer, StreamModeCodesFromTheCurrentPositionOn)
 {
     const Bytes input = mixedSample(5000);
