@@ -1,6 +1,5 @@
 #include "app/about.h"
 #include "app/help.h"
-#include "widgets/image.h"
 #include "app/main.h"
 #include "app/profilefile.h"
 #include "tally/tallylist.h"
@@ -10,6 +9,7 @@
 #include "tests/support/recordingopener.h"
 #include "tests/support/recordingsoundplayer.h"
 #include "widgets/flatpanel.h"
+#include "widgets/image.h"
 #include "widgets/selbutton.h"
 #include "widgets/url.h"
 
@@ -17,14 +17,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -349,4 +352,52 @@ TEST_F(MainWindowTest, ALongStoredNameIsReadUpToTheLimit)
     EXPECT_EQ(child<QLineEdit>("edit_aname")->text().size(), 2047);
     main.close();
     EXPECT_TRUE(iniText().contains("Name=" + QString(2047, 'n') + "\r\n"));
+}
+
+namespace {
+
+// Two screens side by side, the second with twice the pixels per point.
+constexpr char twoScreens[] = R"({"screens": [
+    {"name": "plain", "x": 0, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96, "dpr": 1},
+    {"name": "sharp", "x": 1024, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96, "dpr": 2}
+]})";
+
+} // namespace
+
+// Runs in a process of its own, on the two screens above.
+TEST_F(MainWindowTest, PicturesFollowTheRatioOfTheWindowsScreenInProcess)
+{
+    if (QGuiApplication::screens().size() != 2)
+        GTEST_SKIP() << "runs only in the process the ratio test starts";
+    open("[quellan]\r\nFirsttime=no\r\n");
+    click(child<TSelButton>("button_start"));
+    const QStringList pictures{"image_logo", "image_deal", "image_col1", "Image1"};
+    for (const qreal ratio : {1.0, 2.0, 1.0}) {
+        window->windowHandle()->setScreen(QGuiApplication::screens().at(ratio > 1 ? 1 : 0));
+        ASSERT_EQ(window->devicePixelRatioF(), ratio);
+        for (const QString &name : pictures)
+            EXPECT_EQ(child<TImage>(name)->Picture().devicePixelRatio(), ratio)
+                << name.toStdString();
+    }
+}
+
+TEST(ScreenRatio, PicturesAreDrawnAgainWhenTheWindowMovesToASharperScreen)
+{
+    QTemporaryDir folder;
+    QFile config(folder.filePath("screens.json"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(twoScreens);
+    config.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
+    child.setProcessEnvironment(env);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {"--gtest_filter=MainWindowTest.PicturesFollowTheRatioOfTheWindowsScreenInProcess"});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    EXPECT_FALSE(output.contains("SKIPPED")) << output.toStdString();
 }
