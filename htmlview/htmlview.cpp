@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -31,6 +32,81 @@ const Look &look()
 {
     static const Look fixed;
     return fixed;
+}
+
+// Pages the view refuses: laying them out would hold up the game. Layout time grows with the
+// page and doubles with each level of tables inside tables.
+constexpr qsizetype maxPageBytes = 1'000'000; // as UTF-8
+constexpr int maxTableNesting = 8;
+
+const char *const tooLargeMessage = "This page is too large to show.";
+const char *const tooDeepMessage = "This page is nested too deeply to show.";
+
+// The page's size as UTF-8, the form it travelled in.
+qsizetype utf8Size(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // A surrogate pair is four bytes: two for each half.
+        bytes += u < 0x80 ? 1 : u < 0x800 || QChar::isSurrogate(u) ? 2 : 3;
+    }
+    return bytes;
+}
+
+bool startsWithTag(QStringView text, qsizetype at, QLatin1StringView tag)
+{
+    const qsizetype end = at + tag.size();
+    if (end > text.size() || text.mid(at, tag.size()).compare(tag, Qt::CaseInsensitive) != 0)
+        return false;
+    return end == text.size() || text[end] == '>' || text[end] == '/' || text[end].isSpace();
+}
+
+// How deep the page's tables go inside each other; a table never closed stays open. Tags
+// are read as the markup writes them: comments and quoted attribute values are skipped.
+int tableNesting(QStringView text)
+{
+    int depth = 0;
+    int deepest = 0;
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        if (text[i] != '<') {
+            ++i;
+            continue;
+        }
+        if (text.mid(i, 4) == u"<!--") {
+            const qsizetype end = text.indexOf(u"-->", i + 4);
+            if (end < 0)
+                break;
+            i = end + 3;
+            continue;
+        }
+        if (startsWithTag(text, i + 1, QLatin1StringView("table")))
+            deepest = std::max(deepest, ++depth);
+        else if (depth > 0 && startsWithTag(text, i + 1, QLatin1StringView("/table")))
+            --depth;
+        // The rest of the tag, past quoted values that may hold a '>' or a tag's text.
+        for (++i; i < size && text[i] != '>'; ++i) {
+            if (text[i] == '"' || text[i] == '\'') {
+                const qsizetype close = text.indexOf(text[i], i + 1);
+                if (close < 0)
+                    return deepest;
+                i = close;
+            }
+        }
+    }
+    return deepest;
+}
+
+// Why the page cannot be shown, or nothing when it can.
+const char *refusal(QStringView page)
+{
+    if (utf8Size(page) > maxPageBytes)
+        return tooLargeMessage;
+    if (tableNesting(page) > maxTableNesting)
+        return tooDeepMessage;
+    return nullptr;
 }
 
 } // namespace
@@ -84,7 +160,8 @@ void THtmlView::LoadHtmlText(const QString &text)
     m_hovered.clear();
     m_pressedOn.clear();
     document()->setBaseUrl(QUrl());
-    setHtml(text);
+    const char *refused = refusal(text);
+    setHtml(refused ? QString("<p>%1</p>").arg(QLatin1StringView(refused)) : text);
     findHotspots();
     for (const QString &href : std::as_const(m_visited))
         paintHotspots(href);

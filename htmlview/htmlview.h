@@ -16,7 +16,9 @@ class THtmlView : public QTextBrowser {
 public:
     explicit THtmlView(const QString &name = {}, QWidget *parent = nullptr);
 
-    // Replaces the page with `text`, without a base address, and shows it from the top.
+    // Replaces the page with `text`, without a base address, and shows it from the top. A
+    // page over 1,000,000 bytes as UTF-8, or with tables nested more than 8 deep, is not
+    // shown: a line saying so is, as its laying out would hold up the game.
     void LoadHtmlText(const QString &text);
 
 signals:

@@ -2,6 +2,8 @@
 
 #include "widgets/palette.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -9,9 +11,20 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
+
+const QString tooLarge = "This page is too large to show.";
+const QString tooDeep = "This page is nested too deeply to show.";
+
+// `inner` inside tables nested `depth` deep.
+QString nested(int depth, const QString &inner)
+{
+    return QString("<table border=\"1\"><tr><td>").repeated(depth) + inner +
+           QString("</td></tr></table>").repeated(depth);
+}
 
 class HtmlViewTest : public ::testing::Test {
 protected:
@@ -55,6 +68,23 @@ protected:
     }
 
     QImage shown() const { return view->viewport()->grab().toImage(); }
+
+    // The shortest of a few times to show `page` laid out in full and painted; the shortest
+    // is the one least disturbed by whatever else the machine was doing.
+    qint64 bestTimeToShow(const QString &page) const
+    {
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 3; ++run) {
+            view->LoadHtmlText({});
+            QElapsedTimer timer;
+            timer.start();
+            view->LoadHtmlText(page);
+            view->document()->documentLayout()->documentSize();
+            view->viewport()->repaint();
+            best = std::min(best, timer.elapsed());
+        }
+        return best;
+    }
 
     std::unique_ptr<THtmlView> view;
     QStringList clicked;
@@ -187,6 +217,56 @@ TEST_F(HtmlViewTest, TheEdgeShowsOnlyWithTheFocus)
     for (int y = 0; y < focused.height(); ++y)
         dark += focused.pixelColor(0, y) == QColor(Qt::black) ? 1 : 0;
     EXPECT_GT(dark, focused.height() / 4);
+}
+
+TEST_F(HtmlViewTest, TablesNestedEightDeepAreShownAndDeeperOnesAreNot)
+{
+    view->LoadHtmlText(nested(8, "Innermost"));
+    EXPECT_EQ(view->toPlainText().trimmed(), "Innermost");
+
+    view->LoadHtmlText(nested(9, "Innermost"));
+    EXPECT_EQ(view->toPlainText(), tooDeep);
+
+    // Tags count in any case, and a table never closed stays open.
+    view->LoadHtmlText(nested(8, "<TABLE><tr><td>Innermost</td></tr></TABLE>"));
+    EXPECT_EQ(view->toPlainText(), tooDeep);
+    view->LoadHtmlText(QString("<table><tr><td>").repeated(9) + "Innermost");
+    EXPECT_EQ(view->toPlainText(), tooDeep);
+    view->LoadHtmlText(QString("<table><tr><td>Cell</td></tr></table>").repeated(20));
+    EXPECT_TRUE(view->toPlainText().contains("Cell"));
+
+    // Text that only looks like a table tag opens none.
+    view->LoadHtmlText(nested(8, "<!-- <table><table> --><a href=\"<table>\" title='<table "
+                                 "x=\"'>Innermost</a> &lt;table&gt; <tables>"));
+    EXPECT_TRUE(view->toPlainText().contains("Innermost"));
+}
+
+TEST_F(HtmlViewTest, APageOverAMegabyteIsRefused)
+{
+    const QString head = "<p>Start";
+    const QString fits = head + QString("x ").repeated((1'000'000 - head.size()) / 2);
+    view->LoadHtmlText(fits);
+    EXPECT_TRUE(view->toPlainText().startsWith("Start"));
+
+    view->LoadHtmlText(fits + "x");
+    EXPECT_EQ(view->toPlainText(), tooLarge);
+
+    // The size is that of the page as it came, in UTF-8: fewer characters, more bytes.
+    view->LoadHtmlText(head + QString(QChar(0x00e9)).repeated(500'000));
+    EXPECT_EQ(view->toPlainText(), tooLarge);
+    view->LoadHtmlText(head + QString::fromUtf8("\xF0\x9F\x82\xA1 ").repeated(199'998));
+    EXPECT_TRUE(view->toPlainText().startsWith("Start"));
+}
+
+TEST_F(HtmlViewTest, ARefusedPageDoesNotHoldUpTheGame)
+{
+    // Nesting hidden at the end of a megabyte of table markup is found by reading it all.
+    QString page = QString("<table><tr><td>Cell</td></tr></table>").repeated(27'000);
+    page += nested(9, "Innermost");
+    ASSERT_LT(page.size(), 1'000'000);
+    // Generous against a busy machine: the best of three runs of a few milliseconds' work.
+    EXPECT_LT(bestTimeToShow(page), 100);
+    EXPECT_EQ(view->toPlainText(), tooDeep);
 }
 
 } // namespace
