@@ -148,11 +148,17 @@ void THtmlView::applyLook()
     QFont font(look().DefFontName);
     font.setPointSize(look().DefFontSize);
     font.setStyleHint(QFont::Serif);
+    // Shaping is repeated each time a table cell is laid out, which nested tables make many
+    // times over; the page's Latin text needs none of it.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
     document()->setDefaultStyleSheet(
         QString("a[href] { color: %1; } pre { font-family: \"%2\"; }")
             .arg(look().DefHotSpotColor.name(), look().DefPreFontName));
     setTextInteractionFlags(Qt::TextBrowserInteraction);
+    // Words wider than the view run past its edge rather than break anywhere: finding where
+    // to break a word with no room costs time that grows with the square of its length.
+    setWordWrapMode(QTextOption::WordWrap);
 }
 
 void THtmlView::LoadHtmlText(const QString &text)
@@ -161,11 +167,22 @@ void THtmlView::LoadHtmlText(const QString &text)
     m_pressedOn.clear();
     document()->setBaseUrl(QUrl());
     const char *refused = refusal(text);
-    setHtml(refused ? QString("<p>%1</p>").arg(QLatin1StringView(refused)) : text);
+    showLaidOutOnce(refused ? QString("<p>%1</p>").arg(QLatin1StringView(refused)) : text);
     findHotspots();
     for (const QString &href : std::as_const(m_visited))
         paintHotspots(href);
     verticalScrollBar()->setValue(0);
+}
+
+// Lays the page out at the width it shows at. Laid out without the scroll bar and then found
+// taller than the view, it would be laid out again, narrower, and a page of nested tables is
+// costly to lay out even once. Only a page that fits is laid out again, without the bar.
+void THtmlView::showLaidOutOnce(const QString &html)
+{
+    document()->clear();
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHtml(html);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 QVariant THtmlView::loadResource(int type, const QUrl &)

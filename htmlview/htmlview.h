@@ -45,6 +45,7 @@ private:
     };
 
     void applyLook();
+    void showLaidOutOnce(const QString &html);
     void activate(const QString &href);
     void setHovered(const QString &href);
     void findHotspots();

@@ -69,8 +69,9 @@ protected:
 
     QImage shown() const { return view->viewport()->grab().toImage(); }
 
-    // The shortest of a few times to show `page` laid out in full and painted; the shortest
-    // is the one least disturbed by whatever else the machine was doing.
+    // The shortest of a few times to show `page` laid out in full and painted;
+    // the shortest is the one least disturbed by whatever else the machine was
+    // doing.
     qint64 bestTimeToShow(const QString &page) const
     {
         qint64 best = std::numeric_limits<qint64>::max();
@@ -251,7 +252,8 @@ TEST_F(HtmlViewTest, APageOverAMegabyteIsRefused)
     view->LoadHtmlText(fits + "x");
     EXPECT_EQ(view->toPlainText(), tooLarge);
 
-    // The size is that of the page as it came, in UTF-8: fewer characters, more bytes.
+    // The size is that of the page as it came, in UTF-8: fewer characters, more
+    // bytes.
     view->LoadHtmlText(head + QString(QChar(0x00e9)).repeated(500'000));
     EXPECT_EQ(view->toPlainText(), tooLarge);
     view->LoadHtmlText(head + QString::fromUtf8("\xF0\x9F\x82\xA1 ").repeated(199'998));
@@ -260,13 +262,46 @@ TEST_F(HtmlViewTest, APageOverAMegabyteIsRefused)
 
 TEST_F(HtmlViewTest, ARefusedPageDoesNotHoldUpTheGame)
 {
-    // Nesting hidden at the end of a megabyte of table markup is found by reading it all.
+    // Nesting hidden at the end of a megabyte of table markup is found by reading
+    // it all.
     QString page = QString("<table><tr><td>Cell</td></tr></table>").repeated(27'000);
     page += nested(9, "Innermost");
     ASSERT_LT(page.size(), 1'000'000);
-    // Generous against a busy machine: the best of three runs of a few milliseconds' work.
+    // Generous against a busy machine: the best of three runs of a few
+    // milliseconds' work.
     EXPECT_LT(bestTimeToShow(page), 100);
     EXPECT_EQ(view->toPlainText(), tooDeep);
+}
+
+TEST_F(HtmlViewTest, TablesNestedEightDeepAreLaidOutWithinATenthOfASecond)
+{
+    QString rows;
+    for (int i = 1; i <= 10; ++i)
+        rows += QString("<tr><td>%1</td><td>Player %1</td><td>%2</td></tr>").arg(i).arg(100 * i);
+    // A scores table, and a paragraph, inside tables seven deep: tables eight
+    // deep.
+    const QString page = nested(7, "<p>" + QString("Scores of the week. ").repeated(20) +
+                                       "</p><table>" + rows + "</table>");
+    // Generous against a busy machine: the best of three runs.
+    EXPECT_LT(bestTimeToShow(page), 100);
+    EXPECT_TRUE(view->toPlainText().contains("Scores of the week."));
+    EXPECT_TRUE(view->toPlainText().contains("Player 10"));
+}
+
+TEST_F(HtmlViewTest, AWordWiderThanTheViewIsLaidOutWithinATenthOfASecond)
+{
+    const QString page = "<p>Long " + QString("x").repeated(200'000) + " End</p>";
+    // Generous against a busy machine: the best of three runs.
+    EXPECT_LT(bestTimeToShow(page), 100);
+    EXPECT_TRUE(view->toPlainText().endsWith("End"));
+}
+
+TEST_F(HtmlViewTest, TheScrollBarShowsOnlyForAPageTallerThanTheView)
+{
+    view->LoadHtmlText(QString("<p>Line</p>").repeated(200));
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    view->LoadHtmlText("<p>Short</p>");
+    EXPECT_FALSE(view->verticalScrollBar()->isVisible());
 }
 
 } // namespace
