@@ -1,5 +1,7 @@
 #include "htmlview/htmlview.h"
 
+#include "htmlview/pagecost.h"
+
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
 
@@ -35,77 +37,24 @@ const Look &look()
 }
 
 // Pages the view refuses: laying them out would hold up the game. Layout time grows with the
-// page and doubles with each level of tables inside tables.
+// page and doubles with each level of tables inside tables; what the page is expected to cost
+// is weighed as well (htmlview/pagecost.h), and a page over that budget is "too large".
 constexpr qsizetype maxPageBytes = 1'000'000; // as UTF-8
 constexpr int maxTableNesting = 8;
 
 const char *const tooLargeMessage = "This page is too large to show.";
 const char *const tooDeepMessage = "This page is nested too deeply to show.";
 
-// The page's size as UTF-8, the form it travelled in.
-qsizetype utf8Size(QStringView text)
-{
-    qsizetype bytes = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        // A surrogate pair is four bytes: two for each half.
-        bytes += u < 0x80 ? 1 : u < 0x800 || QChar::isSurrogate(u) ? 2 : 3;
-    }
-    return bytes;
-}
-
-bool startsWithTag(QStringView text, qsizetype at, QLatin1StringView tag)
-{
-    const qsizetype end = at + tag.size();
-    if (end > text.size() || text.mid(at, tag.size()).compare(tag, Qt::CaseInsensitive) != 0)
-        return false;
-    return end == text.size() || text[end] == '>' || text[end] == '/' || text[end].isSpace();
-}
-
-// How deep the page's tables go inside each other; a table never closed stays open. Tags
-// are read as the markup writes them: comments and quoted attribute values are skipped.
-int tableNesting(QStringView text)
-{
-    int depth = 0;
-    int deepest = 0;
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size) {
-        if (text[i] != '<') {
-            ++i;
-            continue;
-        }
-        if (text.mid(i, 4) == u"<!--") {
-            const qsizetype end = text.indexOf(u"-->", i + 4);
-            if (end < 0)
-                break;
-            i = end + 3;
-            continue;
-        }
-        if (startsWithTag(text, i + 1, QLatin1StringView("table")))
-            deepest = std::max(deepest, ++depth);
-        else if (depth > 0 && startsWithTag(text, i + 1, QLatin1StringView("/table")))
-            --depth;
-        // The rest of the tag, past quoted values that may hold a '>' or a tag's text.
-        for (++i; i < size && text[i] != '>'; ++i) {
-            if (text[i] == '"' || text[i] == '\'') {
-                const qsizetype close = text.indexOf(text[i], i + 1);
-                if (close < 0)
-                    return deepest;
-                i = close;
-            }
-        }
-    }
-    return deepest;
-}
-
 // Why the page cannot be shown, or nothing when it can.
 const char *refusal(QStringView page)
 {
-    if (utf8Size(page) > maxPageBytes)
+    const PageCost cost = measurePage(page);
+    if (cost.bytes > maxPageBytes)
         return tooLargeMessage;
-    if (tableNesting(page) > maxTableNesting)
+    if (cost.tableNesting > maxTableNesting)
         return tooDeepMessage;
+    if (cost.microseconds > maxLayoutMicroseconds)
+        return tooLargeMessage;
     return nullptr;
 }
 

@@ -17,8 +17,9 @@ public:
     explicit THtmlView(const QString &name = {}, QWidget *parent = nullptr);
 
     // Replaces the page with `text`, without a base address, and shows it from the top. A
-    // page over 1,000,000 bytes as UTF-8, or with tables nested more than 8 deep, is not
-    // shown: a line saying so is, as its laying out would hold up the game.
+    // page over 1,000,000 bytes as UTF-8, with tables nested more than 8 deep, or expected
+    // to take longer to lay out than the game can wait (see pagecost.h), is not shown: a line
+    // saying so is.
     void LoadHtmlText(const QString &text);
 
 signals:
