@@ -1,5 +1,7 @@
 #include "htmlview/htmlview.h"
 
+#include "htmlview/pagecost.h"
+
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
 
@@ -10,6 +12,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -31,6 +34,28 @@ const Look &look()
 {
     static const Look fixed;
     return fixed;
+}
+
+// Pages the view refuses: laying them out would hold up the game. Layout time grows with the
+// page and doubles with each level of tables inside tables; what the page is expected to cost
+// is weighed as well (htmlview/pagecost.h), and a page over that budget is "too large".
+constexpr qsizetype maxPageBytes = 1'000'000; // as UTF-8
+constexpr int maxTableNesting = 8;
+
+const char *const tooLargeMessage = "This page is too large to show.";
+const char *const tooDeepMessage = "This page is nested too deeply to show.";
+
+// Why the page cannot be shown, or nothing when it can.
+const char *refusal(QStringView page)
+{
+    const PageCost cost = measurePage(page);
+    if (cost.bytes > maxPageBytes)
+        return tooLargeMessage;
+    if (cost.tableNesting > maxTableNesting)
+        return tooDeepMessage;
+    if (cost.microseconds > maxLayoutMicroseconds)
+        return tooLargeMessage;
+    return nullptr;
 }
 
 } // namespace
@@ -72,11 +97,17 @@ void THtmlView::applyLook()
     QFont font(look().DefFontName);
     font.setPointSize(look().DefFontSize);
     font.setStyleHint(QFont::Serif);
+    // Shaping is repeated each time a table cell is laid out, which nested tables make many
+    // times over; the page's Latin text needs none of it.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
     document()->setDefaultStyleSheet(
         QString("a[href] { color: %1; } pre { font-family: \"%2\"; }")
             .arg(look().DefHotSpotColor.name(), look().DefPreFontName));
     setTextInteractionFlags(Qt::TextBrowserInteraction);
+    // Words wider than the view run past its edge rather than break anywhere: finding where
+    // to break a word with no room costs time that grows with the square of its length.
+    setWordWrapMode(QTextOption::WordWrap);
 }
 
 void THtmlView::LoadHtmlText(const QString &text)
@@ -84,11 +115,23 @@ void THtmlView::LoadHtmlText(const QString &text)
     m_hovered.clear();
     m_pressedOn.clear();
     document()->setBaseUrl(QUrl());
-    setHtml(text);
+    const char *refused = refusal(text);
+    showLaidOutOnce(refused ? QString("<p>%1</p>").arg(QLatin1StringView(refused)) : text);
     findHotspots();
     for (const QString &href : std::as_const(m_visited))
         paintHotspots(href);
     verticalScrollBar()->setValue(0);
+}
+
+// Lays the page out at the width it shows at. Laid out without the scroll bar and then found
+// taller than the view, it would be laid out again, narrower, and a page of nested tables is
+// costly to lay out even once. Only a page that fits is laid out again, without the bar.
+void THtmlView::showLaidOutOnce(const QString &html)
+{
+    document()->clear();
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHtml(html);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 QVariant THtmlView::loadResource(int type, const QUrl &)

@@ -16,7 +16,10 @@ class THtmlView : public QTextBrowser {
 public:
     explicit THtmlView(const QString &name = {}, QWidget *parent = nullptr);
 
-    // Replaces the page with `text`, without a base address, and shows it from the top.
+    // Replaces the page with `text`, without a base address, and shows it from the top. A
+    // page over 1,000,000 bytes as UTF-8, with tables nested more than 8 deep, or expected
+    // to take longer to lay out than the game can wait (see pagecost.h), is not shown: a line
+    // saying so is.
     void LoadHtmlText(const QString &text);
 
 signals:
@@ -43,6 +46,7 @@ private:
     };
 
     void applyLook();
+    void showLaidOutOnce(const QString &html);
     void activate(const QString &href);
     void setHovered(const QString &href);
     void findHotspots();
