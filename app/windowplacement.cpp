@@ -9,10 +9,23 @@
 
 #include <xcb/xcb.h>
 
+namespace {
+
+constexpr int watchMs = 50;
+constexpr int watchForMs = 3000;
+
+} // namespace
+
 WindowPlacement::WindowPlacement(QWidget *window) : QObject(window), m_window(window)
 {
     window->installEventFilter(this);
     QCoreApplication::instance()->installNativeEventFilter(this);
+    m_watch.setInterval(watchMs);
+    connect(&m_watch, &QTimer::timeout, this, [this] {
+        followFrame();
+        if (++m_watchTicks * watchMs >= watchForMs)
+            m_watch.stop();
+    });
 }
 
 WindowPlacement::~WindowPlacement()
@@ -56,9 +69,16 @@ void WindowPlacement::followFrame()
 bool WindowPlacement::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (watched == m_window &&
-        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show))
+    if (watched != m_window)
+        return false;
+    if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)
         followFrame();
+    // Qt may learn the frame only on some later event: for a while after the first showing,
+    // look at it now and then as well.
+    if (type == QEvent::Show && !m_watch.isActive()) {
+        m_watchTicks = 0;
+        m_watch.start();
+    }
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <QMargins>
 #include <QObject>
 #include <QRect>
+#include <QTimer>
 
 class QWidget;
 
@@ -44,6 +45,8 @@ private:
     void followFrame();
 
     QWidget *m_window;
+    QTimer m_watch;
+    int m_watchTicks = 0;
     QRect m_wanted;
     QRect m_last;
     QMargins m_appliedMargins;

@@ -46,6 +46,18 @@ protected:
         return outer;
     }
 
+    // Waits for the window manager to frame the window.
+    bool framed(const QString &window) const
+    {
+        const QDeadlineTimer deadline(5000);
+        while (readWindowGeometry(*x, window).frame.isNull()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
+
     // The placement the settings file holds.
     static QRect storedPlacement(const QString &folder)
     {
@@ -165,8 +177,8 @@ TEST_F(DesktopTest, AWindowManagerThatComesLateFramesTheWindowWhereItWas)
                   QByteArray(settled) + "Top=40\r\nLeft=50\r\nWidth=700\r\nHeight=650\r\n");
     const QString main = start(folder.path());
     ASSERT_TRUE(x->startManager()) << x->failure().toStdString();
+    ASSERT_TRUE(framed(main));
     EXPECT_EQ(outerOnceAt(main, QRect(50, 40, 700, 650)), QRect(50, 40, 700, 650));
-    EXPECT_FALSE(readWindowGeometry(*x, main).frame.isNull());
     ASSERT_TRUE(game->exit(main));
     EXPECT_EQ(storedPlacement(folder.path()), QRect(50, 40, 700, 650));
 }
