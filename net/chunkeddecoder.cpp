@@ -1,5 +1,7 @@
 #include "net/chunkeddecoder.h"
 
+#include "net/hexdigit.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -9,17 +11,6 @@ namespace {
 
 // More hex digits than this cannot be a size this program could hold.
 constexpr qsizetype maxSizeDigits = 15;
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool isBlank(char c)
 {

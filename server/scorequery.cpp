@@ -1,5 +1,7 @@
 #include "server/scorequery.h"
 
+#include "net/hexdigit.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -12,17 +14,6 @@ namespace {
 constexpr std::size_t maxNameCharacters = 32;
 constexpr std::size_t maxDateCharacters = 16;
 constexpr std::array<std::string_view, 3> fieldNames{"name", "date", "score"};
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Length of the UTF-8 sequence a lead byte opens, with the bits it carries; 0 for a byte
 // that cannot open one.
