@@ -1,17 +1,21 @@
 // Process entry: the application title, the windows in their creation order, the event loop.
 #include "app/application.h"
 #include "app/main.h"
-#include "app/soundplayer.h"
+#include "app/modulesoundplayer.h"
 #include "widgets/dialogs.h"
 
 #include "quellanconfig.h"
+
+#include <QDir>
 
 int main(int argc, char **argv)
 {
     QuellanApplication app(argc, argv);
     MessageBoxDialogs dialogs;
     app.setDialogs(&dialogs);
-    WaveSoundPlayer sounds;
+    // The sound module lies beside the program.
+    ModuleSoundPlayer sounds(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QUELLAN_SOUND_MODULE));
 
     MainSetup setup;
     setup.programFolder = QCoreApplication::applicationDirPath();

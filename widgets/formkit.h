@@ -5,12 +5,30 @@
 #include "widgets/palette.h"
 #include "widgets/selbutton.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 
 // Builders for the controls the windows are made of, so each window's layout reads as a
-// list of names, places and looks. A label given an empty size sizes itself to its text.
+// list of names, places and looks. A label given an empty size sizes itself to its text when
+// it first shows.
 namespace form {
+
+// Sizes a label to its text when it first shows: measuring needs the font loaded, which a
+// window that stays hidden then never pays for.
+class SizeToTextOnShow : public QObject {
+public:
+    explicit SizeToTextOnShow(QLabel *label) : QObject(label) { label->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            static_cast<QLabel *>(watched)->adjustSize();
+            deleteLater();
+        }
+        return false;
+    }
+};
 
 inline QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect geometry,
                      const QFont &font, const QColor &color,
@@ -27,7 +45,7 @@ inline QLabel *label(QWidget *parent, const QString &name, const QString &text, 
     label->setAttribute(Qt::WA_TranslucentBackground);
     if (geometry.size().isEmpty()) {
         label->move(geometry.topLeft());
-        label->adjustSize();
+        new SizeToTextOnShow(label);
     } else {
         label->setGeometry(geometry);
     }

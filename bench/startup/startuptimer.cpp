@@ -46,6 +46,13 @@ Sample runOnce(xcb_connection_t *x, const std::string &program)
     const std::string copy = std::string(folder) + "/program";
     if (std::system(("cp '" + program + "' '" + copy + "'").c_str()) != 0)
         std::exit(2);
+    // The modules a program loads from beside itself go with it.
+    const std::string programFolder = program.substr(0, program.rfind('/') + 1);
+    if (std::system(
+            ("cp '" + programFolder + "'libquellan-*.so '" + folder + "' 2>/dev/null").c_str()) !=
+        0) {
+        // A program without modules is fine.
+    }
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {

@@ -36,7 +36,8 @@ TEST_F(AboutTest, ShowsVersionAsOneLine)
     EXPECT_EQ(about.version->text(), QString::fromUtf8(quellan::versionText));
     EXPECT_EQ(about.version->text(), "1.0.0");
     EXPECT_EQ(about.Label9->text(), ".0");
-    // The three read as "Version 1.0.0.0": in order on one line, none covering the next.
+    // Shown, the three read as "Version 1.0.0.0": in order on one line, none covering the next.
+    about.showCentredOver(&main);
     EXPECT_EQ(about.Label1->y(), about.version->y());
     EXPECT_EQ(about.version->y(), about.Label9->y());
     EXPECT_LT(about.Label1->geometry().right(), about.version->x());

@@ -1,12 +1,9 @@
-#include "app/soundplayer.h"
+#include "app/wavesoundplayer.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSoundEffect>
-#include <QTimer>
 #include <QUrl>
-
-#include <utility>
 
 namespace {
 
@@ -14,34 +11,27 @@ const QString soundFolder = QStringLiteral(":/sounds");
 
 } // namespace
 
+// Every wave is loaded once up front, so a cue starts without delay when it is asked for.
 WaveSoundPlayer::WaveSoundPlayer(QObject *parent) : QObject(parent)
 {
-    QTimer::singleShot(0, this, &WaveSoundPlayer::load);
-}
-
-// Every wave is loaded once, so a cue starts without delay when it is asked for.
-void WaveSoundPlayer::load()
-{
-    m_loaded = true;
     const QFileInfoList waves = QDir(soundFolder).entryInfoList({"*.wav"}, QDir::Files);
     for (const QFileInfo &wave : waves) {
         auto *effect = new QSoundEffect(this);
         effect->setSource(QUrl("qrc" + wave.absoluteFilePath()));
         m_effects.insert(wave.completeBaseName().toUpper(), effect);
     }
-    if (!m_pending.isEmpty())
-        play(std::exchange(m_pending, QString()));
 }
 
 void WaveSoundPlayer::play(const QString &cue)
 {
-    if (!m_loaded) {
-        m_pending = cue;
-        return;
-    }
     if (m_playing)
         m_playing->stop();
     m_playing = m_effects.value(cue.toUpper());
     if (m_playing)
         m_playing->play();
+}
+
+SoundPlayer *quellanCreateSoundPlayer(QObject *parent)
+{
+    return new WaveSoundPlayer(parent);
 }
