@@ -24,7 +24,7 @@
 #include <utility>
 
 Tmain::Tmain(MainSetup setup, QWidget *parent)
-    : QMainWindow(parent), m_setup(std::move(setup)), m_settings(m_setup.programFolder),
+    : QMainWindow(parent), m_setup(std::move(setup)), m_settings(m_setup.settingsFolder),
       m_placement(new WindowPlacement(this))
 {
     buildMenus();
@@ -63,7 +63,7 @@ bool Tmain::event(QEvent *event)
 
 void Tmain::FormShow()
 {
-    if (updatecheck->isChecked())
+    if (m_setup.selfUpdate && updatecheck->isChecked())
         m_updates->check();
 }
 

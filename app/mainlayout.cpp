@@ -116,6 +116,8 @@ void Tmain::buildMenus()
         item(options, "updatecheck", "Automatically Check for Updates", &Tmain::saveinifile);
     updatecheck->setCheckable(true);
     updatecheck->setChecked(true);
+    // An installed copy leaves updates to its package manager; the setting is kept all the same.
+    updatecheck->setVisible(m_setup.selfUpdate);
 
     QMenu *view = menu("View1", "View");
     item(view, "TallyList1", "Tally List", &Tmain::TallyList1Click);
@@ -301,7 +303,7 @@ void Tmain::buildInstructions()
 void Tmain::createWindows()
 {
     TallySetup setup;
-    setup.programFolder = m_setup.programFolder;
+    setup.folder = m_setup.dataFolder;
     setup.today = [clock = m_setup.clock] { return clock().date(); };
     setup.dialogs = m_setup.dialogs;
     setup.background = LbBackground1;

@@ -16,8 +16,14 @@ class SoundPlayer;
 // What the main window takes from its surroundings. The program fills it with the real
 // things in main(); tests put in folders, clocks and players of their own.
 struct MainSetup {
-    // Folder of the program's own executable: settings, tally and installer live here.
+    // Folder of the program's own executable: the update's installer is saved here.
     QString programFolder;
+    // Where the settings file and the tally file live.
+    QString settingsFolder;
+    QString dataFolder;
+    // Whether the program may check for and install a newer version of itself: not when a
+    // package manager owns its file.
+    bool selfUpdate = true;
     // Full path of the program's own executable (set aside during an update).
     QString programFile;
     // The current time; the random source is seeded from its UTC time of day.

@@ -1,5 +1,6 @@
 // Process entry: the application title, the windows in their creation order, the event loop.
 #include "app/application.h"
+#include "app/filelocations.h"
 #include "app/main.h"
 #include "app/modulesoundplayer.h"
 #include "widgets/dialogs.h"
@@ -7,18 +8,45 @@
 #include "quellanconfig.h"
 
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace {
+
+// The sound module: beside the program in a build or a folder of its own, in the library
+// folder of an installed copy.
+QString soundModule(const QDir &programFolder)
+{
+    const QString beside = programFolder.filePath(QUELLAN_SOUND_MODULE);
+#ifdef QUELLAN_MODULE_DIR_FROM_BIN
+    if (!QFile::exists(beside))
+        return programFolder.filePath(QUELLAN_MODULE_DIR_FROM_BIN "/" QUELLAN_SOUND_MODULE);
+#endif
+    return beside;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QuellanApplication app(argc, argv);
     MessageBoxDialogs dialogs;
     app.setDialogs(&dialogs);
-    // The sound module lies beside the program.
-    ModuleSoundPlayer sounds(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QUELLAN_SOUND_MODULE));
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    ModuleSoundPlayer sounds(soundModule(programFolder));
 
     MainSetup setup;
-    setup.programFolder = QCoreApplication::applicationDirPath();
+    setup.programFolder = programFolder.path();
+    const FileLocations files =
+        locateFiles(setup.programFolder,
+                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    setup.settingsFolder = files.settingsFolder;
+    setup.dataFolder = files.dataFolder;
+    setup.selfUpdate = files.portable;
+    // The settings are written at the first start, the tally at every exit.
+    QDir().mkpath(files.settingsFolder);
+    QDir().mkpath(files.dataFolder);
     setup.programFile = QCoreApplication::applicationFilePath();
     setup.serverUrl = QString::fromUtf8(quellan::serverUrl);
     setup.sounds = &sounds;

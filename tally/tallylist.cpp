@@ -68,7 +68,7 @@ void Ttallylist::build()
 
 QString Ttallylist::tallyFileName() const
 {
-    return QDir(m_setup.programFolder).filePath(QString(quellan::shortName) + "tally.tld");
+    return QDir(m_setup.folder).filePath(QString(quellan::shortName) + "tally.tld");
 }
 
 void Ttallylist::FormCreate()

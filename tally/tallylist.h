@@ -19,7 +19,7 @@ class TSelButton;
 
 // What the tally window takes from its surroundings.
 struct TallySetup {
-    QString programFolder; // where the tally file lives
+    QString folder; // where the tally file lives
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     Dialogs *dialogs = nullptr;                // not owned
     const TLbBackground *background = nullptr; // lends the main window's picture

@@ -58,6 +58,10 @@ Sample runOnce(xcb_connection_t *x, const std::string &program)
     if (pid == 0) {
         if (chdir(folder) != 0)
             _exit(2);
+        // A fresh user too: every start is a first run.
+        setenv("HOME", folder, 1);
+        setenv("XDG_CONFIG_HOME", folder, 1);
+        setenv("XDG_DATA_HOME", folder, 1);
         execl(copy.c_str(), copy.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }

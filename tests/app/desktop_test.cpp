@@ -5,6 +5,7 @@
 #include "tests/support/xwindow.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -221,4 +222,28 @@ TEST_F(DesktopTest, AWindowThePlayerEnlargesKeepsTheTableInItsMiddle)
     const QRect outer = readWindowGeometry(*x, main).outer();
     ASSERT_TRUE(game->exit(main));
     EXPECT_EQ(storedPlacement(folder.path()), outer);
+}
+
+TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndAPortableOneBesideItself)
+{
+    // No settings beside the program: the user's folders (inside the test's folder here).
+    QTemporaryDir installed;
+    QString main = start(installed.path());
+    game->type(main, {"alt+f", "s"}); // File › Start Game: the tally counts it
+    ASSERT_TRUE(game->exit(main));
+    const QDir home(installed.path());
+    EXPECT_TRUE(home.exists("config/quellan/quellan.ini"));
+    EXPECT_TRUE(home.exists("data/quellan/quellantally.tld"));
+    EXPECT_EQ(home.entryList(QDir::Files), QStringList{"quellan"});
+
+    // Settings beside the program: everything stays there.
+    QTemporaryDir portable;
+    writeSettings(portable.path(), settled);
+    main = start(portable.path());
+    game->type(main, {"alt+f", "s"});
+    ASSERT_TRUE(game->exit(main));
+    const QDir beside(portable.path());
+    EXPECT_EQ(beside.entryList(QDir::Files),
+              (QStringList{"quellan", "quellan.ini", "quellantally.tld"}));
+    EXPECT_FALSE(beside.exists("config") || beside.exists("data"));
 }

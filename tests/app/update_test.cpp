@@ -114,6 +114,25 @@ TEST_F(UpdateTest, WithTheMarkOffNothingIsAsked)
     EXPECT_TRUE(ini.readAll().contains("Update=true\r\n"));
 }
 
+TEST_F(UpdateTest, AnInstalledCopyNeverChecksYetKeepsTheSetting)
+{
+    ScriptedServer scripted;
+    serverUrl = scripted.url("/");
+    adjustSetup = [this](MainSetup &setup) {
+        setup.programFile = programFile();
+        setup.selfUpdate = false;
+    };
+    Tmain &main = open("[quellan]\r\nFirsttime=no\r\nUpdate=false\r\n");
+    EXPECT_FALSE(action("updatecheck")->isVisible());
+    EXPECT_FALSE(child<THTTPGet>("checkupdate")->busy());
+    main.close();
+    EXPECT_TRUE(iniText().contains("Update=false\r\n"));
+    window.reset();
+    open("[quellan]\r\nFirsttime=no\r\nUpdate=true\r\n");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(scripted.connectionCount(), 0);
+}
+
 TEST_F(UpdateTest, OnlyTheSameVersionTextIsNoUpdate)
 {
     startServer({"--version-text", "1.0.0"});

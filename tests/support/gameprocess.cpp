@@ -18,7 +18,12 @@ GameProcess::GameProcess(const XServer &x, const QString &program, const QString
     const QString copy = QDir(folder).filePath("quellan");
     if (!QFile::exists(copy))
         QFile::copy(program, copy);
-    m_process.setProcessEnvironment(x.environment());
+    // The user's own folders, for a copy without settings beside it, are in the folder too.
+    QProcessEnvironment env = x.environment();
+    env.insert("HOME", folder);
+    env.insert("XDG_CONFIG_HOME", QDir(folder).filePath("config"));
+    env.insert("XDG_DATA_HOME", QDir(folder).filePath("data"));
+    m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(folder);
     m_process.start(copy, {});
 }
@@ -81,6 +86,8 @@ void writeSettings(const QString &folder, const QByteArray &settings)
 
 QByteArray readSettings(const QString &folder)
 {
-    QFile ini(QDir(folder).filePath("quellan.ini"));
+    const QDir dir(folder);
+    QFile ini(dir.exists("quellan.ini") ? dir.filePath("quellan.ini")
+                                        : dir.filePath("config/quellan/quellan.ini"));
     return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
 }

@@ -6,8 +6,9 @@
 
 class XServer;
 
-// The real game program, copied into `folder` (where it keeps its settings and tally) and
-// started from there on a test's X server; ended when this ends.
+// The real game program, copied into `folder` and started from there on a test's X server,
+// with the user's folders (HOME, XDG_CONFIG_HOME, XDG_DATA_HOME) inside `folder` too; ended
+// when this ends.
 class GameProcess {
 public:
     GameProcess(const XServer &x, const QString &program, const QString &folder);
@@ -34,5 +35,6 @@ private:
 
 // Writes `settings` as quellan.ini into `folder`.
 void writeSettings(const QString &folder, const QByteArray &settings);
-// The settings file in `folder`, or empty.
+// The settings file of the game in `folder`: beside the program, or in the user's
+// configuration folder there; empty when there is none.
 QByteArray readSettings(const QString &folder);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "widgets/image.h"
 #include "app/main.h"
 #include "tests/support/recordingdialogs.h"
 #include "tests/support/recordinggamerecord.h"
 #include "tests/support/recordingopener.h"
 #include "tests/support/recordingsoundplayer.h"
 #include "widgets/flatpanel.h"
+#include "widgets/image.h"
 #include "widgets/selbutton.h"
 
 #include <QAction>
@@ -33,6 +33,8 @@ protected:
         }
         MainSetup setup;
         setup.programFolder = folder.path();
+        setup.settingsFolder = folder.path();
+        setup.dataFolder = folder.path();
         setup.programFile = folder.filePath("quellan");
         setup.clock = [this] { return now; };
         setup.serverUrl = serverUrl;

@@ -23,7 +23,7 @@ protected:
     std::unique_ptr<Ttallylist> open()
     {
         TallySetup setup;
-        setup.programFolder = folder.path();
+        setup.folder = folder.path();
         setup.today = [] { return QDate(2026, 12, 7); };
         setup.dialogs = &dialogs;
         return std::make_unique<Ttallylist>(setup);

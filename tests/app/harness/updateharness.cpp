@@ -20,6 +20,8 @@ int main(int argc, char **argv)
     MainSetup setup;
     setup.serverUrl = QString::fromLocal8Bit(argv[1]);
     setup.programFolder = QString::fromLocal8Bit(argv[2]);
+    setup.settingsFolder = setup.programFolder;
+    setup.dataFolder = setup.programFolder;
     setup.programFile = QString::fromLocal8Bit(argv[3]);
     setup.dialogs = &dialogs;
     Tmain main(setup);
