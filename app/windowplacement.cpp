@@ -23,6 +23,10 @@ WindowPlacement::WindowPlacement(QWidget *window) : QObject(window), m_window(wi
     m_watch.setInterval(watchMs);
     connect(&m_watch, &QTimer::timeout, this, [this] {
         followFrame();
+        // An answer to the request before the last may still arrive once the frame is known
+        // and undo the last one: put the window back then.
+        if (!m_appliedMargins.isNull() && m_window->geometry() == m_earlierClient)
+            apply();
         if (++m_watchTicks * watchMs >= watchForMs)
             m_watch.stop();
     });
@@ -52,17 +56,26 @@ QMargins WindowPlacement::frameMargins() const
 
 // The window is placed by its client area, which is exact whatever the window manager's
 // gravity: the frame then lies around it where the wanted outer frame is.
+QRect WindowPlacement::wantedClient(const QMargins &m) const
+{
+    return {m_wanted.topLeft() + QPoint(m.left(), m.top()), m_wanted.size().shrunkBy(m)};
+}
+
 void WindowPlacement::apply()
 {
+    m_earlierClient = m_window->geometry();
     m_appliedMargins = frameMargins();
-    const QMargins &m = m_appliedMargins;
-    m_window->setGeometry(
-        QRect(m_wanted.topLeft() + QPoint(m.left(), m.top()), m_wanted.size().shrunkBy(m)));
+    m_window->setGeometry(wantedClient(m_appliedMargins));
 }
 
 void WindowPlacement::followFrame()
 {
-    if (m_window->isVisible() && frameMargins() != m_appliedMargins)
+    const QMargins margins = frameMargins();
+    // While a window manager frames the window, the frame may read as none for a moment; a
+    // framed window keeps its frame.
+    if (margins.isNull() && !m_appliedMargins.isNull())
+        return;
+    if (m_window->isVisible() && margins != m_appliedMargins)
         apply();
 }
 

@@ -40,6 +40,8 @@ protected:
 private:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override;
     QMargins frameMargins() const;
+    // The client area that puts the outer frame where it is wanted, for a frame `m`.
+    QRect wantedClient(const QMargins &m) const;
     void apply();
     // Places the window again when its frame has changed since it was last placed.
     void followFrame();
@@ -50,4 +52,5 @@ private:
     QRect m_wanted;
     QRect m_last;
     QMargins m_appliedMargins;
+    QRect m_earlierClient; // where the window was before it was last placed
 };
