@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 source ./setup.sh
 quellan_install_missing
 build=build/package
+# The build's own output goes to stderr: stdout is the package's path alone.
 quellan_build "$build" Release -DBUILD_TESTING=OFF -DQUELLAN_BUILD_SERVER=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr
+    -DCMAKE_INSTALL_PREFIX=/usr >&2
 rm -rf "$build/deb"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$build/deb" >&2
 shopt -s nullglob
