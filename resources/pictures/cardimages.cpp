@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <vector>
 
 namespace {
@@ -463,16 +464,21 @@ void paintBack(QPainter &painter)
     QPainterPath fieldPath;
     fieldPath.addRoundedRect(field, 3, 3);
     painter.fillPath(fieldPath, backBlue);
-    painter.save();
-    painter.setClipPath(fieldPath);
-    painter.setPen(QPen(backLattice, 0.8));
+    // Each line is cut to the field as a shape rather than clipped while painting: the icon's
+    // SVG keeps shapes but not clipping.
+    QPainterPathStroker stroker;
+    stroker.setWidth(0.8);
+    const auto drawLatticeLine = [&](QPointF from, QPointF to) {
+        QPainterPath line(from);
+        line.lineTo(to);
+        painter.fillPath(stroker.createStroke(line).intersected(fieldPath), backLattice);
+    };
     const qreal step = 7;
     for (qreal offset = -field.height(); offset < field.width(); offset += step) {
         const qreal x = field.left() + offset;
-        painter.drawLine(QPointF(x, field.top()), QPointF(x + field.height(), field.bottom()));
-        painter.drawLine(QPointF(x, field.bottom()), QPointF(x + field.height(), field.top()));
+        drawLatticeLine(QPointF(x, field.top()), QPointF(x + field.height(), field.bottom()));
+        drawLatticeLine(QPointF(x, field.bottom()), QPointF(x + field.height(), field.top()));
     }
-    painter.restore();
     painter.setPen(QPen(palette::cream, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(field.adjusted(2.5, 2.5, -2.5, -2.5), 2, 2);

@@ -147,6 +147,26 @@ QPixmap logoPicture(QSize size, qreal devicePixelRatio)
     });
 }
 
+void paintIcon(QPainter &painter, const QRectF &target)
+{
+    const qreal side = std::min(target.width(), target.height());
+    QRectF square(0, 0, side, side);
+    square.moveCenter(target.center());
+    // The fan is taller than it is wide and stands on its foot: lift it so its tilted corners
+    // clear the square's edges the same at the top and the bottom.
+    paintFan(painter, square.translated(0, -side * 0.04));
+}
+
+QIcon appIcon()
+{
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(renderPixmap(QSize(side, side), 1.0, [side](QPainter &painter) {
+            paintIcon(painter, QRectF(0, 0, side, side));
+        }));
+    return icon;
+}
+
 QPixmap instructionPicture1(qreal devicePixelRatio)
 {
     return boardPicture(QSize(196, 80), devicePixelRatio, [](QPainter &painter) {

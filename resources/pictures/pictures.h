@@ -1,12 +1,22 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
+
+class QPainter;
+class QRectF;
 
 // The game's pictures besides the cards, drawn at a device pixel ratio so they stay sharp.
 
 // The logo on a transparent background: a fan of two cards beside the word "Quellan", or, when
 // `size` is square, the fan alone with a large "Q".
 QPixmap logoPicture(QSize size, qreal devicePixelRatio);
+
+// The program's icon: the logo's fan of two cards on a transparent background, filling the
+// square `target` (centred in it when it is not square).
+void paintIcon(QPainter &painter, const QRectF &target);
+// The icon at the sizes window managers and task bars ask for, drawn at each.
+QIcon appIcon();
 
 // The quick instructions' examples on the board's colour.
 // 196 x 80: four top cards side by side, the queen of hearts marked as the one to remove.
