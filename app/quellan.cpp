@@ -3,6 +3,7 @@
 #include "app/filelocations.h"
 #include "app/main.h"
 #include "app/modulesoundplayer.h"
+#include "resources/pictures/pictures.h"
 #include "widgets/dialogs.h"
 
 #include "quellanconfig.h"
@@ -30,6 +31,9 @@ QString soundModule(const QDir &programFolder)
 int main(int argc, char **argv)
 {
     QuellanApplication app(argc, argv);
+    // The desktop shows the entry's icon for the program's windows, and this one without it.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(quellan::appId));
+    QApplication::setWindowIcon(appIcon());
     MessageBoxDialogs dialogs;
     app.setDialogs(&dialogs);
     const QDir programFolder(QCoreApplication::applicationDirPath());
