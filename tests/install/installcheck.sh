@@ -6,6 +6,9 @@
 #   icons          the SVG and the PNGs sit in the hicolor theme at the sizes their folders name
 #   components     the game's component holds the game, and its sound module where the game
 #                  looks for it, but not the web server, which installs on its own
+#   installed-game the installed game, started by a new user on an X server of its own, keeps
+#                  its settings and tally in the user's folders and writes nothing beside
+#                  itself; a copy in a folder holding quellan.ini keeps both beside itself
 set -euo pipefail
 
 check=$1 cmake=$2 build=$3 id=$4 version=$5 module_dir_from_bin=$6
@@ -112,6 +115,56 @@ components)
     install_into "$tmp/server" --component server
     [[ -x $tmp/server/bin/quellan-server ]] || fail "the server's component lacks the server"
     [[ ! -e $tmp/server/bin/quellan ]] || fail "the server's component holds the game"
+    ;;
+installed-game)
+    install_into "$tmp/usr" --component game
+    exec 3< <(Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x1024x24 2>/dev/null & echo "pid $!")
+    read -r _ xvfb <&3
+    read -r display <&3
+    trap 'kill "$xvfb" 2>/dev/null; rm -rf "$tmp"' EXIT
+    # play_once PROGRAM HOME: starts a game (File › Start Game) and ends the program (File ›
+    # Exit) as a new user whose folders lie in HOME.
+    play_once() {
+        local program=$1 home=$2 window=""
+        mkdir -p "$home"
+        HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data DISPLAY=:$display \
+            QT_QPA_PLATFORM=xcb "$program" >"$tmp/game.log" 2>&1 &
+        local pid=$!
+        for _ in $(seq 100); do
+            window=$(DISPLAY=:$display xdotool search --onlyvisible --pid "$pid" --name '^Quellan$' 2>/dev/null | head -1) && [[ -n $window ]] && break
+            sleep 0.1
+        done
+        [[ -n $window ]] || { fail "$program showed no window"; kill "$pid"; return; }
+        DISPLAY=:$display xdotool windowfocus --sync "$window" key --delay 50 alt+f s alt+f e
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$pid" 2>/dev/null; then
+            kill "$pid"
+            fail "$program did not end by File › Exit"
+        fi
+    }
+    before=$(ls "$tmp/usr/bin")
+    play_once "$tmp/usr/bin/quellan" "$tmp/home"
+    [[ -f $tmp/home/config/quellan/quellan.ini ]] || fail "no settings in the user's folder"
+    grep -q 'Firsttime=no' "$tmp/home/config/quellan/quellan.ini" 2>/dev/null ||
+        fail "the settings do not hold the first-run flag"
+    tally=$tmp/home/data/quellan/quellantally.tld
+    [[ -f $tally ]] || fail "no tally in the user's data folder"
+    [[ $(ls "$tmp/usr/bin") == "$before" ]] || fail "the game wrote beside itself: $(ls "$tmp/usr/bin")"
+    # The tally holds the one game started.
+    "$tmp/usr/bin/quellan-pack" tally "$tally" >"$tmp/tally.txt" 2>&1 || fail "quellan-pack tally failed"
+    grep -Eq '^Total games: +1$' "$tmp/tally.txt" || { cat "$tmp/tally.txt" >&2; fail "the tally does not count the game"; }
+
+    # A copy in a folder of its own that holds quellan.ini keeps its files there.
+    mkdir -p "$tmp/portable"
+    cp "$tmp/usr/bin/quellan" "$tmp/portable/"
+    printf '[quellan]\r\nFirsttime=no\r\n' >"$tmp/portable/quellan.ini"
+    play_once "$tmp/portable/quellan" "$tmp/home2"
+    [[ -f $tmp/portable/quellantally.tld ]] || fail "the portable copy's tally is not beside it"
+    [[ ! -e $tmp/home2/config/quellan && ! -e $tmp/home2/data/quellan ]] ||
+        fail "the portable copy wrote into the user's folders"
     ;;
 *)
     echo "unknown check: $check" >&2
