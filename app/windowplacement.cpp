@@ -27,6 +27,7 @@ WindowPlacement::WindowPlacement(QWidget *window) : QObject(window), m_window(wi
         // and undo the last one: put the window back then.
         if (!m_appliedMargins.isNull() && m_window->geometry() == m_earlierClient)
             apply();
+        matchServerSize();
         if (++m_watchTicks * watchMs >= watchForMs)
             m_watch.stop();
     });
@@ -66,6 +67,31 @@ void WindowPlacement::apply()
     m_earlierClient = m_window->geometry();
     m_appliedMargins = frameMargins();
     m_window->setGeometry(wantedClient(m_appliedMargins));
+}
+
+// A window manager busy framing the window may drop a request to resize it; Qt then goes on
+// believing the size it asked for. Ask the X server, and ask again for what Qt believes.
+void WindowPlacement::matchServerSize()
+{
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() != "xcb" || !x11 || !x11->connection() ||
+        !m_window->isVisible())
+        return;
+    xcb_connection_t *connection = x11->connection();
+    const auto window = xcb_window_t(m_window->winId());
+    xcb_get_geometry_reply_t *reply =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+    if (!reply)
+        return;
+    const QSize onServer(reply->width, reply->height);
+    free(reply);
+    const QSize believed = m_window->geometry().size();
+    if (onServer == believed)
+        return;
+    const uint32_t size[] = {uint32_t(believed.width()), uint32_t(believed.height())};
+    xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         size);
+    xcb_flush(connection);
 }
 
 void WindowPlacement::followFrame()

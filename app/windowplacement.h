@@ -43,6 +43,7 @@ private:
     // The client area that puts the outer frame where it is wanted, for a frame `m`.
     QRect wantedClient(const QMargins &m) const;
     void apply();
+    void matchServerSize();
     // Places the window again when its frame has changed since it was last placed.
     void followFrame();
 
