@@ -6,6 +6,8 @@
 namespace {
 
 constexpr int startMs = 30000;
+constexpr int managerMs = 8000;
+constexpr int managerAttempts = 3;
 
 } // namespace
 
@@ -47,20 +49,23 @@ bool XServer::startServer(QSize screen)
 
 bool XServer::startManager()
 {
-    m_manager.setProcessEnvironment(environment());
-    m_manager.start("openbox", {"--sm-disable"});
-    // A window manager announces itself on the root window once it manages the screen.
-    const QDeadlineTimer deadline(startMs);
-    while (!deadline.hasExpired() && m_manager.state() != QProcess::NotRunning) {
-        if (run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"))
-            return true;
-        QThread::msleep(20);
+    // Now and then openbox comes up without ever managing the screen: start it again then.
+    for (int attempt = 1; attempt <= managerAttempts; ++attempt) {
+        m_manager.setProcessEnvironment(environment());
+        m_manager.setStandardOutputFile(QProcess::nullDevice());
+        m_manager.setStandardErrorFile(QProcess::nullDevice());
+        m_manager.start("openbox", {"--sm-disable"});
+        // A window manager announces itself on the root window once it manages the screen.
+        const QDeadlineTimer deadline(managerMs);
+        while (!deadline.hasExpired() && m_manager.state() != QProcess::NotRunning) {
+            if (run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"))
+                return true;
+            QThread::msleep(20);
+        }
+        m_manager.kill();
+        m_manager.waitForFinished();
     }
-    m_failure = QString("openbox did not start (%1): %2")
-                    .arg(m_manager.state() == QProcess::NotRunning
-                             ? QString("exit code %1").arg(m_manager.exitCode())
-                             : QString("no answer"),
-                         QString::fromUtf8(m_manager.readAllStandardError()));
+    m_failure = QString("openbox did not manage the screen in %1 attempts").arg(managerAttempts);
     return false;
 }
 
