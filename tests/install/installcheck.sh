@@ -130,11 +130,15 @@ installed-game)
         HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data DISPLAY=:$display \
             QT_QPA_PLATFORM=xcb "$program" >"$tmp/game.log" 2>&1 &
         local pid=$!
-        for _ in $(seq 100); do
+        for _ in $(seq 300); do
             window=$(DISPLAY=:$display xdotool search --onlyvisible --pid "$pid" --name '^Quellan$' 2>/dev/null | head -1) && [[ -n $window ]] && break
             sleep 0.1
         done
-        [[ -n $window ]] || { fail "$program showed no window"; kill "$pid"; return; }
+        if [[ -z $window ]]; then
+            fail "$program showed no window; it said: $(cat "$tmp/game.log")"
+            kill "$pid" 2>/dev/null
+            return
+        fi
         DISPLAY=:$display xdotool windowfocus --sync "$window" key --delay 50 alt+f s alt+f e
         for _ in $(seq 100); do
             kill -0 "$pid" 2>/dev/null || break
