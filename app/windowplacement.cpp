@@ -23,9 +23,10 @@ WindowPlacement::WindowPlacement(QWidget *window) : QObject(window), m_window(wi
     m_watch.setInterval(watchMs);
     connect(&m_watch, &QTimer::timeout, this, [this] {
         followFrame();
-        // An answer to the request before the last may still arrive once the frame is known
-        // and undo the last one: put the window back then.
-        if (!m_appliedMargins.isNull() && m_window->geometry() == m_earlierClient)
+        // A window manager busy framing the window may still answer the request before the
+        // last, or drop the last: a window back at its earlier size is placed again.
+        if (!m_appliedMargins.isNull() && m_window->geometry().size() == m_earlierClient.size() &&
+            m_window->geometry() != wantedClient(m_appliedMargins))
             apply();
         matchServerSize();
         if (++m_watchTicks * watchMs >= watchForMs)
