@@ -48,11 +48,6 @@ void Tmain::FormCreate()
     panel_name->showInFront();
 }
 
-void Tmain::setGameRecord(GameRecord *record)
-{
-    m_record = record ? record : &m_noRecord;
-}
-
 bool Tmain::event(QEvent *event)
 {
     const bool handled = QMainWindow::event(event);

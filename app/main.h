@@ -39,7 +39,7 @@ public:
     // help window and the high-score window. Each lives as long as this window.
     void createWindows();
     // Where the game reports started and finished games (the tally list once it exists).
-    void setGameRecord(GameRecord *record);
+    void setGameRecord(GameRecord *record) { m_record = record ? record : &m_noRecord; }
 
     const GameTable &table() const { return m_table; }
 
