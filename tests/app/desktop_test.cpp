@@ -4,15 +4,13 @@
 #include "tests/support/xserver.h"
 #include "tests/support/xwindow.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <tuple>
 #include <utility>
 
 namespace {
@@ -38,27 +36,18 @@ protected:
     // have passed: the window manager frames a window some time after it is mapped.
     QRect outerOnceAt(const QString &window, const QRect &expected) const
     {
-        const QDeadlineTimer deadline(5000);
         QRect outer;
-        do {
-            outer = readWindowGeometry(*x, window).outer();
-            if (outer == expected)
-                break;
-            QThread::msleep(20);
-        } while (!deadline.hasExpired());
+        if (QTest::qWaitFor(
+                [&] { return (outer = readWindowGeometry(*x, window).outer()) == expected; }, 5000))
+            return expected;
         return outer;
     }
 
-    // Waits for the window manager to frame the window.
-    bool framed(const QString &window) const
+    // A server without a window manager for this test.
+    void withoutManager()
     {
-        const QDeadlineTimer deadline(5000);
-        while (readWindowGeometry(*x, window).frame.isNull()) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(20);
-        }
-        return true;
+        x = std::make_unique<XServer>(XServer::Manager::None);
+        ASSERT_EQ(x->failure(), "");
     }
 
     // The placement the settings file holds.
@@ -135,8 +124,7 @@ TEST_F(DesktopTest, AStoredPlacementIsAppliedAsItIsAndResetBringsTheWindowBack)
 {
     // A window manager may pull a window it finds off the screen back onto it; the program
     // itself tests nothing, as seen without one.
-    x = std::make_unique<XServer>(XServer::Manager::None);
-    ASSERT_EQ(x->failure(), "");
+    withoutManager();
     QTemporaryDir folder;
     // Far off the screen and smaller than the table: placed there, enlarged to the table.
     writeSettings(folder.path(),
@@ -157,8 +145,7 @@ TEST_F(DesktopTest, AStoredPlacementIsAppliedAsItIsAndResetBringsTheWindowBack)
 
 TEST_F(DesktopTest, WithoutAWindowManagerTheOuterFrameIsTheWindowItself)
 {
-    x = std::make_unique<XServer>(XServer::Manager::None);
-    ASSERT_EQ(x->failure(), "");
+    withoutManager();
     QTemporaryDir folder;
     writeSettings(folder.path(), settled);
     const QString main = start(folder.path());
@@ -173,14 +160,13 @@ TEST_F(DesktopTest, WithoutAWindowManagerTheOuterFrameIsTheWindowItself)
 
 TEST_F(DesktopTest, AWindowManagerThatComesLateFramesTheWindowWhereItWas)
 {
-    x = std::make_unique<XServer>(XServer::Manager::None);
-    ASSERT_EQ(x->failure(), "");
+    withoutManager();
     QTemporaryDir folder;
     writeSettings(folder.path(),
                   QByteArray(settled) + "Top=40\r\nLeft=50\r\nWidth=700\r\nHeight=650\r\n");
     const QString main = start(folder.path());
     ASSERT_TRUE(x->startManager()) << x->failure().toStdString();
-    ASSERT_TRUE(framed(main));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !readWindowGeometry(*x, main).frame.isNull(); }));
     EXPECT_EQ(outerOnceAt(main, QRect(50, 40, 700, 650)), QRect(50, 40, 700, 650));
     ASSERT_TRUE(game->exit(main));
     EXPECT_EQ(storedPlacement(folder.path()), QRect(50, 40, 700, 650));
@@ -210,15 +196,12 @@ TEST_F(DesktopTest, AWindowThePlayerEnlargesKeepsTheTableInItsMiddle)
         }
         return std::pair(left, shown.width() - 1 - right);
     };
-    const QDeadlineTimer deadline(5000);
-    auto [left, right] = margins();
+    std::pair<int, int> seen;
     // The border itself sits a pixel off the middle of the board it lies on.
-    while (std::abs(left - right) > 2 && !deadline.hasExpired()) {
-        QThread::msleep(20);
-        std::tie(left, right) = margins();
-    }
-    EXPECT_GT(left, 0);
-    EXPECT_LE(std::abs(left - right), 2) << left << " " << right;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return std::abs((seen = margins()).first - seen.second) <= 2; }, 5000))
+        << seen.first << " " << seen.second;
+    EXPECT_GT(seen.first, 0);
     const QRect outer = readWindowGeometry(*x, main).outer();
     ASSERT_TRUE(game->exit(main));
     EXPECT_EQ(storedPlacement(folder.path()), outer);
