@@ -24,7 +24,7 @@ stop_server() {
 }
 if [[ -x build/release/server/quellan-server ]] && ! server_listens; then
     mkdir -p data
-    build/release/server/quellan-server --db data/quellan-scores.db \
+    build/release/server/quellan-server --db data/quellan-scores.db --create \
         >/dev/null 2>>data/quellan-server.log &
     server_pid=$!
     trap stop_server EXIT

@@ -1,17 +1,13 @@
 #include "game/gametable.h"
 
+#include "game/scoring.h"
+
 #include <stdexcept>
 
-namespace {
-
-// A removal scores two points; every fourth removal since the last deal scores 32
-// instead; clearing the board of all but aces scores 100.
-constexpr int removalPoints = 2;
-constexpr int bonusPoints = 32;
-constexpr int bonusEvery = 4;
-constexpr int winPoints = 100;
-
-} // namespace
+using scoring::bonusEvery;
+using scoring::bonusPoints;
+using scoring::removalPoints;
+using scoring::winPoints;
 
 void GameTable::start()
 {

@@ -1,21 +1,29 @@
 // quellan-server: the game's web server. See --help.
 
 #include "server/options.h"
+#include "server/postratelimit.h"
+#include "server/requestlog.h"
+#include "server/routes.h"
 #include "server/scoreboard.h"
 #include "server/scorestore.h"
 #include "server/webserver.h"
 
 #include "quellanconfig.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <pthread.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
 namespace {
+
+// Descriptors the process needs besides its connections: the database, the log, the listener.
+constexpr rlim_t spareDescriptors = 64;
 
 // Blocks SIGINT and SIGTERM in this thread and every thread started after it, so that only
 // the thread that waits for them receives them.
@@ -30,18 +38,52 @@ sigset_t blockStopSignals()
     return signals;
 }
 
+// Every connection takes a descriptor: raises the soft limit as far as the hard one allows.
+void allowConnections(std::size_t connections)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    const rlim_t wanted = std::min<rlim_t>(connections + spareDescriptors, limit.rlim_max);
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = wanted;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    if (wanted < connections + spareDescriptors) {
+        std::cerr << "quellan-server: the system allows only " << limit.rlim_max
+                  << " open files; fewer connections than asked can be served\n";
+    }
+}
+
+int purge(const server::Options &options)
+{
+    server::ScoreStore store(options.dbPath, server::ScoreStore::Open::Existing);
+    const std::int64_t removed = store.purgeAddress(options.purgeAddress);
+    std::cout << "Removed " << removed << (removed == 1 ? " score" : " scores") << " posted from "
+              << options.purgeAddress << std::endl;
+    return 0;
+}
+
 int serve(const server::Options &options)
 {
     if (!options.installerPath.empty() && !std::filesystem::is_regular_file(options.installerPath))
         throw std::runtime_error("no installer file at " + options.installerPath);
+    if (!options.create && !std::filesystem::exists(options.dbPath))
+        throw std::runtime_error("no score database at " + options.dbPath +
+                                 "; --create makes a new one");
     const sigset_t signals = blockStopSignals();
-    server::ScoreStore store(options.dbPath);
-    server::ScoreBoard board(store, std::string("http://") + quellan::webSite);
-    server::WebServer web(board, {options.versionText, options.installerPath});
+    allowConnections(options.limits.connections);
+    server::LogWriter log(stderr);
+    server::ScoreStore store(options.dbPath, options.create
+                                                 ? server::ScoreStore::Open::CreateIfMissing
+                                                 : server::ScoreStore::Open::Existing);
+    server::ScoreBoard board(
+        store, std::string("http://") + quellan::webSite,
+        [&log](const std::string &line) { log.write("quellan-server: " + line + "\n"); });
+    server::PostRateLimit postLimit(options.postRate, options.postBurst);
+    server::Routes routes(board, {options.versionText, options.installerPath}, postLimit);
+    server::WebServer web(routes, log, options.limits);
     const int port = web.bind(options.host, options.port);
-    if (port < 0)
-        throw std::runtime_error("cannot listen on " +
-                                 server::addressText(options.host, options.port));
     std::cout << "Listening on " << server::addressText(options.host, port) << std::endl;
 
     std::thread stopper([&web, &signals] {
@@ -49,10 +91,12 @@ int serve(const server::Options &options)
         sigwait(&signals, &signal);
         web.stop();
     });
-    web.run();
+    web.run(std::max(2u, std::thread::hardware_concurrency()));
     // Wakes the waiting thread when serving ended without a signal.
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
+    // Whatever was posted is committed before the process ends.
+    board.close();
     return 0;
 }
 
@@ -62,16 +106,16 @@ int main(int argc, char *argv[])
 {
     const server::ParsedOptions parsed =
         server::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.error.empty()) {
-        std::cerr << "quellan-server: " << parsed.error << "\n\n" << server::usageText();
-        return 2;
-    }
     if (parsed.help) {
         std::cout << server::usageText();
         return 0;
     }
+    if (!parsed.error.empty()) {
+        std::cerr << "quellan-server: " << parsed.error << "\n\n" << server::usageText();
+        return 2;
+    }
     try {
-        return serve(parsed.options);
+        return parsed.options.purgeAddress.empty() ? serve(parsed.options) : purge(parsed.options);
     } catch (const std::exception &error) {
         std::cerr << "quellan-server: " << error.what() << '\n';
         return 1;

@@ -8,14 +8,29 @@ namespace server {
 
 namespace {
 
+// The whole text as a number of type T from low to high.
+template <typename T> std::optional<T> parseNumber(const std::string &text, T low, T high)
+{
+    T number{};
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (error != std::errc() || stop != end || !(number >= low && number <= high))
+        return std::nullopt;
+    return number;
+}
+
 std::optional<int> parsePort(const std::string &text)
 {
-    int port = -1;
-    const char *end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, port);
-    if (error != std::errc() || stop != end || port < 0 || port > 65535)
-        return std::nullopt;
-    return port;
+    return parseNumber(text, 0, 65535);
+}
+
+// Stores the number in `field` when it is one from low to high.
+template <typename T> bool setNumber(const std::string &text, T &field, T low, T high)
+{
+    const auto number = parseNumber(text, low, high);
+    if (number)
+        field = *number;
+    return number.has_value();
 }
 
 // Splits HOST:PORT at its last colon; an IPv6 host is written in brackets.
@@ -58,6 +73,27 @@ const std::map<std::string, Setter> &setters()
              options.installerPath = value;
              return !value.empty();
          }},
+        {"--post-rate",
+         [](const std::string &value, Options &options) {
+             return setNumber(value, options.postRate, 0.0, 1e6);
+         }},
+        {"--post-burst",
+         [](const std::string &value, Options &options) {
+             return setNumber(value, options.postBurst, 1.0, 1e6);
+         }},
+        {"--purge-address",
+         [](const std::string &value, Options &options) {
+             options.purgeAddress = value;
+             return !value.empty();
+         }},
+        {"--per-address",
+         [](const std::string &value, Options &options) {
+             return setNumber<std::size_t>(value, options.limits.perAddress, 1, 1000000);
+         }},
+        {"--max-connections",
+         [](const std::string &value, Options &options) {
+             return setNumber<std::size_t>(value, options.limits.connections, 1, 1000000);
+         }},
     };
     return table;
 }
@@ -72,6 +108,10 @@ ParsedOptions parseOptions(const std::vector<std::string> &args)
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
+            continue;
+        }
+        if (arg == "--create") {
+            parsed.options.create = true;
             continue;
         }
         // Both "--db PATH" and "--db=PATH" are understood.
@@ -96,27 +136,43 @@ ParsedOptions parseOptions(const std::vector<std::string> &args)
             return parsed;
         }
     }
+    if (parsed.options.dbPath.empty() && !parsed.help)
+        parsed.error = "--db is required";
     return parsed;
 }
 
 std::string usageText()
 {
-    return "Usage: quellan-server [options]\n"
+    const HttpLimits limits;
+    return "Usage: quellan-server --db PATH [options]\n"
+           "       quellan-server --db PATH --purge-address ADDRESS\n"
            "Serves the game's version file, installer, score posting and high-score page.\n"
            "\n"
-           "  --listen HOST:PORT    address to listen on (default " +
+           "  --db PATH               score database; it must exist unless --create is given\n"
+           "  --create                make the score database when it does not exist\n"
+           "  --listen HOST:PORT      address to listen on (default " +
            addressText(quellan::listenHost, quellan::listenPort) +
            ";\n"
-           "                        port 0 picks a free one)\n"
-           "  --db PATH             score database (default quellan-scores.db)\n"
-           "  --version-text TEXT   content of the version file (default " +
+           "                          port 0 picks a free one)\n"
+           "  --version-text TEXT     content of the version file (default " +
            std::string(quellan::versionText) +
            ")\n"
-           "  --installer PATH      file served as the installer (default: none)\n"
-           "  --help                show this text\n"
+           "  --installer PATH        file served as the installer (default: none)\n"
+           "  --post-rate N           score posts a second from one address (default 0.5;\n"
+           "                          0: no limit)\n"
+           "  --post-burst N          posts one address may send at once (default 5)\n"
+           "  --per-address N         connections open at once from one address (default " +
+           std::to_string(limits.perAddress) +
+           ")\n"
+           "  --max-connections N     connections open at once in all (default " +
+           std::to_string(limits.connections) +
+           ")\n"
+           "  --purge-address ADDRESS remove every score posted from ADDRESS, then exit\n"
+           "  --help                  show this text\n"
            "\n"
            "The first line of output names the address listened on; each request is\n"
-           "logged on standard error. SIGINT or SIGTERM stops the server.\n";
+           "logged on standard error. GET /health answers \"ok\" while scores can be\n"
+           "stored. SIGINT or SIGTERM stops the server.\n";
 }
 
 std::string addressText(const std::string &host, int port)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/httplimits.h"
+
 #include "quellanconfig.h"
 
 #include <string>
@@ -11,9 +13,14 @@ namespace server {
 struct Options {
     std::string host = quellan::listenHost; // loopback unless told otherwise
     int port = quellan::listenPort;         // 0 picks a free port
-    std::string dbPath = "quellan-scores.db";
-    std::string versionText;   // content of the version file
-    std::string installerPath; // empty: no installer to hand out
+    std::string dbPath;                     // required
+    bool create = false;                    // make the database when it does not exist
+    std::string versionText;                // content of the version file
+    std::string installerPath;              // empty: no installer to hand out
+    double postRate = 0.5;                  // posts a second from one address; 0: no limit
+    double postBurst = 5;                   // posts one address may send at once
+    std::string purgeAddress;               // set: remove this address's scores and exit
+    HttpLimits limits;
 };
 
 // The outcome of reading the command line: options, a request for help, or what was wrong.

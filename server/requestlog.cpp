@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace server {
 
@@ -56,6 +57,57 @@ std::string formatLogLine(const LoggedRequest &request)
     }
     line += "\" " + std::to_string(request.status) + ' ' + std::to_string(request.bytes) + '\n';
     return line;
+}
+
+LogWriter::LogWriter(std::FILE *out, std::size_t maxWaiting)
+    : m_out(out), m_maxWaiting(maxWaiting), m_thread([this] { writeLoop(); })
+{
+}
+
+LogWriter::~LogWriter()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void LogWriter::write(std::string line)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_waiting.size() >= m_maxWaiting) {
+            ++m_dropped;
+            return;
+        }
+        m_waiting.push_back(std::move(line));
+    }
+    m_wake.notify_one();
+}
+
+void LogWriter::writeLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return !m_waiting.empty() || m_dropped > 0 || m_stopping; });
+        std::vector<std::string> lines;
+        lines.swap(m_waiting);
+        const std::size_t dropped = std::exchange(m_dropped, 0);
+        const bool stopping = m_stopping;
+        lock.unlock();
+        std::string text;
+        for (const std::string &line : lines)
+            text += line;
+        if (dropped > 0)
+            text += "quellan-server: " + std::to_string(dropped) + " log lines dropped\n";
+        std::fwrite(text.data(), 1, text.size(), m_out);
+        std::fflush(m_out);
+        lock.lock();
+        if (stopping && m_waiting.empty())
+            return;
+    }
 }
 
 } // namespace server

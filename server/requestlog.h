@@ -1,9 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <cstdio>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace server {
 
@@ -21,5 +26,32 @@ struct LoggedRequest {
 // One log line, ended by a line feed: UTC time, client address, the quoted request line,
 // status and body bytes. Bytes that could forge or garble a line are written as \xNN.
 std::string formatLogLine(const LoggedRequest &request);
+
+// Writes lines to a file on a thread of its own, so a slow reader of the log never holds up
+// the threads that serve requests. Lines beyond what the writer keeps up with are dropped
+// and counted, never waited for.
+class LogWriter {
+public:
+    explicit LogWriter(std::FILE *out, std::size_t maxWaiting = 100000);
+    // Writes what is waiting, then stops.
+    ~LogWriter();
+    LogWriter(const LogWriter &) = delete;
+    LogWriter &operator=(const LogWriter &) = delete;
+
+    // Safe from any thread; a line ends with its line feed.
+    void write(std::string line);
+
+private:
+    void writeLoop();
+
+    std::FILE *const m_out;
+    const std::size_t m_maxWaiting;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<std::string> m_waiting;
+    std::size_t m_dropped = 0;
+    bool m_stopping = false;
+    std::thread m_thread; // last: starts once everything above is ready
+};
 
 } // namespace server

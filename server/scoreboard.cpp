@@ -2,76 +2,181 @@
 
 #include "server/scorepage.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace server {
 
 namespace {
 
-std::int64_t nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
+// How often an idle writer looks whether the database was replaced or changed by another
+// program, such as a purge.
+constexpr std::chrono::seconds watchInterval{1};
 
 } // namespace
 
-ScoreBoard::ScoreBoard(ScoreStore &store, std::string webSite)
-    : m_store(store), m_webSite(std::move(webSite))
+ScoreBoard::ScoreBoard(ScoreStore &store, std::string webSite, Complaint complain)
+    : m_store(store), m_webSite(std::move(webSite)), m_complain(std::move(complain))
 {
+    reload();
+    m_writer = std::thread([this] { writeLoop(); });
 }
 
-void ScoreBoard::post(const ScoreEntry &entry)
+ScoreBoard::~ScoreBoard()
 {
-    Waiting mine{{entry, nowMs()}, false, {}};
-    std::unique_lock lock(m_mutex);
-    m_waiting.push_back(&mine);
-    // Whoever finds the store free writes everything waiting, its own post among it.
-    while (!mine.done) {
-        if (m_writing)
-            m_written.wait(lock);
-        else
-            writeWaiting(lock);
-    }
-    if (!mine.error.empty())
-        throw StoreError(mine.error);
+    close();
 }
 
-std::shared_ptr<const std::string> ScoreBoard::page()
+void ScoreBoard::post(ReceivedScore score, Done done)
 {
-    std::unique_lock lock(m_mutex);
-    m_written.wait(lock, [this] { return !m_writing; });
-    if (!m_page) {
-        m_page = std::make_shared<const std::string>(
-            renderScorePage(m_store.best(pageRows), m_store.count(), m_webSite));
-    }
+    enqueue({std::move(score), std::move(done)});
+}
+
+void ScoreBoard::checkHealth(Done done)
+{
+    enqueue({std::nullopt, std::move(done)});
+}
+
+std::shared_ptr<const std::string> ScoreBoard::page() const
+{
+    const std::lock_guard lock(m_pageMutex);
     return m_page;
 }
 
-void ScoreBoard::writeWaiting(std::unique_lock<std::mutex> &lock)
+void ScoreBoard::close()
+{
+    {
+        const std::lock_guard lock(m_queueMutex);
+        m_closing = true;
+    }
+    m_wake.notify_one();
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void ScoreBoard::enqueue(Job job)
+{
+    bool taken = false;
+    {
+        const std::lock_guard lock(m_queueMutex);
+        if (!m_closing) {
+            m_queue.push_back(std::move(job));
+            taken = true;
+        }
+    }
+    if (taken)
+        m_wake.notify_one();
+    else
+        job.done(false); // too late: the board is closing
+}
+
+void ScoreBoard::writeLoop()
+{
+    std::unique_lock lock(m_queueMutex);
+    for (;;) {
+        m_wake.wait_for(lock, watchInterval, [this] { return !m_queue.empty() || m_closing; });
+        std::vector<Job> jobs;
+        jobs.swap(m_queue);
+        const bool closing = m_closing;
+        lock.unlock();
+        serve(jobs);
+        lock.lock();
+        if (closing && m_queue.empty())
+            return;
+    }
+}
+
+void ScoreBoard::serve(std::vector<Job> &jobs)
 {
     std::vector<ReceivedScore> scores;
-    for (const Waiting *waiting : m_waiting)
-        scores.push_back(waiting->score);
-    std::vector<Waiting *> batch;
-    batch.swap(m_waiting);
-    m_writing = true;
-    lock.unlock();
-    std::string error;
+    bool healthAsked = false;
+    for (Job &job : jobs) {
+        if (job.score)
+            scores.push_back(std::move(*job.score));
+        else
+            healthAsked = true;
+    }
+    const bool usable = storeStillOurs();
+    const bool stored = usable && commit(scores);
+    const bool healthy = healthAsked && stored && proveWritable();
+    for (Job &job : jobs)
+        job.done(job.score ? stored : healthy);
+}
+
+// Checked before every batch: a deleted or replaced file would take the scores committed
+// from now on with it, so the server stops acknowledging them for good.
+bool ScoreBoard::storeStillOurs()
+{
+    if (m_lost)
+        return false;
+    try {
+        if (m_store.fileReplaced()) {
+            m_lost = true;
+            m_complain("the score database was deleted or replaced; no more scores are stored");
+            return false;
+        }
+        if (m_store.changedElsewhere())
+            reload();
+        return true;
+    } catch (const StoreError &error) {
+        m_complain(error.what());
+        return false;
+    }
+}
+
+bool ScoreBoard::commit(const std::vector<ReceivedScore> &scores)
+{
+    if (scores.empty())
+        return true;
     try {
         m_store.add(scores);
-    } catch (const std::exception &failure) {
-        // Every waiting poster learns the outcome; none is left waiting.
-        error = failure.what();
+    } catch (const StoreError &error) {
+        m_complain(error.what());
+        return false;
     }
-    lock.lock();
-    m_writing = false;
-    for (Waiting *waiting : batch) {
-        waiting->done = true;
-        waiting->error = error;
+    m_count += static_cast<std::int64_t>(scores.size());
+    rank(scores);
+    publish();
+    return true;
+}
+
+bool ScoreBoard::proveWritable()
+{
+    try {
+        m_store.proveWritable();
+        return true;
+    } catch (const StoreError &error) {
+        m_complain(error.what());
+        return false;
     }
-    m_page.reset();
-    m_written.notify_all();
+}
+
+void ScoreBoard::reload()
+{
+    m_best = m_store.best(pageRows);
+    m_count = m_store.count();
+    publish();
+}
+
+// Places each new score after every kept score at least as high, as the store orders them.
+void ScoreBoard::rank(const std::vector<ReceivedScore> &scores)
+{
+    for (const ReceivedScore &received : scores) {
+        const auto at = std::upper_bound(
+            m_best.begin(), m_best.end(), received.entry.score,
+            [](std::int32_t score, const ScoreEntry &kept) { return score > kept.score; });
+        if (at - m_best.begin() < pageRows)
+            m_best.insert(at, received.entry);
+        if (m_best.size() > pageRows)
+            m_best.pop_back();
+    }
+}
+
+void ScoreBoard::publish()
+{
+    auto page = std::make_shared<const std::string>(renderScorePage(m_best, m_count, m_webSite));
+    const std::lock_guard lock(m_pageMutex);
+    m_page = std::move(page);
 }
 
 } // namespace server

@@ -1,5 +1,6 @@
 #include "server/scorequery.h"
 
+#include "game/scoring.h"
 #include "net/hexdigit.h"
 
 #include <algorithm>
@@ -172,6 +173,11 @@ ScoreQuery parseScoreQuery(std::string_view rawQuery)
     const auto score = parseScore(fields["score"]);
     if (!score)
         return refused("score must be a whole number from -2147483648 to 2147483647");
+    // No game ends outside these, so such a score was made up.
+    if (*score < scoring::lowestFinalScore || *score > scoring::highestFinalScore) {
+        return refused("score must be from " + std::to_string(scoring::lowestFinalScore) + " to " +
+                       std::to_string(scoring::highestFinalScore));
+    }
     return {ScoreEntry{fields["name"], fields["date"], *score}, {}};
 }
 

@@ -20,7 +20,7 @@ std::optional<std::string> percentDecode(std::string_view text);
 
 // Reads name, date and score from a raw query (the text after "?"). The name must be 1 to 32
 // characters of UTF-8 without control characters, the date 1 to 16 digits and separators,
-// the score a signed 32-bit decimal integer. Other fields are ignored.
+// the score a decimal integer a finished game can end with. Other fields are ignored.
 ScoreQuery parseScoreQuery(std::string_view rawQuery);
 
 } // namespace server

@@ -1,6 +1,7 @@
 #include "server/scorestore.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace server {
 
@@ -40,41 +41,134 @@ void ScoreStore::FinalizeStatement::operator()(sqlite3_stmt *statement) const
     sqlite3_finalize(statement);
 }
 
-ScoreStore::ScoreStore(const std::string &path)
+ScoreStore::ScoreStore(const std::string &path, Open open) : m_path(path)
 {
-    sqlite3 *db = nullptr;
-    const int opened =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    m_db.reset(db);
-    if (opened != SQLITE_OK)
-        fail("cannot open the score database " + path);
-    sqlite3_busy_timeout(db, 5000);
+    openFile(open);
+    sqlite3_busy_timeout(m_db.get(), 5000);
+    checkIntegrity();
     // Write-ahead logging lets the page be read while a score is written; a full sync on each
     // commit keeps an acknowledged score even through a power cut.
     useWriteAheadLog();
     execute("PRAGMA synchronous = FULL");
-    execute("CREATE TABLE IF NOT EXISTS scores ("
-            "id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT NOT NULL, "
-            "score INTEGER NOT NULL, received_ms INTEGER NOT NULL)");
-    execute("CREATE INDEX IF NOT EXISTS scores_by_rank ON scores (score DESC, id)");
+    createSchema();
     m_begin = prepare("BEGIN IMMEDIATE");
     m_commit = prepare("COMMIT");
     m_rollback = prepare("ROLLBACK");
-    m_insert =
-        prepare("INSERT INTO scores (name, date, score, received_ms) VALUES (?1, ?2, ?3, ?4)");
+    m_insert = prepare("INSERT INTO scores (name, date, score, received_ms, address) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5)");
     m_best = prepare("SELECT name, date, score FROM scores ORDER BY score DESC, id LIMIT ?1");
     m_count = prepare("SELECT COUNT(*) FROM scores");
+    m_purge = prepare("DELETE FROM scores WHERE address = ?1");
+    m_prove =
+        prepare("INSERT OR REPLACE INTO proof (id, written_at) VALUES (1, strftime('%s', 'now'))");
+    m_dataVersionQuery = prepare("PRAGMA data_version");
+    m_dataVersion = readNumber(m_dataVersionQuery.get(), "cannot read the database's version");
 }
 
 ScoreStore::~ScoreStore() = default;
 
+void ScoreStore::openFile(Open open)
+{
+    struct stat file {};
+    if (open == Open::Existing && stat(m_path.c_str(), &file) != 0)
+        throw StoreError("no score database at " + m_path);
+    sqlite3 *db = nullptr;
+    const int flags =
+        SQLITE_OPEN_READWRITE | (open == Open::CreateIfMissing ? SQLITE_OPEN_CREATE : 0);
+    const int opened = sqlite3_open_v2(m_path.c_str(), &db, flags, nullptr);
+    m_db.reset(db);
+    if (opened != SQLITE_OK)
+        fail("cannot open the score database " + m_path);
+    // SQLite quietly opens a file it may not write read-only; a server that cannot store a
+    // score must not start.
+    if (sqlite3_db_readonly(db, "main") == 1)
+        throw StoreError("the score database " + m_path + " is read-only");
+    if (stat(m_path.c_str(), &file) != 0)
+        throw StoreError("cannot see the score database " + m_path);
+    m_device = file.st_dev;
+    m_inode = file.st_ino;
+}
+
+void ScoreStore::checkIntegrity()
+{
+    const Statement check = prepare("PRAGMA quick_check");
+    int step = sqlite3_step(check.get());
+    if (step == SQLITE_ROW && columnText(check.get(), 0) == "ok")
+        step = sqlite3_step(check.get());
+    if (step != SQLITE_DONE) {
+        const std::string problem =
+            step == SQLITE_ROW ? columnText(check.get(), 0) : sqlite3_errmsg(m_db.get());
+        throw StoreError("the score database " + m_path + " is damaged: " + problem);
+    }
+}
+
+void ScoreStore::createSchema()
+{
+    execute("CREATE TABLE IF NOT EXISTS scores ("
+            "id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT NOT NULL, "
+            "score INTEGER NOT NULL, received_ms INTEGER NOT NULL, "
+            "address TEXT NOT NULL DEFAULT '')");
+    // Databases made before addresses were kept gain the column; their scores have none.
+    sqlite3_stmt *probe = nullptr;
+    const bool hasAddress = sqlite3_prepare_v2(m_db.get(), "SELECT address FROM scores", -1, &probe,
+                                               nullptr) == SQLITE_OK;
+    sqlite3_finalize(probe);
+    if (!hasAddress)
+        execute("ALTER TABLE scores ADD COLUMN address TEXT NOT NULL DEFAULT ''");
+    execute("CREATE INDEX IF NOT EXISTS scores_by_rank ON scores (score DESC, id)");
+    execute(
+        "CREATE TABLE IF NOT EXISTS proof (id INTEGER PRIMARY KEY, written_at INTEGER NOT NULL)");
+}
+
 void ScoreStore::add(const std::vector<ReceivedScore> &scores)
 {
-    finish(m_begin.get(), "cannot start storing scores");
-    try {
+    inTransaction([&] {
         for (const auto &score : scores)
             insert(score);
-        finish(m_commit.get(), "cannot commit the scores");
+    });
+}
+
+std::int64_t ScoreStore::purgeAddress(const std::string &address)
+{
+    std::int64_t removed = 0;
+    inTransaction([&] {
+        sqlite3_stmt *statement = m_purge.get();
+        sqlite3_bind_text(statement, 1, address.data(), static_cast<int>(address.size()),
+                          SQLITE_STATIC);
+        finish(statement, "cannot remove the scores");
+        removed = sqlite3_changes(m_db.get());
+    });
+    return removed;
+}
+
+void ScoreStore::proveWritable()
+{
+    if (fileReplaced())
+        throw StoreError("the score database " + m_path + " was deleted or replaced");
+    inTransaction([&] { finish(m_prove.get(), "cannot write to the score database"); });
+}
+
+bool ScoreStore::fileReplaced() const
+{
+    struct stat file {};
+    return stat(m_path.c_str(), &file) != 0 || file.st_dev != m_device || file.st_ino != m_inode;
+}
+
+bool ScoreStore::changedElsewhere()
+{
+    const std::int64_t version =
+        readNumber(m_dataVersionQuery.get(), "cannot read the database's version");
+    const bool changed = version != m_dataVersion;
+    m_dataVersion = version;
+    return changed;
+}
+
+template <typename Body> void ScoreStore::inTransaction(Body body)
+{
+    finish(m_begin.get(), "cannot start a transaction");
+    try {
+        body();
+        finish(m_commit.get(), "cannot commit");
     } catch (const StoreError &) {
         sqlite3_step(m_rollback.get());
         sqlite3_reset(m_rollback.get());
@@ -100,10 +194,15 @@ std::vector<ScoreEntry> ScoreStore::best(int limit)
 
 std::int64_t ScoreStore::count()
 {
-    sqlite3_stmt *statement = m_count.get();
+    return readNumber(m_count.get(), "cannot count the scores");
+}
+
+// Runs a statement that yields one number.
+std::int64_t ScoreStore::readNumber(sqlite3_stmt *statement, const char *what)
+{
     const StatementUse use(statement);
     if (sqlite3_step(statement) != SQLITE_ROW)
-        fail("cannot count the scores");
+        fail(what);
     return sqlite3_column_int64(statement, 0);
 }
 
@@ -132,6 +231,8 @@ void ScoreStore::insert(const ReceivedScore &score)
                       SQLITE_STATIC);
     sqlite3_bind_int(statement, 3, entry.score);
     sqlite3_bind_int64(statement, 4, score.receivedMs);
+    sqlite3_bind_text(statement, 5, score.address.data(), static_cast<int>(score.address.size()),
+                      SQLITE_STATIC);
     finish(statement, "cannot store a score");
 }
 

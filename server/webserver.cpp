@@ -1,221 +1,135 @@
 #include "server/webserver.h"
 
-#include "server/connectionpool.h"
+#include "server/connection.h"
+#include "server/exchange.h"
 #include "server/requestlog.h"
-#include "server/scorequery.h"
 
-#include "quellanconfig.h"
+#include <boost/asio/strand.hpp>
 
-#include <algorithm>
-#include <cstdio>
-#include <fstream>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace server {
 
+namespace asio = boost::asio;
+using asio::ip::tcp;
+
 namespace {
 
-using httplib::Request;
-using httplib::Response;
+// When the process has no descriptor left for a new connection, accepting waits this long
+// before trying again instead of spinning.
+constexpr std::chrono::milliseconds acceptPause{100};
 
-constexpr time_t timeoutSeconds = 5;
-constexpr std::size_t keepAliveRequests = 100;
-constexpr std::size_t maxBodyBytes = 8192;
-constexpr std::size_t chunkBytes = 64 * 1024;
-
-// Address reuse lets a restarted server bind at once; unlike the library's default it does
-// not share the port, so a second server on a taken address fails instead of splitting the
-// traffic between two score databases.
-void reuseAddressOnly(socket_t socket)
+// An IPv4 client reaching a dual-stack socket is counted and logged by its IPv4 address.
+std::string clientAddress(const tcp::endpoint &endpoint)
 {
-    const int yes = 1;
-    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-}
-
-bool isReadMethod(const std::string &method)
-{
-    return method == "GET" || method == "HEAD";
-}
-
-const char *reason(int status)
-{
-    switch (status) {
-    case 400:
-        return "Bad Request";
-    case 404:
-        return "Not Found";
-    case 405:
-        return "Method Not Allowed";
-    case 413:
-        return "Payload Too Large";
-    case 414:
-        return "URI Too Long";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Error";
-    }
-}
-
-// A short HTML page naming the status, for every answer that has no body of its own.
-void setStatusPage(Response &response)
-{
-    const std::string title = std::to_string(response.status) + " " + reason(response.status);
-    response.set_content("<html><head><title>" + title + "</title></head><body><h1>" + title +
-                             "</h1></body></html>\n",
-                         "text/html");
-}
-
-void setMethodNotAllowed(Response &response, const char *allowed)
-{
-    response.status = 405;
-    response.set_header("Allow", allowed);
-    setStatusPage(response);
-}
-
-void setPlainText(Response &response, int status, const std::string &text)
-{
-    response.status = status;
-    response.set_content(text, "text/plain");
-}
-
-std::string_view rawQuery(std::string_view target)
-{
-    const auto question = target.find('?');
-    return question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
-}
-
-// One write per line, so lines from many threads never mix.
-void writeLog(const std::string &line)
-{
-    std::fwrite(line.data(), 1, line.size(), stderr);
-}
-
-void logRequest(const Request &request, const Response &response)
-{
-    writeLog(formatLogLine({std::chrono::system_clock::now(), request.remote_addr, request.method,
-                            request.target, request.version, response.status,
-                            response.get_header_value<std::uint64_t>("Content-Length")}));
+    const auto address = endpoint.address();
+    if (address.is_v6() && address.to_v6().is_v4_mapped())
+        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6()).to_string();
+    return address.to_string();
 }
 
 } // namespace
 
-WebServer::WebServer(ScoreBoard &board, Downloads downloads)
-    : m_board(board), m_downloads(std::move(downloads))
+WebServer::WebServer(Routes &routes, LogWriter &log, HttpLimits limits)
+    : m_routes(routes), m_log(log), m_limits(limits),
+      m_admission(limits.perAddress, limits.connections), m_acceptor(m_io), m_acceptPause(m_io)
 {
-    m_http.new_task_queue = [] { return new ConnectionPool(maxConnections); };
-    m_http.set_socket_options(reuseAddressOnly);
-    // Headers and body go out in separate writes; waiting to merge them would stall every
-    // answer on a kept-alive connection for the client's delayed acknowledgement.
-    m_http.set_tcp_nodelay(true);
-    m_http.set_read_timeout(timeoutSeconds);
-    m_http.set_write_timeout(timeoutSeconds);
-    m_http.set_keep_alive_timeout(timeoutSeconds);
-    m_http.set_keep_alive_max_count(keepAliveRequests);
-    m_http.set_payload_max_length(maxBodyBytes);
-    m_http.set_logger(logRequest);
-    // GET and HEAD only; the library reads any body a request carries, so the connection
-    // stays in step, and answers other methods through the error handler below.
-    m_http.Get(".*",
-               [this](const Request &request, Response &response) { route(request, response); });
-    m_http.set_error_handler([](const Request &request, Response &response) {
-        if (response.status == 404 && !isReadMethod(request.method))
-            setMethodNotAllowed(response, "GET, HEAD");
-        if (response.body.empty())
-            setStatusPage(response);
-    });
 }
 
 int WebServer::bind(const std::string &host, int port)
 {
-    if (port == 0)
-        return m_http.bind_to_any_port(host);
-    return m_http.bind_to_port(host, port) ? port : -1;
+    boost::system::error_code error;
+    tcp::resolver resolver(m_io);
+    const auto found = resolver.resolve(host, std::to_string(port), tcp::resolver::passive, error);
+    if (error || found.empty())
+        throw std::runtime_error("cannot find the address " + host + ": " + error.message());
+    const tcp::endpoint endpoint = *found.begin();
+    m_acceptor.open(endpoint.protocol(), error);
+    // Address reuse lets a restarted server bind at once; a second server on a taken address
+    // still fails instead of splitting the traffic between two score databases.
+    if (!error)
+        m_acceptor.set_option(tcp::acceptor::reuse_address(true), error);
+    if (!error)
+        m_acceptor.bind(endpoint, error);
+    if (!error)
+        m_acceptor.listen(asio::socket_base::max_listen_connections, error);
+    if (error)
+        throw std::runtime_error("cannot listen: " + error.message());
+    return m_acceptor.local_endpoint().port();
 }
 
-void WebServer::run()
+void WebServer::run(unsigned threads)
 {
-    m_http.listen_after_bind();
+    accept();
+    std::vector<std::thread> others;
+    for (unsigned i = 1; i < threads; ++i)
+        others.emplace_back([this] { m_io.run(); });
+    m_io.run();
+    for (auto &thread : others)
+        thread.join();
 }
 
 void WebServer::stop()
 {
-    m_http.stop();
+    m_io.stop();
 }
 
-void WebServer::route(const Request &request, Response &response)
+void WebServer::accept()
 {
-    try {
-        if (request.path == quellan::versionPath) {
-            serveVersion(response);
-        } else if (request.path == quellan::setupPath) {
-            serveInstaller(response);
-        } else if (request.path == quellan::postPath && request.method == "HEAD") {
-            // Asking for the headers must not post a score.
-            setMethodNotAllowed(response, "GET");
-        } else if (request.path == quellan::postPath) {
-            servePost(request, response);
-        } else if (request.path == quellan::pagePath) {
-            servePage(response);
-        } else {
-            response.status = 404;
-            setStatusPage(response);
+    m_acceptor.async_accept(asio::make_strand(m_io),
+                            [this](boost::system::error_code error, tcp::socket socket) {
+                                onAccept(error, std::move(socket));
+                            });
+}
+
+void WebServer::onAccept(const boost::system::error_code &error, tcp::socket socket)
+{
+    if (error == asio::error::operation_aborted)
+        return;
+    if (error) {
+        // Out of descriptors or memory for the moment: the clients already served go on.
+        m_log.write("quellan-server: cannot accept a connection: " + error.message() + "\n");
+        m_acceptPause.expires_after(acceptPause);
+        m_acceptPause.async_wait([this](boost::system::error_code) { accept(); });
+        return;
+    }
+    boost::system::error_code unknown;
+    const tcp::endpoint peer = socket.remote_endpoint(unknown);
+    if (!unknown) {
+        const std::string address = clientAddress(peer);
+        Admission::Ticket ticket;
+        switch (m_admission.admit(address, ticket)) {
+        case Admission::Verdict::Admitted:
+            std::make_shared<Connection>(std::move(socket), address, std::move(ticket), m_routes,
+                                         m_log, m_limits)
+                ->start();
+            break;
+        case Admission::Verdict::AddressFull:
+            refuse(socket, address, 429);
+            break;
+        case Admission::Verdict::ServerFull:
+            refuse(socket, address, 503);
+            break;
         }
-    } catch (const std::exception &error) {
-        writeLog(std::string("quellan-server: ") + error.what() + "\n");
-        response.status = 500;
-        setStatusPage(response);
     }
+    accept();
 }
 
-void WebServer::serveVersion(Response &response)
+// Says why in a few bytes the socket surely takes at once, and closes; never waits for the
+// client, so the accept path never blocks.
+void WebServer::refuse(tcp::socket &socket, const std::string &address, int status)
 {
-    response.set_content(m_downloads.versionText, "text/plain");
-}
-
-void WebServer::serveInstaller(Response &response)
-{
-    auto file = std::make_shared<std::ifstream>(m_downloads.installerPath, std::ios::binary);
-    const std::streamoff end = file->seekg(0, std::ios::end) ? std::streamoff(file->tellg()) : -1;
-    if (m_downloads.installerPath.empty() || end < 0) {
-        response.status = 404;
-        setStatusPage(response);
-        return;
-    }
-    const auto size = static_cast<std::size_t>(end);
-    // Streamed from the file, so a large installer never sits in memory.
-    response.set_content_provider(
-        size, "application/octet-stream",
-        [file](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
-            std::vector<char> chunk(std::min(length, chunkBytes));
-            file->seekg(static_cast<std::streamoff>(offset));
-            file->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-            const auto got = file->gcount();
-            // A file cut short meanwhile ends the answer rather than padding it.
-            return got > 0 && sink.write(chunk.data(), static_cast<std::size_t>(got));
-        });
-}
-
-void WebServer::servePost(const Request &request, Response &response)
-{
-    const ScoreQuery query = parseScoreQuery(rawQuery(request.target));
-    if (!query.entry) {
-        setPlainText(response, 400, "Score not stored: " + query.error + ".\n");
-        return;
-    }
-    m_board.post(*query.entry);
-    setPlainText(response, 200, "Score posted.\n");
-}
-
-void WebServer::servePage(Response &response)
-{
-    auto page = m_board.page();
-    // Handed out from the shared rendering without a copy.
-    response.set_content_provider(
-        page->size(), "text/html; charset=utf-8",
-        [page](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
-            return sink.write(page->data() + offset, length);
-        });
+    Response refusal;
+    refusal.status = status;
+    refusal.fields.emplace_back("Retry-After", "5");
+    const std::string head = responseHead(refusal, true);
+    boost::system::error_code ignored;
+    socket.non_blocking(true, ignored);
+    socket.write_some(asio::buffer(head), ignored);
+    socket.shutdown(tcp::socket::shutdown_both, ignored);
+    m_log.write(formatLogLine({std::chrono::system_clock::now(), address, {}, {}, {}, status, 0}));
 }
 
 } // namespace server

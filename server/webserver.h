@@ -1,45 +1,45 @@
 #pragma once
 
-#include "server/scoreboard.h"
+#include "server/admission.h"
+#include "server/httplimits.h"
 
-#include <httplib.h>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include <string>
 
 namespace server {
 
-// The files the server hands to the game besides the scores.
-struct Downloads {
-    std::string versionText;   // the version file's exact content
-    std::string installerPath; // empty: there is no installer to hand out
-};
+class LogWriter;
+class Routes;
 
-// The HTTP side of the server: the four addresses the game uses, request limits, and one log
-// line per request on standard error.
+// The HTTP side of the server: accepts connections within the limits and serves each on its
+// own strand of a few threads, so slow or idle clients take no thread from anyone.
 class WebServer {
 public:
-    // Connections served at once; further clients wait until one ends.
-    static constexpr std::size_t maxConnections = 64;
+    WebServer(Routes &routes, LogWriter &log, HttpLimits limits);
 
-    WebServer(ScoreBoard &board, Downloads downloads);
-
-    // Binds to host and port (0: any free port); returns the port, or -1 when it cannot.
+    // Binds to host and port (0: any free port) and returns the port; throws
+    // std::runtime_error saying why it cannot.
     int bind(const std::string &host, int port);
-    // Serves until stop() is called.
-    void run();
-    // Safe from any thread.
+    // Serves on `threads` threads, this one among them, until stop() is called.
+    void run(unsigned threads);
+    // Safe from any thread; run() returns at once, whatever the clients are doing.
     void stop();
 
 private:
-    void route(const httplib::Request &request, httplib::Response &response);
-    void serveVersion(httplib::Response &response);
-    void serveInstaller(httplib::Response &response);
-    void servePost(const httplib::Request &request, httplib::Response &response);
-    void servePage(httplib::Response &response);
+    void accept();
+    void onAccept(const boost::system::error_code &error, boost::asio::ip::tcp::socket socket);
+    void refuse(boost::asio::ip::tcp::socket &socket, const std::string &address, int status);
 
-    ScoreBoard &m_board;
-    const Downloads m_downloads;
-    httplib::Server m_http;
+    Routes &m_routes;
+    LogWriter &m_log;
+    const HttpLimits m_limits;
+    Admission m_admission; // before the context: its connections hold tickets
+    boost::asio::io_context m_io;
+    boost::asio::ip::tcp::acceptor m_acceptor;
+    boost::asio::steady_timer m_acceptPause;
 };
 
 } // namespace server

@@ -1,26 +1,86 @@
 #include "server/scoreboard.h"
+#include "server/scorepage.h"
 
 #include "tests/support/tempfolder.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 
+using server::ReceivedScore;
 using server::ScoreBoard;
 using server::ScoreStore;
+
+namespace {
+
+// Posts and waits for the outcome.
+bool postAndWait(ScoreBoard &board, ReceivedScore score)
+{
+    std::promise<bool> outcome;
+    board.post(std::move(score), [&](bool stored) { outcome.set_value(stored); });
+    return outcome.get_future().get();
+}
+
+} // namespace
 
 TEST(ScoreBoard, ShowsEachPostOnTheNextPageAndListsAtMostAHundred)
 {
     TempFolder folder;
-    ScoreStore store(folder.file("scores.db"));
-    ScoreBoard board(store, "http://example.org/");
+    ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
+    ScoreBoard board(store, "http://example.org/", [](const std::string &) {});
     const auto empty = board.page();
     EXPECT_EQ(board.page(), empty); // unchanged scores, the same rendering
     EXPECT_NE(empty->find("0 scores posted"), std::string::npos);
 
     for (int i = 1; i <= 101; ++i)
-        board.post({"Player " + std::to_string(i), "3/7/05", i});
+        ASSERT_TRUE(postAndWait(
+            board, {{"Player " + std::to_string(i), "3/7/05", i % 2 ? i : 50}, 0, "10.0.0.1"}));
     const auto full = board.page();
     EXPECT_NE(full->find("101 scores posted"), std::string::npos);
-    EXPECT_NE(full->find(">Player 101<"), std::string::npos);
-    EXPECT_NE(full->find(">Player 2<"), std::string::npos);
-    EXPECT_EQ(full->find(">Player 1<"), std::string::npos); // 101st place is not listed
+    // Kept in memory as the store ranks them: best first, equal scores in the order posted.
+    EXPECT_EQ(*full, server::renderScorePage(store.best(ScoreBoard::pageRows), 101,
+                                             "http://example.org/"));
+}
+
+TEST(ScoreBoard, CommitsWhatIsQueuedWhenClosingAndRefusesWhatComesAfter)
+{
+    TempFolder folder;
+    ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
+    std::vector<int> outcomes;
+    std::mutex mutex;
+    {
+        ScoreBoard board(store, "http://example.org/", [](const std::string &) {});
+        for (int i = 0; i < 50; ++i) {
+            board.post({{"P", "1", i}, 0, "10.0.0.1"}, [&](bool stored) {
+                const std::lock_guard lock(mutex);
+                outcomes.push_back(stored);
+            });
+        }
+        board.close();
+        board.post({{"Late", "1", 1}, 0, "10.0.0.1"},
+                   [&](bool stored) { outcomes.push_back(stored ? 2 : -1); });
+    }
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), 1), 50);
+    EXPECT_EQ(outcomes.back(), -1);
+    EXPECT_EQ(store.count(), 50);
+}
+
+TEST(ScoreBoard, AnswersHealthOnlyWhileTheStoreTakesWrites)
+{
+    TempFolder folder;
+    ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
+    std::vector<std::string> complaints;
+    ScoreBoard board(store, "http://example.org/",
+                     [&](const std::string &line) { complaints.push_back(line); });
+    std::promise<bool> healthy;
+    board.checkHealth([&](bool ok) { healthy.set_value(ok); });
+    EXPECT_TRUE(healthy.get_future().get());
+
+    std::filesystem::remove(folder.file("scores.db"));
+    EXPECT_FALSE(postAndWait(board, {{"Gone", "1", 1}, 0, "10.0.0.1"}));
+    std::promise<bool> after;
+    board.checkHealth([&](bool ok) { after.set_value(ok); });
+    EXPECT_FALSE(after.get_future().get());
+    ASSERT_EQ(complaints.size(), 1u);
 }

@@ -28,13 +28,13 @@ TEST(ScoreQuery, AcceptsValuesAtTheirLimits)
     std::string longName;
     for (int i = 0; i < 32; ++i)
         longName += "%C3%A9"; // 32 characters in 64 bytes
-    const auto longest = parseScoreQuery("name=" + longName + "&date=1-1-10&score=2147483647");
+    const auto longest = parseScoreQuery("name=" + longName + "&date=1-1-10&score=556");
     ASSERT_TRUE(longest.entry) << longest.error;
-    EXPECT_EQ(longest.entry->score, 2147483647);
+    EXPECT_EQ(longest.entry->score, 556);
 
-    const auto lowest = parseScoreQuery("name=x&date=2009 12 25 10 11&score=-2147483648");
+    const auto lowest = parseScoreQuery("name=x&date=2009 12 25 10 11&score=-416");
     ASSERT_TRUE(lowest.entry) << lowest.error;
-    EXPECT_EQ(lowest.entry->score, -2147483648LL);
+    EXPECT_EQ(lowest.entry->score, -416);
     EXPECT_TRUE(parseScoreQuery("name=%F0%9F%82%A1&date=3/7/05&score=0").entry);
 }
 
@@ -67,6 +67,8 @@ TEST(ScoreQuery, RefusesEachKindOfBadValueSayingWhich)
         {"name=a&date=3/7/05&score= 5", "score must be"},
         {"name=a&date=3/7/05&score=2147483648", "score must be"},
         {"name=a&date=3/7/05&score=-2147483649", "score must be"},
+        {"name=a&date=3/7/05&score=557", "score must be from -416 to 556"},
+        {"name=a&date=3/7/05&score=-417", "score must be from -416 to 556"},
     };
     for (const auto &[query, reason] : cases) {
         const auto result = parseScoreQuery(query);

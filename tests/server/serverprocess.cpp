@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -10,7 +11,7 @@
 namespace {
 
 // Starts the program with its standard output and error on the given descriptors.
-pid_t spawn(const std::vector<std::string> &args, int out, int err)
+pid_t spawn(const std::vector<std::string> &args, int out, int err, bool asOrdinaryUser = false)
 {
     std::vector<std::string> words{QUELLAN_SERVER_PROGRAM};
     words.insert(words.end(), args.begin(), args.end());
@@ -22,6 +23,9 @@ pid_t spawn(const std::vector<std::string> &args, int out, int err)
     if (pid == 0) {
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
+        // Root passes every permission check; "nobody" and "nogroup" do not.
+        if (asOrdinaryUser && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(126);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -77,13 +81,23 @@ ServerProcess::~ServerProcess()
         stop(SIGTERM);
 }
 
-std::unique_ptr<httplib::Client> ServerProcess::client() const
+HttpAnswer ServerProcess::get(const std::string &target, const std::string &method) const
 {
-    auto client = std::make_unique<httplib::Client>("127.0.0.1", m_port);
-    client->set_connection_timeout(10);
-    client->set_read_timeout(10);
-    client->set_write_timeout(10);
-    return client;
+    return request(m_port, method, target);
+}
+
+long ServerProcess::residentKb() const
+{
+    std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmRSS:") {
+            long kb = 0;
+            status >> kb;
+            return kb;
+        }
+    }
+    return -1;
 }
 
 int ServerProcess::stop(int signal)
@@ -94,10 +108,19 @@ int ServerProcess::stop(int signal)
     return code;
 }
 
-int runServerToExit(const std::vector<std::string> &args)
+ServerRun runServerToExit(const std::vector<std::string> &args, bool asOrdinaryUser)
 {
-    const int null = open("/dev/null", O_WRONLY);
-    const pid_t pid = spawn(args, null, null);
-    close(null);
-    return waitForExit(pid);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        throw std::runtime_error("cannot make a pipe");
+    const pid_t pid = spawn(args, pipeEnds[1], pipeEnds[1], asOrdinaryUser);
+    close(pipeEnds[1]);
+    ServerRun run;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        run.output.append(buffer, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    run.code = waitForExit(pid);
+    return run;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <httplib.h>
+#include "tests/server/httpclient.h"
 
 #include <string>
 #include <sys/types.h>
@@ -18,8 +18,11 @@ public:
     ServerProcess &operator=(const ServerProcess &) = delete;
 
     int port() const { return m_port; }
-    // A client for this server with short time-outs.
-    std::unique_ptr<httplib::Client> client() const;
+    pid_t pid() const { return m_pid; }
+    // One GET of the target, or another method.
+    HttpAnswer get(const std::string &target, const std::string &method = "GET") const;
+    // The program's resident memory in kilobytes.
+    long residentKb() const;
     // Sends the signal and waits for the program to end; returns its exit code, or 128 plus the
     // signal that ended it.
     int stop(int signal);
@@ -29,5 +32,11 @@ private:
     int m_port = 0;
 };
 
-// Runs the program with args to its end, its output discarded; returns its exit code.
-int runServerToExit(const std::vector<std::string> &args);
+// What a program run to its end printed, and its exit code.
+struct ServerRun {
+    int code = -1;
+    std::string output; // standard output and error together
+};
+
+// Runs the program with args to its end; asOrdinaryUser: without root's rights, when root.
+ServerRun runServerToExit(const std::vector<std::string> &args, bool asOrdinaryUser = false);

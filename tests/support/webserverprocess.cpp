@@ -12,9 +12,9 @@ constexpr int startMs = 10000;
 WebServerProcess::WebServerProcess(const QString &program, const QStringList &options)
 {
     m_process.setStandardErrorFile(m_folder.filePath("server.log"));
-    m_process.start(program,
-                    QStringList{"--listen", "127.0.0.1:0", "--db", m_folder.filePath("scores.db")} +
-                        options);
+    m_process.start(program, QStringList{"--listen", "127.0.0.1:0", "--db",
+                                         m_folder.filePath("scores.db"), "--create"} +
+                                 options);
     const QDeadlineTimer deadline(startMs);
     while (!m_process.canReadLine() && !deadline.hasExpired() &&
            m_process.state() != QProcess::NotRunning)

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+namespace server {
+
+// What one client may take of the server.
+struct HttpLimits {
+    std::size_t headerBytes = 8192; // request line and header fields together
+    std::size_t headerLines = 64;
+    std::chrono::seconds requestTime{10}; // from a request's first byte to its last
+    std::chrono::seconds idleTime{5};     // waiting for a request's first byte
+    std::chrono::seconds writeTime{10};   // each piece of an answer
+    std::size_t perAddress = 16;          // connections open at once from one address
+    std::size_t connections = 10000;      // connections open at once in all
+    std::size_t requestsPerConnection = 100;
+};
+
+} // namespace server

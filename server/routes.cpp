@@ -1,0 +1,112 @@
+#include "server/routes.h"
+
+#include "server/scorequery.h"
+
+#include "quellanconfig.h"
+
+#include <chrono>
+
+namespace server {
+
+namespace {
+
+const std::string healthPath = "/health";
+
+Response methodNotAllowed(const char *allowed)
+{
+    Response response = statusPage(405);
+    response.fields.emplace_back("Allow", allowed);
+    return response;
+}
+
+std::int64_t nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+Routes::Routes(ScoreBoard &board, Downloads downloads, PostRateLimit &postLimit)
+    : m_board(board), m_downloads(std::move(downloads)), m_postLimit(postLimit)
+{
+}
+
+void Routes::answer(const Request &request, const Reply &reply)
+{
+    const std::string_view path = request.path();
+    if (path == quellan::versionPath) {
+        reply(version());
+    } else if (path == quellan::setupPath) {
+        reply(installer());
+    } else if (path == quellan::postPath && request.head()) {
+        // Asking for the headers must not post a score.
+        reply(methodNotAllowed("GET"));
+    } else if (path == quellan::postPath) {
+        post(request, reply);
+    } else if (path == quellan::pagePath) {
+        reply(page());
+    } else if (path == healthPath) {
+        health(reply);
+    } else {
+        reply(statusPage(404));
+    }
+}
+
+Response Routes::version() const
+{
+    return plainText(200, m_downloads.versionText);
+}
+
+Response Routes::installer() const
+{
+    if (m_downloads.installerPath.empty())
+        return statusPage(404);
+    auto file = std::make_shared<std::ifstream>(m_downloads.installerPath, std::ios::binary);
+    const std::streamoff end = file->seekg(0, std::ios::end) ? std::streamoff(file->tellg()) : -1;
+    if (end < 0 || !file->seekg(0))
+        return statusPage(404);
+    // Streamed from the file, so a large installer never sits in memory.
+    Response response;
+    response.contentType = "application/octet-stream";
+    response.file = std::move(file);
+    response.fileSize = static_cast<std::uint64_t>(end);
+    return response;
+}
+
+void Routes::post(const Request &request, const Reply &reply)
+{
+    const ScoreQuery query = parseScoreQuery(request.query());
+    if (!query.entry) {
+        reply(plainText(400, "Score not stored: " + query.error + ".\n"));
+        return;
+    }
+    if (!m_postLimit.allow(request.address, PostRateLimit::Clock::now())) {
+        Response response =
+            plainText(429, "Score not stored: too many scores from your address; try later.\n");
+        response.fields.emplace_back("Retry-After", "2");
+        reply(std::move(response));
+        return;
+    }
+    m_board.post({*query.entry, nowMs(), request.address}, [reply](bool stored) {
+        reply(stored ? plainText(200, "Score posted.\n")
+                     : plainText(503, "Score not stored: the score list cannot be written.\n"));
+    });
+}
+
+void Routes::health(const Reply &reply)
+{
+    m_board.checkHealth([reply](bool healthy) {
+        reply(healthy ? plainText(200, "ok\n") : plainText(503, "unavailable\n"));
+    });
+}
+
+Response Routes::page() const
+{
+    Response response;
+    response.contentType = "text/html; charset=utf-8";
+    response.body = m_board.page(); // shared, never copied
+    return response;
+}
+
+} // namespace server

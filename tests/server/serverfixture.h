@@ -1,0 +1,76 @@
+#pragma once
+
+#include "tests/server/serverprocess.h"
+#include "tests/support/tempfolder.h"
+
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+inline const std::string postPath = "/cgi-bin/quellan.cgi";
+inline const std::string pagePath = "/counter/quellan.shtml";
+
+// Starts the real program on a free port with a database in a folder of its own.
+class ServerTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ServerProcess> start(std::vector<std::string> args = {})
+    {
+        args.insert(args.end(), {"--db", db(), "--create"});
+        return std::make_unique<ServerProcess>(args, folder.file("server.log"));
+    }
+
+    std::string db() const { return folder.file("scores.db"); }
+
+    static std::string postTarget(const std::string &name, const std::string &score,
+                                  const std::string &date = "3/7/05")
+    {
+        return postPath + "?name=" + name + "&date=" + date + "&score=" + score;
+    }
+
+    static int post(const ServerProcess &server, const std::string &name, const std::string &score,
+                    const std::string &from = "127.0.0.1")
+    {
+        return request(server.port(), "GET", postTarget(name, score), {}, from).status;
+    }
+
+    static std::string page(const ServerProcess &server)
+    {
+        const HttpAnswer answer = server.get(pagePath);
+        return answer.status == 200 ? answer.body : std::string();
+    }
+
+    // The number of scores the page says were posted; -1 when it says none.
+    static long postedTotal(const std::string &page)
+    {
+        static const std::regex total(R"((\d+) scores? posted)");
+        std::smatch match;
+        return std::regex_search(page, match, total) ? std::stol(match[1]) : -1;
+    }
+
+    // Asks until the condition holds or five seconds pass, for what the server does in the
+    // background.
+    template <typename Condition> static bool eventually(Condition condition)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
+    std::string log() const
+    {
+        std::ifstream file(folder.file("server.log"));
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    TempFolder folder;
+};
