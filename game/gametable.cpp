@@ -9,6 +9,19 @@ using scoring::bonusPoints;
 using scoring::removalPoints;
 using scoring::winPoints;
 
+namespace {
+
+// The points of a scoring event after their sign. Built by appending: GCC 12 warns falsely
+// about an overlapping copy in `"+" + std::to_string(n)` when optimising.
+std::string signedText(char sign, int points)
+{
+    std::string text(1, sign);
+    text += std::to_string(points);
+    return text;
+}
+
+} // namespace
+
 void GameTable::start()
 {
     m_gameactive = true;
@@ -146,7 +159,7 @@ Ending GameTable::checkforover()
     }
     const int deduction = sumOfRanksLeft();
     m_score -= deduction;
-    m_thisturn = "-" + std::to_string(deduction);
+    m_thisturn = signedText('-', deduction);
     sweep();
     m_gameactive = false;
     return Ending::Lost;
@@ -191,7 +204,7 @@ void GameTable::removeTop(int c)
 void GameTable::addScore(int points)
 {
     m_score += points;
-    m_thisturn = "+" + std::to_string(points);
+    m_thisturn = signedText('+', points);
 }
 
 bool GameTable::topBeatenElsewhere(int c) const

@@ -1,56 +1,69 @@
 #!/usr/bin/env bash
-# Load figures for the game's web server on this machine, with wrk on the loopback address:
-# score posts per second, then high-score page requests per second with at least 10,000
-# scores stored. Each load runs DURATION seconds (default 10) over CONNECTIONS connections
-# (default 32) from THREADS wrk threads (default 2). Fails when a load saw any error or fell
-# below its target (posts: 1,000/s, page: 5,000/s).
+# Load figures for the game's web server on this machine, with wrk on the loopback address.
+# Each load runs DURATION seconds (default 10); wrk uses THREADS threads (default 2) and
+# CONNECTIONS connections (default 32). The posting rate limit is off and the connection
+# limit per address raised, since every wrk connection comes from 127.0.0.1.
+#   1. score posts on a fresh database;
+#   2. the high-score page with at least 10,000 scores stored;
+#   3. mixed: 16 connections posting and 16 reading the page at once, 1,000,000 scores stored;
+#   4. the page again while IDLE (default 5,000) idle connections are held open.
+# Fails when a load saw any error or missed its target.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source ./setup.sh
 
 duration=${DURATION:-10}
 connections=${CONNECTIONS:-32}
 threads=${THREADS:-2}
+idle=${IDLE:-5000}
 fill_target=10000
-post_target=1000
-page_target=5000
+big_fill=1000000
+post_target=4000
+page_target=12000
+mixed_post_target=3000
+mixed_page_target=5000
+mixed_p99_target_ms=20
 
-if ! command -v wrk >/dev/null; then
-    sudo=()
-    [[ $(id -u) -ne 0 ]] && sudo=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq wrk
-fi
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target quellan-server --parallel "$(nproc)"
+quellan_install_missing wrk sqlite3
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUELLAN_BUILD_BENCH=ON >/dev/null
+cmake --build build/bench --target quellan-server quellan-idle-clients --parallel "$(nproc)"
+source build/bench/quellan-server.env
 
 work=$(mktemp -d)
 server_pid=""
-cleanup() {
+stop_server() {
     if [[ -n $server_pid ]]; then
         kill "$server_pid" 2>/dev/null || true
         wait "$server_pid" 2>/dev/null || true
+        server_pid=""
     fi
+}
+cleanup() {
+    stop_server
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# The server's paths and listen host come from the build; the port is a free one.
-source build/release/quellan-server.env
-build/release/server/quellan-server --listen "$QUELLAN_LISTEN_HOST:0" --db "$work/scores.db" \
-    >"$work/out" 2>"$work/server.log" &
-server_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/out ]] && break
-    sleep 0.1
-done
-port=$(head -n1 "$work/out" | sed 's/.*://')
-base="http://$QUELLAN_LISTEN_HOST:$port"
-page="$base$QUELLAN_PAGE_PATH"
+# start_server DB: a server on a free port of the build's listen host; sets base and page.
+start_server() {
+    build/bench/server/quellan-server --listen "$QUELLAN_LISTEN_HOST:0" --db "$1" --create \
+        --post-rate 0 --per-address 64 >"$work/out" 2>>"$work/server.log" &
+    server_pid=$!
+    for _ in $(seq 100); do
+        [[ -s $work/out ]] && break
+        sleep 0.1
+    done
+    port=$(head -n1 "$work/out" | sed 's/.*://')
+    base="http://$QUELLAN_LISTEN_HOST:$port"
+    page="$base$QUELLAN_PAGE_PATH"
+}
 
-# run_wrk NAME SECONDS [wrk arguments...]: prints requests per second; fails on any error.
+# run_wrk NAME SECONDS THREADS CONNECTIONS [wrk arguments...]: prints requests per second;
+# fails on any error. The whole report stays in $work/NAME.txt.
 run_wrk() {
-    local name=$1 seconds=$2
-    shift 2
-    wrk -t"$threads" -c"$connections" -d"${seconds}s" "$@" >"$work/$name.txt"
+    local name=$1 seconds=$2 wrk_threads=$3 wrk_connections=$4
+    shift 4
+    wrk -t"$wrk_threads" -c"$wrk_connections" -d"${seconds}s" "$@" >"$work/$name.txt"
     if grep -Eq 'Socket errors|Non-2xx' "$work/$name.txt"; then
         cat "$work/$name.txt" >&2
         echo "$name: errors" >&2
@@ -59,20 +72,66 @@ run_wrk() {
     awk '/^Requests\/sec:/ { printf "%d\n", $2 }' "$work/$name.txt"
 }
 
+# The 99th percentile of a wrk --latency report, in milliseconds.
+p99_ms() {
+    awk '$1 == "99%" {
+        v = $2; unit = v; sub(/[0-9.]+/, "", unit); sub(/[a-z]+$/, "", v)
+        if (unit == "us") v /= 1000; else if (unit == "s") v *= 1000
+        printf "%.1f\n", v }' "$work/$1.txt"
+}
+
+post() {
+    run_wrk "$1" "$2" "$3" "$4" -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH"
+}
+
 stored() {
     curl -s "$page" | grep -Eo '[0-9]+ scores? posted' | grep -Eo '^[0-9]+'
 }
 
-posts=$(run_wrk posts "$duration" -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH")
+# 1 and 2: a fresh database.
+start_server "$work/scores.db"
+posts=$(post posts "$duration" "$threads" "$connections")
 rounds=0
 while (($(stored) < fill_target && rounds < 20)); do
-    run_wrk fill 5 -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH" >/dev/null
+    post fill 5 "$threads" "$connections" >/dev/null
     rounds=$((rounds + 1))
 done
 scores=$(stored)
-pages=$(run_wrk page "$duration" "$page")
+pages=$(run_wrk page "$duration" "$threads" "$connections" "$page")
+stop_server
 
-echo "wrk: $threads threads, $connections connections, ${duration} s per load, on $(nproc) cores"
-echo "score posts:     $posts requests/s, no errors (target $post_target)"
-echo "high-score page: $pages requests/s with $scores scores stored, no errors (target $page_target)"
+# 3: a million scores, written straight into a database the server made.
+start_server "$work/big.db"
+stop_server
+sqlite3 "$work/big.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n
+    WHERE i < $big_fill) INSERT INTO scores (name, date, score, received_ms, address)
+    SELECT 'Filled ' || i, '3/7/05', abs(random() % 973) - 416, 0, '10.0.0.1' FROM n;"
+start_server "$work/big.db"
+big=$(stored)
+post mixed-posts "$duration" 1 16 >"$work/mixed-posts.rate" &
+posting=$!
+mixed_pages=$(run_wrk mixed-page "$duration" 1 16 --latency "$page")
+wait "$posting"
+mixed_posts=$(cat "$work/mixed-posts.rate")
+mixed_p99=$(p99_ms mixed-page)
+
+# 4: idle connections held open (and opened again as the server closes them) under load.
+build/bench/bench/server/quellan-idle-clients "$port" "$idle" $((duration + 4)) >"$work/idle.txt" &
+holding=$!
+sleep 3
+idle_pages=$(run_wrk idle-page "$duration" "$threads" "$connections" "$page")
+wait "$holding"
+read -r idle_held idle_closed <"$work/idle.txt"
+stop_server
+
+echo "wrk on $(nproc) cores, ${duration} s per load"
+echo "score posts:     $posts/s ($threads threads, $connections connections; target $post_target)"
+echo "high-score page: $pages/s with $scores scores stored (target $page_target)"
+echo "mixed, $big scores stored: $mixed_posts posts/s (target $mixed_post_target)," \
+    "$mixed_pages pages/s (target $mixed_page_target), page p99 $mixed_p99 ms" \
+    "(target $mixed_p99_target_ms)"
+echo "high-score page with $idle_held of $idle idle connections held: $idle_pages/s" \
+    "(the server closed $idle_closed idle ones meanwhile)"
 ((posts >= post_target && pages >= page_target && scores >= fill_target))
+((mixed_posts >= mixed_post_target && mixed_pages >= mixed_page_target && big >= big_fill))
+awk -v p="$mixed_p99" -v t="$mixed_p99_target_ms" 'BEGIN { exit !(p < t) }'

@@ -18,6 +18,6 @@ function request()
     counter = counter + 1
     local path = string.format(
         "%s?name=Bench%%20%d-%d&date=3/7/05&score=%d",
-        postPath, id, counter, math.random(-300, 600))
+        postPath, id, counter, math.random(-416, 556))
     return wrk.format("GET", path)
 end
