@@ -3,11 +3,11 @@
 // a new one whenever the server closes one, for SECONDS. Prints how many it held at the end
 // and how many times the server closed one.
 
-#include <arpa/inet.h>
+#include "tests/support/loopback.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -18,23 +18,11 @@ namespace {
 
 constexpr int perAddress = 16;
 
-int connectFrom(int port, int index)
+// 127.2.0.1 on: a source address of its own for every 16 connections.
+std::string sourceAddress(int index)
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    // 127.2.x.y: a source address of its own for every 16 connections.
-    local.sin_addr.s_addr = htonl((127u << 24) | (2u << 16) | static_cast<unsigned>(index / perAddress + 1));
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(static_cast<std::uint16_t>(port));
-    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
-        connect(fd, reinterpret_cast<sockaddr *>(&server), sizeof server) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    const int n = index / perAddress + 1;
+    return "127.2." + std::to_string(n / 256) + "." + std::to_string(n % 256);
 }
 
 } // namespace
@@ -50,7 +38,7 @@ int main(int argc, char *argv[])
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[3]));
     std::vector<pollfd> held(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        held[i] = {connectFrom(port, i), POLLIN, 0};
+        held[i] = {connectFrom(port, sourceAddress(i)), POLLIN, 0};
     long closedByServer = 0;
     while (std::chrono::steady_clock::now() < until) {
         if (poll(held.data(), held.size(), 100) <= 0)
@@ -61,7 +49,7 @@ int main(int argc, char *argv[])
             char byte = 0;
             if (recv(held[i].fd, &byte, 1, MSG_DONTWAIT) <= 0) {
                 close(held[i].fd);
-                held[i].fd = connectFrom(port, static_cast<int>(i));
+                held[i].fd = connectFrom(port, sourceAddress(static_cast<int>(i)));
                 ++closedByServer;
             }
         }

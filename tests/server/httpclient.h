@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/loopback.h"
+
 #include <string>
 
 // An answer as read off the socket.
@@ -11,10 +13,6 @@ struct HttpAnswer {
     // The value of a header field, empty when there is none.
     std::string field(const std::string &name) const;
 };
-
-// A TCP connection to 127.0.0.1:port from the loopback address `from` (any of 127.0.0.0/8,
-// so tests can stand for many clients); -1 when it cannot be made.
-int connectFrom(int port, const std::string &from = "127.0.0.1");
 
 // Sends the bytes as they are and reads until the server closes the connection or `seconds`
 // pass without a byte.
