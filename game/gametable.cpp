@@ -1,6 +1,7 @@
 #include "game/gametable.h"
 
 #include "game/scoring.h"
+#include "game/solver.h"
 
 #include <stdexcept>
 
@@ -26,26 +27,52 @@ void GameTable::start()
 {
     m_gameactive = true;
     m_score = 0;
-    startround();
+    m_assisted = false;
+    startround(m_random);
 }
 
-void GameTable::startround()
+void GameTable::startDeal(std::uint32_t number)
+{
+    Random chosen(number);
+    m_gameactive = true;
+    m_score = 0;
+    m_assisted = true;
+    startround(chosen);
+}
+
+Position GameTable::position() const
+{
+    Position position;
+    for (int c = 1; c <= columnCount; ++c) {
+        const Column &column = m_columns[c];
+        position.columns[c - 1].assign(column.cards.begin() + 1,
+                                       column.cards.begin() + 1 + column.count);
+    }
+    position.deck = m_deck;
+    position.dealt = m_dealt;
+    position.turnclears = m_turnclears;
+    position.score = m_score;
+    return position;
+}
+
+void GameTable::startround(Random &random)
 {
     m_dealPile = cardBack;
     m_columns = {};
     m_played = Card();
     m_thisturn.clear();
-    shufflecards();
+    shufflecards(random);
     dealcards();
 }
 
-void GameTable::shufflecards()
+void GameTable::shufflecards(Random &random)
 {
+    m_dealNumber = random.state();
     m_deck.fill(Card());
     for (int number = 1; number <= Card::deckSize; ++number) {
         int position;
         do {
-            position = static_cast<int>(m_random.next(Card::deckSize));
+            position = static_cast<int>(random.next(Card::deckSize));
         } while (m_deck[position].isCard());
         m_deck[position] = Card(number);
     }

@@ -29,6 +29,8 @@ struct ClickResult {
     Ending ending = Ending::None;
 };
 
+struct Position; // game/solver.h
+
 struct DealResult {
     bool dealt = false;
     Ending ending = Ending::None;
@@ -49,6 +51,9 @@ public:
 
     // Starts a game: active, score 0, a fresh board, a shuffle and the first deal.
     void start();
+    // Starts a game with the deal of that number; the table's own sequence of deals goes on
+    // afterwards as if this game had not been. Such a game is assisted.
+    void startDeal(std::uint32_t number);
     // The deal pile's click: deals if cards remain, then the game-over test.
     DealResult dealClick();
     // The click on column 1–4.
@@ -74,6 +79,13 @@ public:
     // Picture on the discard pile: the card last played off the board, or the empty mark.
     int played() const { return m_played.isCard() ? m_played.number() : emptyMark; }
     Random &random() { return m_random; }
+    // The state of the random generator just before this game's shuffle: the deal's number.
+    std::uint32_t dealNumber() const { return m_dealNumber; }
+    // A game whose deal was chosen or in which the player had help; its score is not ranked.
+    bool assisted() const { return m_assisted; }
+    void markAssisted() { m_assisted = true; }
+    // What the solver needs of the running game.
+    Position position() const;
 
     // Puts a board in place, for tests: the columns bottom to top and the number of cards
     // already dealt, a multiple of four from 0 to 52. The game becomes active; later deals
@@ -82,9 +94,9 @@ public:
     void setBoard(const std::array<std::vector<Card>, columnCount> &columns, int dealt);
 
 private:
-    void startround();
+    void startround(Random &random);
     Card getcard() { return m_deck[m_dealt++]; }
-    void shufflecards();
+    void shufflecards(Random &random);
     // Deals one card onto each column unless the deck is exhausted; returns whether it dealt.
     bool dealcards();
     Ending checkforwin();
@@ -102,6 +114,8 @@ private:
     bool validColumn(int column) const { return column >= 1 && column <= columnCount; }
 
     Random m_random;
+    std::uint32_t m_dealNumber = 0;
+    bool m_assisted = false;
     std::array<Card, Card::deckSize> m_deck{}; // in dealing order
     int m_dealt = 0;
     std::array<Column, columnCount + 1> m_columns{}; // columns 1–4

@@ -39,13 +39,14 @@ std::string versionText(unsigned version)
 
 } // namespace
 
-Connection::Connection(asio::ip::tcp::socket socket, std::string address, Admission::Ticket ticket,
+Connection::Connection(asio::ip::tcp::socket socket, Client client, Admission::Ticket ticket,
                        Routes &routes, LogWriter &log, const HttpLimits &limits)
-    : m_stream(std::move(socket)), m_buffer(2 * limits.headerBytes), m_address(std::move(address)),
+    : m_stream(std::move(socket)), m_buffer(2 * limits.headerBytes), m_client(std::move(client)),
       m_ticket(std::move(ticket)), m_routes(routes), m_log(log), m_limits(limits)
 {
     // Header and body go out in one write already; no reason to hold small answers back.
-    m_stream.socket().set_option(asio::ip::tcp::no_delay(true));
+    beast::error_code ignored;
+    m_stream.socket().set_option(asio::ip::tcp::no_delay(true), ignored);
 }
 
 // Waits for the first byte of the next request for as long as an idle connection may stay.
@@ -82,7 +83,7 @@ void Connection::onHeader(const beast::error_code &error)
     const auto &request = m_parser->get();
     m_method = request.method_string();
     m_target = request.target();
-    m_version = m_method.empty() ? std::string() : versionText(request.version());
+    m_version = m_method.empty() ? 0 : request.version();
     m_keepAlive = false;
     if (error) {
         const int status = refusalOfReadError(error);
@@ -132,7 +133,7 @@ int Connection::refusalOfRequest() const
 
 void Connection::route()
 {
-    const Request request{m_method, m_target, m_address};
+    const Request request{m_method, m_target, m_client.address, m_client.limitKey};
     m_routes.answer(request, [self = shared_from_this()](Response response) {
         // Answers from the store arrive on its thread; the connection goes on on its strand.
         asio::dispatch(
@@ -144,10 +145,16 @@ void Connection::route()
 void Connection::send(Response response)
 {
     m_response = std::move(response);
-    m_head = responseHead(m_response, !m_keepAlive);
-    log(m_response.status, m_response.bodySize());
+    // An HTTP/1.0 client keeps a connection only when told it is kept.
+    const std::string_view connection = !m_keepAlive      ? "close"
+                                        : m_version == 10 ? "keep-alive"
+                                                          : "";
+    m_head = responseHead(m_response, connection);
     const bool withBody = m_method != "HEAD";
-    m_fileLeft = withBody && m_response.file ? m_response.fileSize : 0;
+    log(m_response.status, withBody ? m_response.bodySize() : 0);
+    m_fileSent = 0;
+    if (!withBody)
+        m_response.file.reset();
     std::vector<asio::const_buffer> pieces{asio::buffer(m_head)};
     if (withBody && m_response.body)
         pieces.push_back(asio::buffer(*m_response.body));
@@ -161,7 +168,7 @@ void Connection::onSent(const beast::error_code &error)
 {
     if (error)
         return;
-    if (m_fileLeft > 0)
+    if (m_response.file && m_fileSent < m_response.file->size())
         sendFilePiece();
     else
         finish();
@@ -169,13 +176,13 @@ void Connection::onSent(const beast::error_code &error)
 
 void Connection::sendFilePiece()
 {
-    m_piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(m_fileLeft, filePiece)));
-    m_response.file->read(m_piece.data(), static_cast<std::streamsize>(m_piece.size()));
-    const auto got = static_cast<std::size_t>(m_response.file->gcount());
+    m_piece.resize(static_cast<std::size_t>(
+        std::min<std::uint64_t>(m_response.file->size() - m_fileSent, filePiece)));
+    const std::size_t got = m_response.file->read(m_fileSent, m_piece.data(), m_piece.size());
     // A file cut short meanwhile ends the answer rather than padding it.
     if (got == 0)
         return;
-    m_fileLeft -= got;
+    m_fileSent += got;
     m_stream.expires_after(m_limits.writeTime);
     asio::async_write(
         m_stream, asio::buffer(m_piece.data(), got),
@@ -211,8 +218,9 @@ void Connection::drain()
 
 void Connection::log(int status, std::uint64_t bytes) const
 {
-    m_log.write(formatLogLine({std::chrono::system_clock::now(), m_address, m_method, m_target,
-                               m_version, status, bytes}));
+    const std::string version = m_version ? versionText(m_version) : std::string();
+    m_log.write(formatLogLine({std::chrono::system_clock::now(), m_client.address, m_method,
+                               m_target, version, status, bytes}));
 }
 
 } // namespace server

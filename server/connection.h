@@ -21,13 +21,19 @@ namespace server {
 class LogWriter;
 class Routes;
 
+// Who is at the other end: the address as logged and stored, and what its limits count by.
+struct Client {
+    std::string address;
+    std::string limitKey;
+};
+
 // One client's connection: reads requests one at a time within the limits, has the routes
 // answer them, and writes the answers. A request that breaks a limit gets its refusal and the
 // connection closes without reading the rest. Lives as long as an operation of its own is
 // pending; all of them run on the connection's strand.
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
-    Connection(boost::asio::ip::tcp::socket socket, std::string address, Admission::Ticket ticket,
+    Connection(boost::asio::ip::tcp::socket socket, Client client, Admission::Ticket ticket,
                Routes &routes, LogWriter &log, const HttpLimits &limits);
 
     void start() { awaitRequest(); }
@@ -52,7 +58,7 @@ private:
     boost::beast::tcp_stream m_stream;
     boost::beast::flat_buffer m_buffer;
     std::optional<Parser> m_parser;
-    const std::string m_address;
+    const Client m_client;
     Admission::Ticket m_ticket;
     Routes &m_routes;
     LogWriter &m_log;
@@ -62,14 +68,14 @@ private:
     // The request being answered.
     std::string m_method;
     std::string m_target;
-    std::string m_version;
+    unsigned m_version = 0; // 10 or 11; 0 until the request line is read
     bool m_keepAlive = false;
 
     // The answer being written.
     Response m_response;
     std::string m_head;
     std::vector<char> m_piece;
-    std::uint64_t m_fileLeft = 0;
+    std::uint64_t m_fileSent = 0;
     std::array<char, 4096> m_discard{};
     std::size_t m_discarded = 0;
 };

@@ -59,7 +59,7 @@ Response plainText(int status, std::string text)
     return response;
 }
 
-std::string responseHead(const Response &response, bool close)
+std::string responseHead(const Response &response, std::string_view connection)
 {
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
                        reasonPhrase(response.status) + "\r\n";
@@ -68,8 +68,8 @@ std::string responseHead(const Response &response, bool close)
     head += "Content-Length: " + std::to_string(response.bodySize()) + "\r\n";
     for (const auto &[name, value] : response.fields)
         head += name + ": " + value + "\r\n";
-    if (close)
-        head += "Connection: close\r\n";
+    if (!connection.empty())
+        head.append("Connection: ").append(connection).append("\r\n");
     return head + "\r\n";
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "server/sharedfile.h"
+
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@ struct Request {
     std::string_view method;
     std::string_view target; // path and query as sent
     std::string address;     // the client's
+    std::string limitKey;    // what the client's limits are counted by
     bool head() const { return method == "HEAD"; }
     std::string_view path() const { return target.substr(0, target.find('?')); }
     std::string_view query() const;
@@ -28,10 +30,9 @@ struct Response {
     std::string contentType;
     std::vector<std::pair<std::string, std::string>> fields;
     std::shared_ptr<const std::string> body;
-    std::shared_ptr<std::ifstream> file; // set: the body is this file's first fileSize bytes
-    std::uint64_t fileSize = 0;
+    std::shared_ptr<const SharedFile> file; // set: the body is this file
 
-    std::uint64_t bodySize() const { return file ? fileSize : body ? body->size() : 0; }
+    std::uint64_t bodySize() const { return file ? file->size() : body ? body->size() : 0; }
 };
 
 // Called once with the answer, on any thread.
@@ -41,7 +42,8 @@ const char *reasonPhrase(int status);
 // A short HTML page naming the status, for an answer that has no body of its own.
 Response statusPage(int status);
 Response plainText(int status, std::string text);
-// The status line and header fields, ended by the empty line.
-std::string responseHead(const Response &response, bool close);
+// The status line and header fields, ended by the empty line; `connection`, when not empty,
+// is the Connection field's value.
+std::string responseHead(const Response &response, std::string_view connection);
 
 } // namespace server

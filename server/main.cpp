@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -38,21 +39,28 @@ sigset_t blockStopSignals()
     return signals;
 }
 
-// Every connection takes a descriptor: raises the soft limit as far as the hard one allows.
-void allowConnections(std::size_t connections)
+// Every connection takes a descriptor: raises the soft limit as far as the hard one allows,
+// and returns how many connections fit, so that clients past them are refused, not left
+// waiting for a descriptor.
+std::size_t allowConnections(std::size_t connections)
 {
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
-        return;
+        return connections;
     const rlim_t wanted = std::min<rlim_t>(connections + spareDescriptors, limit.rlim_max);
     if (limit.rlim_cur < wanted) {
         limit.rlim_cur = wanted;
-        setrlimit(RLIMIT_NOFILE, &limit);
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            getrlimit(RLIMIT_NOFILE, &limit);
     }
-    if (wanted < connections + spareDescriptors) {
-        std::cerr << "quellan-server: the system allows only " << limit.rlim_max
-                  << " open files; fewer connections than asked can be served\n";
+    const std::size_t fit = limit.rlim_cur > 2 * spareDescriptors
+                                ? static_cast<std::size_t>(limit.rlim_cur - spareDescriptors)
+                                : spareDescriptors;
+    if (fit < connections) {
+        std::cerr << "quellan-server: the system allows " << limit.rlim_cur
+                  << " open files; serving at most " << fit << " connections\n";
     }
+    return std::min(fit, connections);
 }
 
 int purge(const server::Options &options)
@@ -72,8 +80,9 @@ int serve(const server::Options &options)
         throw std::runtime_error("no score database at " + options.dbPath +
                                  "; --create makes a new one");
     const sigset_t signals = blockStopSignals();
-    allowConnections(options.limits.connections);
-    server::LogWriter log(stderr);
+    server::HttpLimits limits = options.limits;
+    limits.connections = allowConnections(limits.connections);
+    server::LogWriter log(STDERR_FILENO);
     server::ScoreStore store(options.dbPath, options.create
                                                  ? server::ScoreStore::Open::CreateIfMissing
                                                  : server::ScoreStore::Open::Existing);
@@ -82,7 +91,7 @@ int serve(const server::Options &options)
         [&log](const std::string &line) { log.write("quellan-server: " + line + "\n"); });
     server::PostRateLimit postLimit(options.postRate, options.postBurst);
     server::Routes routes(board, {options.versionText, options.installerPath}, postLimit);
-    server::WebServer web(routes, log, options.limits);
+    server::WebServer web(routes, log, limits);
     const int port = web.bind(options.host, options.port);
     std::cout << "Listening on " << server::addressText(options.host, port) << std::endl;
 

@@ -1,13 +1,36 @@
 #include "server/requestlog.h"
 
 #include <array>
+#include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace server {
 
 namespace {
+
+// Longer targets are cut, so no request can make a long line.
+constexpr std::size_t maxLoggedTarget = 512;
+constexpr std::chrono::seconds finalWait{1};
+
+// Straight to the descriptor, not through a stdio stream: a write stuck on a log nobody
+// reads then holds no lock that the process's exit would wait for.
+void writeAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
 
 std::string utcTime(std::chrono::system_clock::time_point when)
 {
@@ -51,7 +74,9 @@ std::string formatLogLine(const LoggedRequest &request)
     } else {
         appendSafe(line, request.method);
         line += ' ';
-        appendSafe(line, request.target);
+        appendSafe(line, request.target.substr(0, maxLoggedTarget));
+        if (request.target.size() > maxLoggedTarget)
+            line += "...";
         line += ' ';
         appendSafe(line, request.version);
     }
@@ -59,54 +84,70 @@ std::string formatLogLine(const LoggedRequest &request)
     return line;
 }
 
-LogWriter::LogWriter(std::FILE *out, std::size_t maxWaiting)
-    : m_out(out), m_maxWaiting(maxWaiting), m_thread([this] { writeLoop(); })
+// What the writer thread shares with the LogWriter; the thread holds it as long as it runs,
+// so a thread left behind at the end never touches freed memory.
+struct LogWriter::Shared {
+    int out = -1;
+    std::size_t maxBytes = 0;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable drained;
+    std::string waiting;
+    std::size_t dropped = 0;
+    bool stopping = false;
+    bool done = false;
+};
+
+LogWriter::LogWriter(int out, std::size_t maxBytes) : m_shared(std::make_shared<Shared>())
 {
+    m_shared->out = out;
+    m_shared->maxBytes = maxBytes;
+    std::thread([shared = m_shared] { writeLoop(*shared); }).detach();
 }
 
 LogWriter::~LogWriter()
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_one();
-    m_thread.join();
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->stopping = true;
+    m_shared->wake.notify_one();
+    // A log nobody reads must not keep the process from ending: what is not written by then
+    // is left to the thread, which the process's end takes with it.
+    m_shared->drained.wait_for(lock, finalWait, [this] { return m_shared->done; });
 }
 
-void LogWriter::write(std::string line)
+void LogWriter::write(std::string_view line)
 {
     {
-        const std::lock_guard lock(m_mutex);
-        if (m_waiting.size() >= m_maxWaiting) {
-            ++m_dropped;
+        const std::lock_guard lock(m_shared->mutex);
+        if (m_shared->waiting.size() + line.size() > m_shared->maxBytes) {
+            ++m_shared->dropped;
             return;
         }
-        m_waiting.push_back(std::move(line));
+        m_shared->waiting += line;
     }
-    m_wake.notify_one();
+    m_shared->wake.notify_one();
 }
 
-void LogWriter::writeLoop()
+void LogWriter::writeLoop(Shared &shared)
 {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(shared.mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return !m_waiting.empty() || m_dropped > 0 || m_stopping; });
-        std::vector<std::string> lines;
-        lines.swap(m_waiting);
-        const std::size_t dropped = std::exchange(m_dropped, 0);
-        const bool stopping = m_stopping;
-        lock.unlock();
+        shared.wake.wait(
+            lock, [&] { return !shared.waiting.empty() || shared.dropped > 0 || shared.stopping; });
         std::string text;
-        for (const std::string &line : lines)
-            text += line;
-        if (dropped > 0)
-            text += "quellan-server: " + std::to_string(dropped) + " log lines dropped\n";
-        std::fwrite(text.data(), 1, text.size(), m_out);
-        std::fflush(m_out);
+        text.swap(shared.waiting);
+        if (shared.dropped > 0)
+            text += "quellan-server: " + std::to_string(std::exchange(shared.dropped, 0)) +
+                    " log lines dropped\n";
+        const bool stopping = shared.stopping;
+        lock.unlock();
+        writeAll(shared.out, text);
         lock.lock();
-        if (stopping && m_waiting.empty())
+        if (stopping && shared.waiting.empty()) {
+            shared.done = true;
+            shared.drained.notify_all();
             return;
+        }
     }
 }
 

@@ -1,14 +1,11 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
-#include <vector>
 
 namespace server {
 
@@ -24,34 +21,30 @@ struct LoggedRequest {
 };
 
 // One log line, ended by a line feed: UTC time, client address, the quoted request line,
-// status and body bytes. Bytes that could forge or garble a line are written as \xNN.
+// status and body bytes. Bytes that could forge or garble a line are written as \xNN, and a
+// long target is cut after 512 bytes, marked "...".
 std::string formatLogLine(const LoggedRequest &request);
 
 // Writes lines to a file on a thread of its own, so a slow reader of the log never holds up
-// the threads that serve requests. Lines beyond what the writer keeps up with are dropped
-// and counted, never waited for.
+// the threads that serve requests. What goes beyond `maxBytes` waiting is dropped and counted,
+// never waited for.
 class LogWriter {
 public:
-    explicit LogWriter(std::FILE *out, std::size_t maxWaiting = 100000);
-    // Writes what is waiting, then stops.
+    // out: a file descriptor, such as standard error's.
+    explicit LogWriter(int out, std::size_t maxBytes = 16 * 1024 * 1024);
+    // Writes what is waiting, waiting a second at most.
     ~LogWriter();
     LogWriter(const LogWriter &) = delete;
     LogWriter &operator=(const LogWriter &) = delete;
 
     // Safe from any thread; a line ends with its line feed.
-    void write(std::string line);
+    void write(std::string_view line);
 
 private:
-    void writeLoop();
+    struct Shared;
+    static void writeLoop(Shared &shared);
 
-    std::FILE *const m_out;
-    const std::size_t m_maxWaiting;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::vector<std::string> m_waiting;
-    std::size_t m_dropped = 0;
-    bool m_stopping = false;
-    std::thread m_thread; // last: starts once everything above is ready
+    std::shared_ptr<Shared> m_shared;
 };
 
 } // namespace server

@@ -28,7 +28,11 @@ std::int64_t nowMs()
 } // namespace
 
 Routes::Routes(ScoreBoard &board, Downloads downloads, PostRateLimit &postLimit)
-    : m_board(board), m_downloads(std::move(downloads)), m_postLimit(postLimit)
+    : m_board(board), m_versionText(std::move(downloads.versionText)),
+      m_installer(downloads.installerPath.empty()
+                      ? nullptr
+                      : std::make_shared<const SharedFile>(downloads.installerPath)),
+      m_postLimit(postLimit)
 {
 }
 
@@ -55,22 +59,16 @@ void Routes::answer(const Request &request, const Reply &reply)
 
 Response Routes::version() const
 {
-    return plainText(200, m_downloads.versionText);
+    return plainText(200, m_versionText);
 }
 
 Response Routes::installer() const
 {
-    if (m_downloads.installerPath.empty())
+    if (!m_installer)
         return statusPage(404);
-    auto file = std::make_shared<std::ifstream>(m_downloads.installerPath, std::ios::binary);
-    const std::streamoff end = file->seekg(0, std::ios::end) ? std::streamoff(file->tellg()) : -1;
-    if (end < 0 || !file->seekg(0))
-        return statusPage(404);
-    // Streamed from the file, so a large installer never sits in memory.
     Response response;
     response.contentType = "application/octet-stream";
-    response.file = std::move(file);
-    response.fileSize = static_cast<std::uint64_t>(end);
+    response.file = m_installer;
     return response;
 }
 
@@ -81,7 +79,7 @@ void Routes::post(const Request &request, const Reply &reply)
         reply(plainText(400, "Score not stored: " + query.error + ".\n"));
         return;
     }
-    if (!m_postLimit.allow(request.address, PostRateLimit::Clock::now())) {
+    if (!m_postLimit.allow(request.limitKey, PostRateLimit::Clock::now())) {
         Response response =
             plainText(429, "Score not stored: too many scores from your address; try later.\n");
         response.fields.emplace_back("Retry-After", "2");

@@ -18,6 +18,7 @@ struct Downloads {
 // watches the server.
 class Routes {
 public:
+    // Opens the installer, if there is one; throws std::runtime_error when it cannot.
     Routes(ScoreBoard &board, Downloads downloads, PostRateLimit &postLimit);
 
     // Answers a GET or HEAD through reply, at once or once the store has spoken.
@@ -31,7 +32,8 @@ private:
     Response page() const;
 
     ScoreBoard &m_board;
-    const Downloads m_downloads;
+    const std::string m_versionText;
+    const std::shared_ptr<const SharedFile> m_installer; // none: no installer to hand out
     PostRateLimit &m_postLimit;
 };
 

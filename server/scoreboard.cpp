@@ -79,7 +79,14 @@ void ScoreBoard::writeLoop()
         jobs.swap(m_queue);
         const bool closing = m_closing;
         lock.unlock();
-        serve(jobs);
+        try {
+            serve(jobs);
+        } catch (const std::exception &error) {
+            // Such as memory running out: the batch is not acknowledged, the writer goes on.
+            m_complain(error.what());
+            for (Job &job : jobs)
+                job.done(false);
+        }
         lock.lock();
         if (closing && m_queue.empty())
             return;
@@ -97,7 +104,8 @@ void ScoreBoard::serve(std::vector<Job> &jobs)
             healthAsked = true;
     }
     const bool usable = storeStillOurs();
-    const bool stored = usable && commit(scores);
+    // A file deleted or replaced while the batch was committed took the batch with it.
+    const bool stored = usable && commit(scores) && storeStillOurs();
     const bool healthy = healthAsked && stored && proveWritable();
     for (Job &job : jobs)
         job.done(job.score ? stored : healthy);
@@ -115,8 +123,10 @@ bool ScoreBoard::storeStillOurs()
             m_complain("the score database was deleted or replaced; no more scores are stored");
             return false;
         }
-        if (m_store.changedElsewhere())
+        if (m_store.changedElsewhere() || m_reloadDue) {
+            m_reloadDue = true;
             reload();
+        }
         return true;
     } catch (const StoreError &error) {
         m_complain(error.what());
@@ -153,8 +163,10 @@ bool ScoreBoard::proveWritable()
 
 void ScoreBoard::reload()
 {
-    m_best = m_store.best(pageRows);
+    auto best = m_store.best(pageRows);
     m_count = m_store.count();
+    m_best = std::move(best);
+    m_reloadDue = false;
     publish();
 }
 

@@ -71,7 +71,8 @@ private:
     // The writer thread's alone once it runs.
     std::vector<ScoreEntry> m_best;
     std::int64_t m_count = 0;
-    bool m_lost = false; // the database file was deleted or replaced under the server
+    bool m_lost = false;      // the database file was deleted or replaced under the server
+    bool m_reloadDue = false; // another program changed the scores; not yet read again
 
     mutable std::mutex m_pageMutex;
     std::shared_ptr<const std::string> m_page;

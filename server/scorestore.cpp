@@ -44,7 +44,8 @@ void ScoreStore::FinalizeStatement::operator()(sqlite3_stmt *statement) const
 ScoreStore::ScoreStore(const std::string &path, Open open) : m_path(path)
 {
     openFile(open);
-    sqlite3_busy_timeout(m_db.get(), 5000);
+    // Short, so that a purge holding the database cannot keep a stopping server waiting.
+    sqlite3_busy_timeout(m_db.get(), 1000);
     checkIntegrity();
     // Write-ahead logging lets the page be read while a score is written; a full sync on each
     // commit keeps an acknowledged score even through a power cut.
@@ -116,6 +117,7 @@ void ScoreStore::createSchema()
     if (!hasAddress)
         execute("ALTER TABLE scores ADD COLUMN address TEXT NOT NULL DEFAULT ''");
     execute("CREATE INDEX IF NOT EXISTS scores_by_rank ON scores (score DESC, id)");
+    execute("CREATE INDEX IF NOT EXISTS scores_by_address ON scores (address)");
     execute(
         "CREATE TABLE IF NOT EXISTS proof (id INTEGER PRIMARY KEY, written_at INTEGER NOT NULL)");
 }

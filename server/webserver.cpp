@@ -6,6 +6,7 @@
 
 #include <boost/asio/strand.hpp>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -22,12 +23,22 @@ namespace {
 constexpr std::chrono::milliseconds acceptPause{100};
 
 // An IPv4 client reaching a dual-stack socket is counted and logged by its IPv4 address.
-std::string clientAddress(const tcp::endpoint &endpoint)
+asio::ip::address clientAddress(const tcp::endpoint &endpoint)
 {
     const auto address = endpoint.address();
     if (address.is_v6() && address.to_v6().is_v4_mapped())
-        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6()).to_string();
-    return address.to_string();
+        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+    return address;
+}
+
+// One IPv6 subscriber commonly holds a whole /64, so its limits count the /64.
+std::string limitKey(const asio::ip::address &address)
+{
+    if (!address.is_v6())
+        return address.to_string();
+    auto bytes = address.to_v6().to_bytes();
+    std::fill(bytes.begin() + 8, bytes.end(), 0);
+    return asio::ip::make_address_v6(bytes).to_string() + "/64";
 }
 
 } // namespace
@@ -65,10 +76,24 @@ void WebServer::run(unsigned threads)
     accept();
     std::vector<std::thread> others;
     for (unsigned i = 1; i < threads; ++i)
-        others.emplace_back([this] { m_io.run(); });
-    m_io.run();
+        others.emplace_back([this] { serve(); });
+    serve();
     for (auto &thread : others)
         thread.join();
+}
+
+// A failure inside one client's handler, such as memory running out, costs that client its
+// connection, never the server.
+void WebServer::serve()
+{
+    for (;;) {
+        try {
+            m_io.run();
+            return;
+        } catch (const std::exception &error) {
+            m_log.write(std::string("quellan-server: ") + error.what() + "\n");
+        }
+    }
 }
 
 void WebServer::stop()
@@ -98,12 +123,14 @@ void WebServer::onAccept(const boost::system::error_code &error, tcp::socket soc
     boost::system::error_code unknown;
     const tcp::endpoint peer = socket.remote_endpoint(unknown);
     if (!unknown) {
-        const std::string address = clientAddress(peer);
+        const auto client = clientAddress(peer);
+        const std::string address = client.to_string();
+        std::string key = limitKey(client);
         Admission::Ticket ticket;
-        switch (m_admission.admit(address, ticket)) {
+        switch (m_admission.admit(key, ticket)) {
         case Admission::Verdict::Admitted:
-            std::make_shared<Connection>(std::move(socket), address, std::move(ticket), m_routes,
-                                         m_log, m_limits)
+            std::make_shared<Connection>(std::move(socket), Client{address, std::move(key)},
+                                         std::move(ticket), m_routes, m_log, m_limits)
                 ->start();
             break;
         case Admission::Verdict::AddressFull:
@@ -124,7 +151,7 @@ void WebServer::refuse(tcp::socket &socket, const std::string &address, int stat
     Response refusal;
     refusal.status = status;
     refusal.fields.emplace_back("Retry-After", "5");
-    const std::string head = responseHead(refusal, true);
+    const std::string head = responseHead(refusal, "close");
     boost::system::error_code ignored;
     socket.non_blocking(true, ignored);
     socket.write_some(asio::buffer(head), ignored);

@@ -29,6 +29,7 @@ public:
     void stop();
 
 private:
+    void serve();
     void accept();
     void onAccept(const boost::system::error_code &error, boost::asio::ip::tcp::socket socket);
     void refuse(boost::asio::ip::tcp::socket &socket, const std::string &address, int status);

@@ -45,11 +45,19 @@ std::string readFirstLine(int fd)
     return line;
 }
 
+// The exit code, or 128 plus the signal that ended it; a program that has not ended within
+// ten seconds is killed and reported as hung (-1).
 int waitForExit(pid_t pid)
 {
     int status = 0;
+    for (int tick = 0; tick < 1000; ++tick) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return -1;
 }
 
 } // namespace

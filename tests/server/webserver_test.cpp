@@ -3,7 +3,10 @@
 #include "tests/server/serverfixture.h"
 
 #include <csignal>
+#include <poll.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +22,18 @@ TEST_F(WebServerTest, ServesTheVersionTextExactly)
 
     auto plain = start();
     EXPECT_EQ(plain->get("/quellan/quellanversion.txt").body, "1.0.0");
+    // An HTTP/1.0 client asking to keep the connection is told it is kept.
+    const int fd = connectFrom(plain->port());
+    const std::string kept =
+        "GET /quellan/quellanversion.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n";
+    send(fd, kept.data(), kept.size(), MSG_NOSIGNAL);
+    char answer[512] = {};
+    pollfd readable{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&readable, 1, 5000), 1);
+    EXPECT_NE(std::string(answer, static_cast<std::size_t>(recv(fd, answer, sizeof answer, 0)))
+                  .find("Connection: keep-alive\r\n"),
+              std::string::npos);
+    close(fd);
 }
 
 TEST_F(WebServerTest, StreamsTheInstallerWithItsLengthOrSaysThereIsNone)

@@ -1,0 +1,363 @@
+#include "game/solver.h"
+
+#include "game/scoring.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <memory>
+
+namespace {
+
+constexpr int columns = GameTable::columnCount;
+constexpr int slots = Column::slotCount;
+constexpr std::int16_t none = std::numeric_limits<std::int16_t>::min();
+
+// What the rest of a game can still add to the score: the best of any ending, and the best of
+// the won ones (none when no win is left).
+struct Value {
+    std::int16_t best = none;
+    std::int16_t win = none;
+
+    void take(int points, const Value &rest)
+    {
+        if (rest.best != none)
+            best = static_cast<std::int16_t>(std::max<int>(best, points + rest.best));
+        if (rest.win != none)
+            win = static_cast<std::int16_t>(std::max<int>(win, points + rest.win));
+    }
+};
+
+constexpr Value wonGame{scoring::winPoints, scoring::winPoints};
+Value lostGame(int deduction)
+{
+    return {static_cast<std::int16_t>(-deduction), none};
+}
+
+// One action and where it leads; `ending` holds the game's end when the action ends it.
+struct Step {
+    char action[3] = {}; // a column or the deal, then 'y' after an ace question
+    int points = 0;
+    bool ended = false;
+    Value ending;
+};
+
+// The board in compact form. A card keeps the column it was dealt to unless it was moved, and
+// a moved card always lies at the bottom of its column and never moves again; so the cards on
+// the board, how far the deck was dealt and the card at the bottom of each column that was moved
+// there fix the board exactly, and make its key.
+struct Board {
+    std::array<std::array<std::uint8_t, slots + 1>, columns> cards{}; // bottom first
+    std::array<std::uint8_t, columns> count{};
+    int dealt = 0;
+    int turnclears = 0;
+
+    std::uint8_t top(int c) const { return count[c] ? cards[c][count[c] - 1] : 0; }
+};
+
+struct Key {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    bool operator==(const Key &) const = default;
+};
+
+// Open addressing with linear probing; the solver only ever adds.
+class Memo {
+public:
+    Memo() : m_entries(1u << 16) {}
+
+    const Value *find(const Key &key) const
+    {
+        for (std::size_t at = slot(key);; at = (at + 1) & (m_entries.size() - 1)) {
+            const Entry &entry = m_entries[at];
+            if (!entry.used)
+                return nullptr;
+            if (entry.key == key)
+                return &entry.value;
+        }
+    }
+
+    void add(const Key &key, Value value)
+    {
+        if (2 * (m_size + 1) > m_entries.size())
+            grow();
+        place(key, value);
+        ++m_size;
+    }
+
+    std::size_t size() const { return m_size; }
+
+private:
+    struct Entry {
+        Key key;
+        Value value;
+        bool used = false;
+    };
+
+    std::size_t slot(const Key &key) const
+    {
+        std::uint64_t h = key.low * 0x9E3779B97F4A7C15ull ^ (key.high + 0x632BE59BD9B4E019ull);
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 32;
+        return static_cast<std::size_t>(h) & (m_entries.size() - 1);
+    }
+
+    void place(const Key &key, Value value)
+    {
+        std::size_t at = slot(key);
+        while (m_entries[at].used)
+            at = (at + 1) & (m_entries.size() - 1);
+        m_entries[at] = {key, value, true};
+    }
+
+    void grow()
+    {
+        std::vector<Entry> old(m_entries.size() * 2);
+        old.swap(m_entries);
+        for (const Entry &entry : old) {
+            if (entry.used)
+                place(entry.key, entry.value);
+        }
+    }
+
+    std::vector<Entry> m_entries;
+    std::size_t m_size = 0;
+};
+
+int suitOf(std::uint8_t card)
+{
+    return Card(card).suit();
+}
+
+int rankOf(std::uint8_t card)
+{
+    return Card(card).rank();
+}
+
+class Solver {
+public:
+    explicit Solver(const Position &position)
+    {
+        for (int i = 0; i < Card::deckSize; ++i) {
+            m_deck[i] = static_cast<std::uint8_t>(position.deck[i].number());
+            m_dealtTo[m_deck[i]] = static_cast<std::uint8_t>(i % columns);
+        }
+        for (int c = 0; c < columns; ++c) {
+            for (const Card card : position.columns[c])
+                m_start.cards[c][m_start.count[c]++] = static_cast<std::uint8_t>(card.number());
+        }
+        m_start.dealt = position.dealt;
+        m_start.turnclears = position.turnclears;
+    }
+
+    Solution run(int score)
+    {
+        const Value value = evaluate(m_start);
+        Solution solution;
+        solution.best = {score + value.best, false, {}};
+        solution.best.won = follow(m_start, value.best, false, solution.best.actions);
+        if (value.win != none) {
+            Line win{score + value.win, true, {}};
+            follow(m_start, value.win, true, win.actions);
+            solution.win = win;
+        }
+        solution.positions = m_memo.size();
+        return solution;
+    }
+
+private:
+    bool exhausted(const Board &board) const { return board.dealt == Card::deckSize; }
+
+    bool onlyAces(const Board &board) const
+    {
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s) {
+                if (rankOf(board.cards[c][s]) != Card::Ace)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    bool beatenElsewhere(const Board &board, int c) const
+    {
+        const std::uint8_t t = board.top(c);
+        for (int i = 0; i < columns; ++i) {
+            const std::uint8_t other = board.top(i);
+            if (i != c && other && suitOf(other) == suitOf(t) && rankOf(other) > rankOf(t))
+                return true;
+        }
+        return false;
+    }
+
+    int firstEmpty(const Board &board, int except) const
+    {
+        for (int j = 0; j < columns; ++j) {
+            if (j != except && board.count[j] == 0)
+                return j;
+        }
+        return -1;
+    }
+
+    int ranksLeft(const Board &board) const
+    {
+        int sum = 0;
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                sum += rankOf(board.cards[c][s]);
+        }
+        return sum;
+    }
+
+    // The game-over test: nothing a click could change, with the deck dealt out.
+    bool over(const Board &board) const
+    {
+        if (!exhausted(board))
+            return false;
+        for (int c = 0; c < columns; ++c) {
+            if (board.count[c] && rankOf(board.top(c)) == Card::Ace)
+                return false;
+        }
+        for (int c = 0; c < columns; ++c) {
+            if (board.count[c] &&
+                (beatenElsewhere(board, c) || (board.count[c] > 1 && firstEmpty(board, c) >= 0)))
+                return false;
+        }
+        return true;
+    }
+
+    Key key(const Board &board) const
+    {
+        Key key;
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                key.low |= std::uint64_t{1} << (board.cards[c][s] - 1);
+            const std::uint8_t bottom = board.count[c] ? board.cards[c][0] : 0;
+            if (bottom && m_dealtTo[bottom] != c)
+                key.high |= std::uint64_t{bottom} << (6 * c);
+        }
+        key.low |= std::uint64_t(board.dealt / columns) << 52;
+        key.low |= std::uint64_t(board.turnclears % scoring::bonusEvery) << 56;
+        return key;
+    }
+
+    // The end tests after a click on the board.
+    static void endAfterClick(const Solver &self, const Board &board, Step &step)
+    {
+        if (self.exhausted(board) && self.onlyAces(board)) {
+            step.ended = true;
+            step.ending = wonGame;
+        } else if (self.over(board)) {
+            step.ended = true;
+            step.ending = lostGame(self.ranksLeft(board));
+        }
+    }
+
+    // The actions a player has in order: the four columns, then the deal. Calls use(step,
+    // next) for each; `next` is the board after it.
+    template <typename Use>
+    void forEachStep(const Board &board, Use use) const
+    {
+        const bool acesOnly = exhausted(board) && onlyAces(board);
+        for (int c = 0; c < columns; ++c) {
+            if (board.count[c] == 0)
+                continue;
+            Step step;
+            step.action[0] = static_cast<char>('1' + c);
+            Board next = board;
+            const std::uint8_t t = board.top(c);
+            if (acesOnly) {
+                // After the last deal brought only aces: the first click ends the game won.
+                step.ended = true;
+                step.ending = wonGame;
+            } else if (beatenElsewhere(board, c)) {
+                next.cards[c][--next.count[c]] = 0;
+                ++next.turnclears;
+                step.points = next.turnclears % scoring::bonusEvery == 0 ? scoring::bonusPoints
+                                                                       : scoring::removalPoints;
+                endAfterClick(*this, next, step);
+            } else if (const int empty = board.count[c] > 1 ? firstEmpty(board, c) : -1;
+                       empty >= 0) {
+                next.cards[c][--next.count[c]] = 0;
+                next.cards[empty][0] = t;
+                next.count[empty] = 1;
+                endAfterClick(*this, next, step);
+            } else if (rankOf(t) == Card::Ace && exhausted(board)) {
+                step.action[1] = 'y';
+                next.cards[c][--next.count[c]] = 0;
+                endAfterClick(*this, next, step);
+            } else {
+                continue;
+            }
+            use(step, next);
+        }
+        if (!exhausted(board)) {
+            Step step;
+            step.action[0] = 'd';
+            Board next = board;
+            for (int c = 0; c < columns; ++c)
+                next.cards[c][next.count[c]++] = m_deck[next.dealt++];
+            next.turnclears = 0;
+            if (over(next)) {
+                step.ended = true;
+                step.ending = lostGame(ranksLeft(next));
+            }
+            use(step, next);
+        }
+    }
+
+    Value evaluate(const Board &board)
+    {
+        const Key k = key(board);
+        if (const Value *known = m_memo.find(k))
+            return *known;
+        Value value;
+        forEachStep(board, [&](const Step &step, const Board &next) {
+            value.take(step.points, step.ended ? step.ending : evaluate(next));
+        });
+        m_memo.add(k, value);
+        return value;
+    }
+
+    // Appends the actions of a line worth `target` from the board (the best of all endings,
+    // or of the won ones); returns whether it ends won.
+    bool follow(Board board, int target, bool wonOnly, std::string &actions)
+    {
+        for (;;) {
+            bool found = false;
+            bool ended = false;
+            bool won = false;
+            Board after;
+            forEachStep(board, [&](const Step &step, const Board &next) {
+                if (found)
+                    return;
+                const Value rest = step.ended ? step.ending : evaluate(next);
+                const std::int16_t worth = wonOnly ? rest.win : rest.best;
+                if (worth == none || step.points + worth != target)
+                    return;
+                found = true;
+                actions += step.action;
+                target -= step.points;
+                ended = step.ended;
+                won = ended && step.ending.win != none;
+                after = next;
+            });
+            if (!found || ended)
+                return won;
+            board = after;
+        }
+    }
+
+    std::array<std::uint8_t, Card::deckSize> m_deck{};
+    std::array<std::uint8_t, Card::deckSize + 1> m_dealtTo{};
+    Board m_start;
+    Memo m_memo;
+};
+
+} // namespace
+
+Solution solve(const Position &position)
+{
+    return std::make_unique<Solver>(position)->run(position.score);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "game/card.h"
+#include "game/gametable.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A running game as the solver weighs it: the board, the deck in dealing order, how far it
+// has been dealt, the removals since the last deal and the score so far.
+struct Position {
+    std::array<std::vector<Card>, GameTable::columnCount> columns; // each bottom to top
+    std::array<Card, Card::deckSize> deck{};
+    int dealt = 0;
+    int turnclears = 0;
+    int score = 0;
+};
+
+// A way to play a game to its end, one character an action: '1'–'4' a click on that column,
+// 'd' a deal, 'y' yes to the ace question the click before it opened.
+struct Line {
+    int finalScore = 0;
+    bool won = false;
+    std::string actions;
+};
+
+struct Solution {
+    Line best;               // the highest final score still reachable, won or lost
+    std::optional<Line> win; // the highest-scoring won game, when a win is still reachable
+    std::size_t positions = 0; // positions weighed
+};
+
+// Weighs every action a player has, from the position to every end of the game, and returns
+// the best of them: exact, no guesses. The position must be one of a running game.
+Solution solve(const Position &position);
