@@ -12,6 +12,7 @@ namespace {
 constexpr int columns = GameTable::columnCount;
 constexpr int slots = Column::slotCount;
 constexpr std::int16_t none = std::numeric_limits<std::int16_t>::min();
+constexpr std::int16_t max = std::numeric_limits<std::int16_t>::max();
 
 // What the rest of a game can still add to the score: the best of any ending, and the best of
 // the won ones (none when no win is left).
@@ -64,7 +65,10 @@ struct Key {
 // Open addressing with linear probing; the solver only ever adds.
 class Memo {
 public:
-    Memo() : m_entries(1u << 16) {}
+    // Thrown when the table would have to outgrow its limit.
+    struct TooLarge {};
+
+    explicit Memo(std::size_t maxEntries) : m_entries(1u << 16), m_capacityLimit(2 * maxEntries) {}
 
     const Value *find(const Key &key) const
     {
@@ -77,12 +81,19 @@ public:
         }
     }
 
-    void add(const Key &key, Value value)
+    // Keeps the smaller of the known bound and `bound`, for all endings or the won ones.
+    void lower(const Key &key, bool won, std::int16_t bound)
     {
-        if (2 * (m_size + 1) > m_entries.size())
-            grow();
-        place(key, value);
-        ++m_size;
+        Value *known = const_cast<Value *>(find(key));
+        if (!known) {
+            if (2 * (m_size + 1) > m_entries.size())
+                grow();
+            place(key, Value{max, max});
+            ++m_size;
+            known = const_cast<Value *>(find(key));
+        }
+        std::int16_t &field = won ? known->win : known->best;
+        field = std::min(field, bound);
     }
 
     std::size_t size() const { return m_size; }
@@ -113,6 +124,8 @@ private:
 
     void grow()
     {
+        if (m_entries.size() >= m_capacityLimit)
+            throw TooLarge();
         std::vector<Entry> old(m_entries.size() * 2);
         old.swap(m_entries);
         for (const Entry &entry : old) {
@@ -123,6 +136,7 @@ private:
 
     std::vector<Entry> m_entries;
     std::size_t m_size = 0;
+    std::size_t m_capacityLimit = 0;
 };
 
 int suitOf(std::uint8_t card)
@@ -137,7 +151,7 @@ int rankOf(std::uint8_t card)
 
 class Solver {
 public:
-    explicit Solver(const Position &position)
+    Solver(const Position &position, std::size_t maxPositions) : m_memo(maxPositions)
     {
         for (int i = 0; i < Card::deckSize; ++i) {
             m_deck[i] = static_cast<std::uint8_t>(position.deck[i].number());
@@ -153,20 +167,35 @@ public:
 
     Solution run(int score)
     {
-        const Value value = evaluate(m_start);
         Solution solution;
-        solution.best = {score + value.best, false, {}};
-        solution.best.won = follow(m_start, value.best, false, solution.best.actions);
-        if (value.win != none) {
-            Line win{score + value.win, true, {}};
-            follow(m_start, value.win, true, win.actions);
-            solution.win = win;
+        try {
+            solveInto(solution, score);
+        } catch (const Memo::TooLarge &) {
+            solution = Solution();
         }
         solution.positions = m_memo.size();
         return solution;
     }
 
 private:
+    void solveInto(Solution &solution, int score)
+    {
+        solution.solved = true;
+        search(m_start, 0, false);
+        solution.best = {score + m_bestTotal, m_bestWon, m_bestLine};
+        if (m_bestWon) {
+            solution.win = solution.best;
+        } else if (m_bestTotal >=
+                   scoring::removalPoints * nonAcesLeft(m_start) + scoring::winPoints) {
+            // A win removes every non-ace left and adds the win's points, so none scores below
+            // that: with a best below it, there is no win to look for.
+            m_bestTotal = none;
+            search(m_start, 0, true);
+            if (m_bestTotal != none)
+                solution.win = Line{score + m_bestTotal, true, m_bestLine};
+        }
+    }
+
     bool exhausted(const Board &board) const { return board.dealt == Card::deckSize; }
 
     bool onlyAces(const Board &board) const
@@ -256,8 +285,7 @@ private:
 
     // The actions a player has in order: the four columns, then the deal. Calls use(step,
     // next) for each; `next` is the board after it.
-    template <typename Use>
-    void forEachStep(const Board &board, Use use) const
+    template <typename Use> void forEachStep(const Board &board, Use use) const
     {
         const bool acesOnly = exhausted(board) && onlyAces(board);
         for (int c = 0; c < columns; ++c) {
@@ -275,7 +303,7 @@ private:
                 next.cards[c][--next.count[c]] = 0;
                 ++next.turnclears;
                 step.points = next.turnclears % scoring::bonusEvery == 0 ? scoring::bonusPoints
-                                                                       : scoring::removalPoints;
+                                                                         : scoring::removalPoints;
                 endAfterClick(*this, next, step);
             } else if (const int empty = board.count[c] > 1 ? firstEmpty(board, c) : -1;
                        empty >= 0) {
@@ -307,57 +335,79 @@ private:
         }
     }
 
-    Value evaluate(const Board &board)
+    // The most the rest of the game could add: every non-ace still to go removed, every fourth
+    // removal from here on a bonus, and the win.
+    int nonAcesLeft(const Board &board) const
     {
-        const Key k = key(board);
-        if (const Value *known = m_memo.find(k))
-            return *known;
-        Value value;
-        forEachStep(board, [&](const Step &step, const Board &next) {
-            value.take(step.points, step.ended ? step.ending : evaluate(next));
-        });
-        m_memo.add(k, value);
-        return value;
+        int left = 0;
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                left += rankOf(board.cards[c][s]) != Card::Ace;
+        }
+        for (int i = board.dealt; i < Card::deckSize; ++i)
+            left += rankOf(m_deck[i]) != Card::Ace;
+        return left;
     }
 
-    // Appends the actions of a line worth `target` from the board (the best of all endings,
-    // or of the won ones); returns whether it ends won.
-    bool follow(Board board, int target, bool wonOnly, std::string &actions)
+    int ceiling(const Board &board) const
     {
-        for (;;) {
-            bool found = false;
-            bool ended = false;
-            bool won = false;
-            Board after;
-            forEachStep(board, [&](const Step &step, const Board &next) {
-                if (found)
-                    return;
-                const Value rest = step.ended ? step.ending : evaluate(next);
-                const std::int16_t worth = wonOnly ? rest.win : rest.best;
-                if (worth == none || step.points + worth != target)
-                    return;
-                found = true;
-                actions += step.action;
-                target -= step.points;
-                ended = step.ended;
-                won = ended && step.ending.win != none;
-                after = next;
-            });
-            if (!found || ended)
-                return won;
-            board = after;
-        }
+        const int left = nonAcesLeft(board);
+        return scoring::removalPoints * left +
+               (scoring::bonusPoints - scoring::removalPoints) *
+                   ((board.turnclears % scoring::bonusEvery + left) / scoring::bonusEvery) +
+               scoring::winPoints;
+    }
+
+    // Depth-first branch and bound: what the board can add at most (exact when nothing below
+    // it was cut off), keeping every line that beats the best so far. wonOnly: lost games do
+    // not count.
+    int search(const Board &board, int gained, bool wonOnly)
+    {
+        const Key k = key(board);
+        int most = ceiling(board);
+        if (const Value *known = m_memo.find(k))
+            most = std::min<int>(most, wonOnly ? known->win : known->best);
+        if (most == none || gained + most <= m_bestTotal)
+            return most;
+        int result = none;
+        forEachStep(board, [&](const Step &step, const Board &next) {
+            const std::size_t mark = m_path.size();
+            m_path += step.action;
+            int worth = none;
+            if (step.ended) {
+                const int ending = wonOnly ? step.ending.win : step.ending.best;
+                if (ending != none) {
+                    worth = step.points + ending;
+                    if (gained + worth > m_bestTotal) {
+                        m_bestTotal = gained + worth;
+                        m_bestLine = m_path;
+                        m_bestWon = step.ending.win != none;
+                    }
+                }
+            } else if (const int below = search(next, gained + step.points, wonOnly);
+                       below != none) {
+                worth = step.points + below;
+            }
+            result = std::max(result, worth);
+            m_path.resize(mark);
+        });
+        m_memo.lower(k, wonOnly, static_cast<std::int16_t>(result));
+        return result;
     }
 
     std::array<std::uint8_t, Card::deckSize> m_deck{};
     std::array<std::uint8_t, Card::deckSize + 1> m_dealtTo{};
     Board m_start;
-    Memo m_memo;
+    Memo m_memo; // upper bounds of what each board can add
+    std::string m_path;
+    int m_bestTotal = none;
+    std::string m_bestLine;
+    bool m_bestWon = false;
 };
 
 } // namespace
 
-Solution solve(const Position &position)
+Solution solve(const Position &position, std::size_t maxPositions)
 {
-    return std::make_unique<Solver>(position)->run(position.score);
+    return std::make_unique<Solver>(position, maxPositions)->run(position.score);
 }

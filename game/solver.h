@@ -28,11 +28,13 @@ struct Line {
 };
 
 struct Solution {
-    Line best;               // the highest final score still reachable, won or lost
-    std::optional<Line> win; // the highest-scoring won game, when a win is still reachable
+    bool solved = false;       // false: the position needed more than the limit; nothing below
+    Line best;                 // the highest final score still reachable, won or lost
+    std::optional<Line> win;   // the highest-scoring won game, when a win is still reachable
     std::size_t positions = 0; // positions weighed
 };
 
 // Weighs every action a player has, from the position to every end of the game, and returns
-// the best of them: exact, no guesses. The position must be one of a running game.
-Solution solve(const Position &position);
+// the best of them: exact, no guesses. The position must be one of a running game. Gives up,
+// unsolved, rather than remember more than `maxPositions` positions (some 50 bytes each).
+Solution solve(const Position &position, std::size_t maxPositions = 2'000'000);

@@ -52,8 +52,8 @@ int main(int argc, char *argv[])
         if (!first || !count || *count == 0 || *first + std::uint64_t{*count} - 1 > UINT32_MAX)
             return fail("--stats needs FIRST and COUNT, a range of deal numbers");
         const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-        std::cout << solvereport::statsText(*first, solvereport::solveRange(*first, *count, threads),
-                                            threads);
+        std::cout << solvereport::statsText(
+            *first, solvereport::solveRange(*first, *count, threads), threads);
         return 0;
     }
     for (const std::string &arg : args) {

@@ -21,8 +21,7 @@ Solution solveDeal(std::uint32_t deal)
     return solve(table.position());
 }
 
-template <typename... Args>
-std::string format(const char *pattern, Args... args)
+template <typename... Args> std::string format(const char *pattern, Args... args)
 {
     std::array<char, 160> text{};
     std::snprintf(text.data(), text.size(), pattern, args...);
@@ -35,14 +34,17 @@ std::string spreadText(const std::vector<Solved> &solved)
     constexpr int lowest = -500;
     constexpr int band = 100;
     std::array<std::size_t, 11> counts{};
-    for (const Solved &one : solved)
-        ++counts[static_cast<std::size_t>((one.best - lowest) / band)];
+    for (const Solved &one : solved) {
+        if (one.solved)
+            ++counts[static_cast<std::size_t>((one.best - lowest) / band)];
+    }
     std::string text = "Best score      Deals    Share\n";
     for (std::size_t i = 0; i < counts.size(); ++i) {
         const int from = lowest + static_cast<int>(i) * band;
         if (counts[i] > 0) {
-            text += format("%4d to %4d %9zu %7.2f %%\n", from, from + band - 1, counts[i],
-                           100.0 * static_cast<double>(counts[i]) / static_cast<double>(solved.size()));
+            text +=
+                format("%4d to %4d %9zu %7.2f %%\n", from, from + band - 1, counts[i],
+                       100.0 * static_cast<double>(counts[i]) / static_cast<double>(solved.size()));
         }
     }
     return text;
@@ -60,6 +62,9 @@ double percentile(std::vector<double> times, double share)
 std::string dealText(std::uint32_t deal)
 {
     const Solution solution = solveDeal(deal);
+    if (!solution.solved)
+        return "Deal " + std::to_string(deal) + ": not solved (more than " +
+               std::to_string(solution.positions) + " positions)\n";
     return "Deal " + std::to_string(deal) + ": winnable " + (solution.win ? "yes" : "no") +
            ", best score " + std::to_string(solution.best.finalScore) + " (" +
            (solution.best.won ? "won" : "lost") + "), line " + solution.best.actions + "\n";
@@ -77,7 +82,8 @@ std::vector<Solved> solveRange(std::uint32_t first, std::uint32_t count, unsigne
                 const Solution solution = solveDeal(first + i);
                 const std::chrono::duration<double, std::milli> took =
                     std::chrono::steady_clock::now() - start;
-                solved[i] = {solution.win.has_value(), solution.best.finalScore, took.count()};
+                solved[i] = {solution.solved, solution.win.has_value(), solution.best.finalScore,
+                             took.count()};
             }
         });
     }
@@ -90,8 +96,10 @@ std::string statsText(std::uint32_t first, const std::vector<Solved> &solved, un
 {
     if (solved.empty())
         return "No deals.\n";
-    const auto winnable = static_cast<double>(
-        std::count_if(solved.begin(), solved.end(), [](const Solved &one) { return one.winnable; }));
+    const auto winnable = static_cast<double>(std::count_if(
+        solved.begin(), solved.end(), [](const Solved &one) { return one.winnable; }));
+    const auto unsolved = static_cast<double>(
+        std::count_if(solved.begin(), solved.end(), [](const Solved &one) { return !one.solved; }));
     std::vector<double> times;
     for (const Solved &one : solved)
         times.push_back(one.milliseconds);
@@ -99,6 +107,8 @@ std::string statsText(std::uint32_t first, const std::vector<Solved> &solved, un
     return format("Deals %u to %u (%zu), solved on %u threads\n", first,
                   first + static_cast<std::uint32_t>(solved.size() - 1), solved.size(), threads) +
            format("Winnable: %.0f (%.2f %%)\n", winnable, 100.0 * winnable / count) +
+           format("Not solved within the limit: %.0f (%.2f %%)\n", unsolved,
+                  100.0 * unsolved / count) +
            spreadText(solved) +
            format("Solve time: median %.2f ms, 99th percentile %.2f ms, ", percentile(times, 0.5),
                   percentile(times, 0.99)) +

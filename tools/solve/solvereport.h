@@ -12,6 +12,7 @@ std::string dealText(std::uint32_t deal);
 
 // One solved deal as the statistics count it.
 struct Solved {
+    bool solved = false;
     bool winnable = false;
     int best = 0;
     double milliseconds = 0;

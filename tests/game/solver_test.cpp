@@ -1,0 +1,174 @@
+#include "game/solver.h"
+
+#include "game/gametable.h"
+#include "game/random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <string>
+
+namespace {
+
+// The best final scores of every way to end the game from a table, found by trying every
+// action in turn, with no cleverness but remembering the tables already tried (by the cards
+// of each column as they lie, the cards dealt and the removals since the last deal).
+struct Endings {
+    int best = INT_MIN;
+    int bestWon = INT_MIN;
+};
+
+class Everything {
+public:
+    // What the rest of the game can add to the table's score.
+    Endings from(const GameTable &table)
+    {
+        std::string key = std::to_string(table.cardsLeft()) + "/" +
+                          std::to_string(table.position().turnclears % 4);
+        for (int c = 1; c <= GameTable::columnCount; ++c) {
+            key += '|';
+            for (int slot = 1; slot <= table.column(c).count; ++slot)
+                key += static_cast<char>(table.column(c).cards[slot].number());
+        }
+        if (const auto known = m_known.find(key); known != m_known.end())
+            return known->second;
+        Endings endings;
+        for (int c = 1; c <= GameTable::columnCount; ++c) {
+            GameTable next = table;
+            const ClickResult click = next.clickColumn(c);
+            if (click.ending != Ending::None) {
+                add(table, next, click.ending, endings);
+            } else if (click.play == Play::Removed || click.play == Play::Moved) {
+                addRest(table, next, endings);
+            } else if (click.play == Play::AceQuestion) {
+                if (const Ending ending = next.removeAce(); ending != Ending::None)
+                    add(table, next, ending, endings);
+                else
+                    addRest(table, next, endings);
+            }
+        }
+        if (!table.deckExhausted()) {
+            GameTable next = table;
+            if (const DealResult deal = next.dealClick(); deal.ending != Ending::None)
+                add(table, next, deal.ending, endings);
+            else
+                addRest(table, next, endings);
+        }
+        m_known.emplace(key, endings);
+        return endings;
+    }
+
+private:
+    static void add(const GameTable &before, const GameTable &ended, Ending ending,
+                    Endings &endings)
+    {
+        const int gained = ended.score() - before.score();
+        endings.best = std::max(endings.best, gained);
+        if (ending == Ending::Won)
+            endings.bestWon = std::max(endings.bestWon, gained);
+    }
+
+    void addRest(const GameTable &before, const GameTable &next, Endings &endings)
+    {
+        const Endings rest = from(next);
+        const int gained = next.score() - before.score();
+        endings.best = std::max(endings.best, gained + rest.best);
+        if (rest.bestWon != INT_MIN)
+            endings.bestWon = std::max(endings.bestWon, gained + rest.bestWon);
+    }
+
+    std::map<std::string, Endings> m_known;
+};
+
+// Plays the line on a copy of the table; the game must end there, with the line's score.
+void expectLineEndsAsClaimed(GameTable table, const Line &line)
+{
+    Ending ending = Ending::None;
+    for (const char action : line.actions) {
+        ASSERT_TRUE(table.gameactive()) << line.actions;
+        if (action == 'd')
+            ending = table.dealClick().ending;
+        else if (action == 'y')
+            ending = table.removeAce();
+        else
+            ending = table.clickColumn(action - '0').ending;
+    }
+    EXPECT_FALSE(table.gameactive()) << line.actions;
+    EXPECT_EQ(table.score(), line.finalScore) << line.actions;
+    EXPECT_EQ(ending == Ending::Won, line.won) << line.actions;
+}
+
+// A game of the deal played by a fixed random hand until `dealt` cards are out.
+GameTable playedUntil(std::uint32_t deal, int dealt)
+{
+    GameTable table;
+    table.startDeal(deal);
+    Random hand(deal);
+    while (table.gameactive() && table.cardsLeft() > Card::deckSize - dealt) {
+        const auto choice = static_cast<int>(hand.next(6));
+        if (choice == 0)
+            table.dealClick();
+        else if (choice < 5)
+            table.clickColumn(choice);
+    }
+    return table;
+}
+
+TEST(Solver, FindsExactlyWhatTryingEverythingFindsAndItsLinesPlayOut)
+{
+    int compared = 0;
+    for (std::uint32_t deal = 0; compared < 60; ++deal) {
+        const GameTable table = playedUntil(deal, 32 + 4 * static_cast<int>(deal % 6));
+        if (!table.gameactive())
+            continue;
+        ++compared;
+        const Endings endings = Everything().from(table);
+        const Solution solution = solve(table.position());
+        ASSERT_EQ(solution.best.finalScore, table.score() + endings.best) << "deal " << deal;
+        ASSERT_EQ(solution.win.has_value(), endings.bestWon != INT_MIN) << "deal " << deal;
+        expectLineEndsAsClaimed(table, solution.best);
+        if (solution.win) {
+            EXPECT_TRUE(solution.win->won);
+            expectLineEndsAsClaimed(table, *solution.win);
+        }
+    }
+}
+
+TEST(Solver, SolvesWholeDealsToLinesThatPlayOut)
+{
+    for (const std::uint32_t deal : {2u, 12u, 15u}) {
+        GameTable table;
+        table.startDeal(deal);
+        const Solution solution = solve(table.position());
+        EXPECT_EQ(solution.best.finalScore, 556) << "deal " << deal;
+        expectLineEndsAsClaimed(table, solution.best);
+    }
+}
+
+TEST(DealNumbers, NameTheDealAndLeaveTheTablesOwnSequenceAlone)
+{
+    GameTable played(1234);
+    played.start();
+    const std::uint32_t number = played.dealNumber();
+    EXPECT_EQ(number, 1234u);
+    EXPECT_FALSE(played.assisted());
+    const Position first = played.position();
+    played.start();
+    const std::uint32_t second = played.dealNumber();
+
+    GameTable chosen(1234);
+    chosen.startDeal(number);
+    EXPECT_TRUE(chosen.assisted());
+    EXPECT_EQ(chosen.dealNumber(), number);
+    EXPECT_EQ(chosen.position().deck, first.deck);
+    // The chosen deal took nothing from the table's own sequence.
+    chosen.start();
+    EXPECT_EQ(chosen.dealNumber(), 1234u);
+    chosen.start();
+    EXPECT_EQ(chosen.dealNumber(), second);
+    EXPECT_FALSE(chosen.assisted());
+}
+
+} // namespace
