@@ -1,6 +1,7 @@
 #include "app/main.h"
 
 #include "app/scoreposter.h"
+#include "app/solverworker.h"
 #include "app/soundplayer.h"
 #include "app/updatechecker.h"
 #include "app/windowplacement.h"
@@ -33,6 +34,7 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     buildAcePanel();
     buildUpdatePanel();
     buildClearedPanel();
+    buildDealPanel();
     buildInstructions();
     guarded([this] { FormCreate(); });
 }
@@ -163,15 +165,29 @@ void Tmain::showTable()
     label_score->setText(QString("Score: %1").arg(m_table.score()));
     label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
     label_cardsleft->adjustSize();
+    label_thisturn->setGeometry(m_thisturnPlace);
     label_thisturn->setText(QString::fromStdString(m_table.thisturn()));
 }
 
 void Tmain::button_startClick()
 {
-    for (QWidget *panel : {panel_instructions, panel_wait, panel_name, panel_cleared})
+    beginGame(std::nullopt);
+}
+
+void Tmain::beginGame(std::optional<std::uint32_t> deal)
+{
+    for (QWidget *panel : {panel_instructions, panel_wait, panel_name, panel_cleared, panel_deal})
         panel->hide();
     m_record->addtomineincrease(1);
-    m_table.start();
+    if (deal)
+        m_table.startDeal(*deal);
+    else
+        m_table.start();
+    ++m_games;
+    tableChanged();
+    m_startPosition = m_table.position();
+    label_deal->setText(QString("Deal %1").arg(m_table.dealNumber()));
+    RestartDeal1->setEnabled(true);
     playsounds("startgame");
     label_name->setText("Good Luck " + edit_name->text());
     label_name->adjustSize();
@@ -190,6 +206,7 @@ void Tmain::image_dealClick()
     if (!m_table.gameactive())
         return;
     const DealResult result = m_table.dealClick();
+    tableChanged();
     showTable();
     if (result.dealt)
         playsounds("deal");
@@ -202,6 +219,7 @@ void Tmain::image_col4Click(QObject *Sender)
     const ClickResult result = m_table.clickColumn(image ? image->Tag() : 0);
     if (result.play == Play::Ignored)
         return;
+    tableChanged();
     showTable();
     if (result.play == Play::AceQuestion) {
         label_removeace->setText(QString::fromStdString(m_table.aceQuestion()));
@@ -217,6 +235,7 @@ void Tmain::image_col4Click(QObject *Sender)
 void Tmain::button_removeyesClick()
 {
     const Ending ending = m_table.removeAce();
+    tableChanged();
     panel_removeace->hide();
     showTable();
     finishGame(ending);
@@ -234,12 +253,21 @@ void Tmain::finishGame(Ending ending)
         return;
     const int score = m_table.score();
     const bool won = ending == Ending::Won;
+    const bool assisted = m_table.assisted();
     if (won)
         m_record->addtomineincrease(2);
-    m_record->checkscore(score, edit_name->text());
-    button_sendscore->setVisible(won || score > 0);
+    // A game with help is counted, but its score is not ranked and cannot be posted.
+    if (!assisted)
+        m_record->checkscore(score, edit_name->text());
+    button_sendscore->setVisible(!assisted && (won || score > 0));
+    label_assisted->setVisible(assisted);
     label_score1->setText(QString("Your Score: %1").arg(score));
     label_cleared->setText(won ? "Game Won!" : "Game Over!");
+    label_best->clear();
+    m_solver->solve(m_startPosition, [this, game = m_games](const Solution &solution) {
+        if (game == m_games)
+            label_best->setText(bestPossibleText(solution));
+    });
     panel_cleared->showInFront();
     playsounds(won ? "winner" : "gameover");
 }

@@ -4,6 +4,7 @@
 #include "app/tablepictures.h"
 #include "app/windowsettings.h"
 #include "game/gametable.h"
+#include "game/solver.h"
 #include "tally/gamerecord.h"
 
 #include <QMainWindow>
@@ -16,6 +17,7 @@ class QColor;
 class QLabel;
 class QLineEdit;
 class ScorePoster;
+class SolverWorker;
 class SecondaryWindow;
 class TFlatPanel;
 class Thighscore;
@@ -60,6 +62,7 @@ private:
     void buildAcePanel();
     void buildUpdatePanel();
     void buildClearedPanel();
+    void buildDealPanel();
     void buildInstructions();
     template <class Source> Source *bound(Source *source, void (Tmain::*handler)());
     TSelButton *button(QWidget *parent, const QString &name, const QString &caption, QRect geometry,
@@ -75,6 +78,12 @@ private:
     void showTable();
     void showPile(TImage *pile, int index);
     void finishGame(Ending ending);
+    // Starts a game as START GAME does; with a number, that deal's game (assisted).
+    void beginGame(std::optional<std::uint32_t> deal);
+    // Something changed on the table: a hint asked for before no longer applies.
+    void tableChanged() { ++m_moves; }
+    // Outlines a column or the deal pile for a moment.
+    void outline(QWidget *target);
     TImage *columnImage(int column) const;
     void showWindow(SecondaryWindow *window);
     // A plain message box with one OK button.
@@ -106,14 +115,20 @@ private:
     void button_sendscoreClick();
     void button_highscoresClick();
     void ViewHighScoreList1Click();
+    // Chosen deals and hints (mainassist.cpp).
+    void SelectDeal1Click();
+    void RestartDeal1Click();
+    void Hint1Click();
+    void button_dealplayClick();
+    void button_dealcancelClick();
 
     // Menu bar and its items.
-    QAction *PlaySounds1 = nullptr, *updatecheck = nullptr;
+    QAction *PlaySounds1 = nullptr, *updatecheck = nullptr, *RestartDeal1 = nullptr;
 
     // The table.
     TFlatPanel *panel_board = nullptr, *panel_board1 = nullptr;
     QLabel *label_name = nullptr, *label_score = nullptr, *label_cardsleft = nullptr;
-    QLabel *label_thisturn = nullptr;
+    QLabel *label_thisturn = nullptr, *label_deal = nullptr;
     TImage *image_deal = nullptr, *image_played = nullptr;
     TImage *image_col1 = nullptr, *image_col2 = nullptr, *image_col3 = nullptr,
            *image_col4 = nullptr;
@@ -123,6 +138,11 @@ private:
     TFlatPanel *panel_cleared = nullptr, *panel_wait = nullptr, *panel_instructions = nullptr;
     QLineEdit *edit_aname = nullptr, *edit_name = nullptr;
     QLabel *label_removeace = nullptr, *label_cleared = nullptr, *label_score1 = nullptr;
+    QLabel *label_best = nullptr, *label_assisted = nullptr, *label_dealerror = nullptr;
+    TFlatPanel *panel_deal = nullptr;
+    QLineEdit *edit_deal = nullptr;
+    QWidget *m_outline = nullptr; // the hint's frame
+    QRect m_thisturnPlace;        // where label_thisturn stands unless a message needs room
     TSelButton *button_updateyes = nullptr, *button_updatecancel = nullptr;
     TSelButton *button_sendscore = nullptr;
 
@@ -143,5 +163,9 @@ private:
     WindowPlacement *m_placement = nullptr;
     UpdateChecker *m_updates = nullptr;
     ScorePoster *m_poster = nullptr;
+    SolverWorker *m_solver = nullptr;
+    Position m_startPosition; // the running game's first deal, for its best possible line
+    quint64 m_games = 0;      // games started: an answer for an earlier one is dropped
+    quint64 m_moves = 0;      // changes on the table: a hint for an earlier one is dropped
     bool m_shown = false;
 };

@@ -4,6 +4,7 @@
 #include "app/help.h"
 #include "app/main.h"
 #include "app/scoreposter.h"
+#include "app/solverworker.h"
 #include "app/tablepictures.h"
 #include "app/updatechecker.h"
 #include "highscore/highscore.h"
@@ -20,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QFrame>
 #include <QMenuBar>
 
 using form::label;
@@ -41,12 +43,20 @@ TImage *image(QWidget *parent, const QString &name, QRect geometry)
 const auto centred = Qt::AlignHCenter | Qt::AlignTop;
 
 // Gives each caption of a menu, in order, the first letter or digit no caption before it
-// took as its access key.
+// took as its access key. Captions that name their key with "&" keep it, so that items added
+// later leave the older items' keys as players know them.
 void assignAccessKeys(QWidget *menu)
 {
     QString taken;
+    for (const QAction *action : menu->actions()) {
+        if (const auto amp = action->text().indexOf(u'&');
+            amp >= 0 && amp + 1 < action->text().size())
+            taken += action->text()[amp + 1].toLower();
+    }
     for (QAction *action : menu->actions()) {
         QString caption = action->text();
+        if (caption.contains(u'&'))
+            continue;
         for (qsizetype i = 0; i < caption.size(); ++i) {
             const QChar key = caption[i].toLower();
             if (key.isLetterOrNumber() && !taken.contains(key)) {
@@ -102,6 +112,9 @@ void Tmain::buildMenus()
 
     QMenu *file = menu("file1", "File");
     item(file, "StartGame1", "Start Game", &Tmain::StartGame1Click, QKeySequence("Ctrl+S"));
+    item(file, "SelectDeal1", "Select &Deal...", &Tmain::SelectDeal1Click);
+    RestartDeal1 = item(file, "RestartDeal1", "&Restart Deal", &Tmain::RestartDeal1Click);
+    RestartDeal1->setEnabled(false); // until a game has been started
     separator(file, "N1");
     item(file, "Exit1", "Exit", &Tmain::Exit1Click);
 
@@ -127,6 +140,7 @@ void Tmain::buildMenus()
     item(help, "Help2", "Help", &Tmain::Help2Click, QKeySequence(Qt::Key_F1));
     item(help, "QuickInstructions1", "Quick Instructions", &Tmain::QuickInstructions1Click,
          QKeySequence("Ctrl+I"));
+    item(help, "Hint1", "Hint", &Tmain::Hint1Click, QKeySequence(Qt::Key_H));
     separator(help, "N2");
     item(help, "About1", "About", &Tmain::About1Click);
 
@@ -187,8 +201,17 @@ void Tmain::buildBoard()
     label_cardsleft = label(panel_board1, "label_cardsleft", "Cards Left: 0", {346, 208, 0, 0},
                             fonts::sansPx(11, true), cream);
     image_played = image(panel_board1, "image_played", {345, 240, 71, 96});
-    label_thisturn = label(panel_board1, "label_thisturn", "", {422, 176, 60, 20},
-                           fonts::sansPx(16, true), cream);
+    m_thisturnPlace = {422, 176, 60, 20};
+    label_thisturn =
+        label(panel_board1, "label_thisturn", "", m_thisturnPlace, fonts::sansPx(16, true), cream);
+    // The deal's number, small, in the corner below START GAME.
+    label_deal = label(panel_board1, "label_deal", "", {285, 482, 177, 13}, fonts::sansPx(11),
+                       cream, Qt::AlignRight | Qt::AlignTop);
+    m_outline = new QFrame(panel_board1);
+    m_outline->setObjectName("hint_outline");
+    m_outline->setStyleSheet("border: 3px solid white;");
+    m_outline->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_outline->hide();
     showPile(image_deal, CardImages::EmptyMarkIndex);
     showPile(image_played, CardImages::EmptyMarkIndex);
 }
@@ -242,21 +265,28 @@ void Tmain::buildUpdatePanel()
 
 void Tmain::buildClearedPanel()
 {
-    panel_cleared = panel(panel_board1, "panel_cleared", {70, 49, 329, 277}, cream, false);
+    // One line more than the rest of the panel's text: the best a deal allowed.
+    constexpr int line = 16;
+    panel_cleared = panel(panel_board1, "panel_cleared", {70, 49, 329, 277 + line}, cream, false);
     label_cleared = label(panel_cleared, "label_cleared", "Game Over!!", {-1, 10, 327, 24},
                           fonts::sansPx(19, true), cream, centred);
     label_score1 = label(panel_cleared, "label_score1", "", {2, 41, 327, 24},
                          fonts::sansPx(19, true), Qt::white, centred);
-    label(panel_cleared, "Label3", "Enter Your Name", {2, 69, 327, 24}, fonts::sansPx(19, true),
-          cream, centred);
-    edit_name = form::edit(panel_cleared, "edit_name", {83, 91, 161, 32}, 19);
-    button_sendscore = button(panel_cleared, "button_sendscore", "SEND SCORE", {78, 135, 172, 36},
-                              grey, &Tmain::button_sendscoreClick);
-    button(panel_cleared, "button_highscore", "VIEW HIGH SCORES", {78, 180, 172, 38}, grey,
+    label_best = label(panel_cleared, "label_best", "", {2, 65, 327, line}, fonts::sansPx(13, true),
+                       cream, centred);
+    label(panel_cleared, "Label3", "Enter Your Name", {2, 69 + line, 327, 24},
+          fonts::sansPx(19, true), cream, centred);
+    edit_name = form::edit(panel_cleared, "edit_name", {83, 91 + line, 161, 32}, 19);
+    button_sendscore = button(panel_cleared, "button_sendscore", "SEND SCORE",
+                              {78, 135 + line, 172, 36}, grey, &Tmain::button_sendscoreClick);
+    label_assisted = label(panel_cleared, "label_assisted", "Assisted game",
+                           {78, 143 + line, 172, 24}, fonts::sansPx(19, true), cream, centred);
+    label_assisted->hide();
+    button(panel_cleared, "button_highscore", "VIEW HIGH SCORES", {78, 180 + line, 172, 38}, grey,
            &Tmain::button_highscoresClick);
-    button(panel_cleared, "button_done", "DONE", {109, 227, 111, 36}, grey,
+    button(panel_cleared, "button_done", "DONE", {109, 227 + line, 111, 36}, grey,
            &Tmain::button_cancelClick);
-    panel_wait = panel(panel_cleared, "panel_wait", {9, 129, 313, 48}, darkRed, false);
+    panel_wait = panel(panel_cleared, "panel_wait", {9, 129 + line, 313, 48}, darkRed, false);
     panel_wait->setCaption("Posting Score, Please Wait......");
     panel_wait->setFont(fonts::sansPx(19));
     panel_wait->setFontColor(cream);
@@ -271,6 +301,22 @@ void Tmain::buildClearedPanel()
         this);
     connect(m_poster, &ScorePoster::waiting, panel_wait, &TFlatPanel::setCaption);
     connect(m_poster, &ScorePoster::failed, this, [this] { inform("Posting Failed."); });
+}
+
+void Tmain::buildDealPanel()
+{
+    panel_deal = panel(panel_board1, "panel_deal", {69, 96, 330, 161}, cream, false);
+    label(panel_deal, "Label9", "SELECT DEAL", {-1, 10, 327, 24}, fonts::sansPx(19, true), cream,
+          centred);
+    edit_deal = form::edit(panel_deal, "edit_deal", {83, 40, 161, 32}, 19);
+    label_dealerror = label(panel_deal, "label_dealerror", "", {2, 76, 325, 18},
+                            fonts::sansPx(12, true), cream, centred);
+    button(panel_deal, "button_dealplay", "PLAY", {43, 101, 111, 36}, grey,
+           &Tmain::button_dealplayClick);
+    button(panel_deal, "button_dealcancel", "CANCEL", {171, 101, 111, 36}, grey,
+           &Tmain::button_dealcancelClick);
+    panel_deal->hide();
+    m_solver = new SolverWorker(this);
 }
 
 void Tmain::buildInstructions()

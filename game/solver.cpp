@@ -192,7 +192,7 @@ private:
             m_bestTotal = none;
             search(m_start, 0, true);
             if (m_bestTotal != none)
-                solution.win = Line{score + m_bestTotal, true, m_bestLine};
+                solution.win = SolvedLine{score + m_bestTotal, true, m_bestLine};
         }
     }
 

@@ -21,17 +21,17 @@ struct Position {
 
 // A way to play a game to its end, one character an action: '1'–'4' a click on that column,
 // 'd' a deal, 'y' yes to the ace question the click before it opened.
-struct Line {
+struct SolvedLine {
     int finalScore = 0;
     bool won = false;
     std::string actions;
 };
 
 struct Solution {
-    bool solved = false;       // false: the position needed more than the limit; nothing below
-    Line best;                 // the highest final score still reachable, won or lost
-    std::optional<Line> win;   // the highest-scoring won game, when a win is still reachable
-    std::size_t positions = 0; // positions weighed
+    bool solved = false;           // false: the position needed more than the limit; nothing below
+    SolvedLine best;               // the highest final score still reachable, won or lost
+    std::optional<SolvedLine> win; // the highest-scoring won game, when a win is still reachable
+    std::size_t positions = 0;     // positions weighed
 };
 
 // Weighs every action a player has, from the position to every end of the game, and returns

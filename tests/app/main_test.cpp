@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsShortcutsAndMarks)
         }
         keys << menu;
     }
-    EXPECT_EQ(keys, (QStringList{"FOVH", "SE", "PRCA", "TV", "HQA"}));
+    EXPECT_EQ(keys, (QStringList{"FOVH", "SDRE", "PRCA", "TV", "HQiA"}));
 
     // The menus keep the desktop's colours, whatever the window's own.
     for (const QWidget *menuOrBar : menus) {

@@ -83,7 +83,7 @@ private:
 };
 
 // Plays the line on a copy of the table; the game must end there, with the line's score.
-void expectLineEndsAsClaimed(GameTable table, const Line &line)
+void expectLineEndsAsClaimed(GameTable table, const SolvedLine &line)
 {
     Ending ending = Ending::None;
     for (const char action : line.actions) {

@@ -1,0 +1,91 @@
+// The main window's help beyond the rules: deals chosen by number and hints.
+#include "app/main.h"
+#include "app/solverworker.h"
+#include "widgets/flatpanel.h"
+#include "widgets/image.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <charconv>
+
+namespace {
+
+// How long a hint's outline stays.
+constexpr int hintMs = 1500;
+
+// The text as a deal number: a plain decimal from 0 to 4294967295.
+std::optional<std::uint32_t> dealNumber(const QString &text)
+{
+    const std::string digits = text.trimmed().toStdString();
+    std::uint32_t number = 0;
+    const char *end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, number);
+    if (digits.empty() || error != std::errc() || stop != end)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+void Tmain::SelectDeal1Click()
+{
+    label_dealerror->clear();
+    edit_deal->clear();
+    panel_deal->showInFront();
+    edit_deal->setFocus();
+}
+
+void Tmain::button_dealplayClick()
+{
+    const auto number = dealNumber(edit_deal->text());
+    if (!number) {
+        label_dealerror->setText("Enter a whole number from 0 to 4294967295.");
+        return;
+    }
+    beginGame(number);
+    playsounds("deal");
+}
+
+void Tmain::button_dealcancelClick()
+{
+    panel_deal->hide();
+}
+
+void Tmain::RestartDeal1Click()
+{
+    beginGame(m_table.dealNumber());
+    playsounds("deal");
+}
+
+void Tmain::Hint1Click()
+{
+    if (!m_table.gameactive()) {
+        label_thisturn->setText("No move left");
+        label_thisturn->adjustSize();
+        label_thisturn->move(panel_board1->width() - label_thisturn->width() - 4,
+                             label_thisturn->y());
+        return;
+    }
+    m_table.markAssisted();
+    m_solver->solve(m_table.position(), [this, asked = m_moves](const Solution &solution) {
+        // The player has moved on since asking, or there was too much to weigh.
+        if (asked != m_moves || !solution.solved || solution.best.actions.empty())
+            return;
+        const char first = solution.best.actions.front();
+        outline(first == 'd' ? static_cast<QWidget *>(image_deal) : columnImage(first - '0'));
+    });
+}
+
+void Tmain::outline(QWidget *target)
+{
+    m_outline->setGeometry(target->geometry().adjusted(-4, -4, 4, 4));
+    m_outline->raise();
+    m_outline->show();
+    QTimer::singleShot(hintMs, m_outline, [this, shown = m_moves] {
+        if (shown == m_moves)
+            m_outline->hide();
+    });
+}
