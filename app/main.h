@@ -84,6 +84,7 @@ private:
     void tableChanged() { ++m_moves; }
     // Outlines a column or the deal pile for a moment.
     void outline(QWidget *target);
+    void sayThisTurn(const QString &text);
     TImage *columnImage(int column) const;
     void showWindow(SecondaryWindow *window);
     // A plain message box with one OK button.

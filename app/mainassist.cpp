@@ -60,20 +60,28 @@ void Tmain::RestartDeal1Click()
     playsounds("deal");
 }
 
+// Shows a message in the turn's label, which grows to the left to hold it.
+void Tmain::sayThisTurn(const QString &text)
+{
+    label_thisturn->setText(text);
+    label_thisturn->adjustSize();
+    label_thisturn->move(panel_board1->width() - label_thisturn->width() - 4, label_thisturn->y());
+}
+
 void Tmain::Hint1Click()
 {
     if (!m_table.gameactive()) {
-        label_thisturn->setText("No move left");
-        label_thisturn->adjustSize();
-        label_thisturn->move(panel_board1->width() - label_thisturn->width() - 4,
-                             label_thisturn->y());
+        sayThisTurn("No move left");
         return;
     }
     m_table.markAssisted();
     m_solver->solve(m_table.position(), [this, asked = m_moves](const Solution &solution) {
-        // The player has moved on since asking, or there was too much to weigh.
-        if (asked != m_moves || !solution.solved || solution.best.actions.empty())
+        if (asked != m_moves)
+            return; // the player has moved on since asking
+        if (!solution.solved || solution.best.actions.empty()) {
+            sayThisTurn("No hint"); // too many ways to weigh from here
             return;
+        }
         const char first = solution.best.actions.front();
         outline(first == 'd' ? static_cast<QWidget *>(image_deal) : columnImage(first - '0'));
     });
