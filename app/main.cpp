@@ -165,8 +165,7 @@ void Tmain::showTable()
     label_score->setText(QString("Score: %1").arg(m_table.score()));
     label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
     label_cardsleft->adjustSize();
-    label_thisturn->setGeometry(m_thisturnPlace);
-    label_thisturn->setText(QString::fromStdString(m_table.thisturn()));
+    showThisTurn();
 }
 
 void Tmain::button_startClick()

@@ -85,6 +85,7 @@ private:
     // Outlines a column or the deal pile for a moment.
     void outline(QWidget *target);
     void sayThisTurn(const QString &text);
+    void showThisTurn();
     TImage *columnImage(int column) const;
     void showWindow(SecondaryWindow *window);
     // A plain message box with one OK button.
@@ -143,7 +144,8 @@ private:
     TFlatPanel *panel_deal = nullptr;
     QLineEdit *edit_deal = nullptr;
     QWidget *m_outline = nullptr; // the hint's frame
-    QRect m_thisturnPlace;        // where label_thisturn stands unless a message needs room
+    QRect m_thisturnPlace; // where label_thisturn stands, and its font, unless a message needs room
+    QFont m_thisturnFont;
     TSelButton *button_updateyes = nullptr, *button_updatecancel = nullptr;
     TSelButton *button_sendscore = nullptr;
 

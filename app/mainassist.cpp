@@ -2,6 +2,7 @@
 #include "app/main.h"
 #include "app/solverworker.h"
 #include "widgets/flatpanel.h"
+#include "widgets/fonts.h"
 #include "widgets/image.h"
 
 #include <QAction>
@@ -60,12 +61,25 @@ void Tmain::RestartDeal1Click()
     playsounds("deal");
 }
 
-// Shows a message in the turn's label, which grows to the left to hold it.
+// Shows a message in the turn's label: in a smaller font over two lines, so that it stays
+// in the strip right of the deal pile.
 void Tmain::sayThisTurn(const QString &text)
 {
+    label_thisturn->setFont(fonts::sansPx(11, true));
+    label_thisturn->setWordWrap(true);
+    label_thisturn->setGeometry(m_thisturnPlace.x(), m_thisturnPlace.y(),
+                                panel_board1->width() - m_thisturnPlace.x() - 4,
+                                2 * m_thisturnPlace.height());
     label_thisturn->setText(text);
-    label_thisturn->adjustSize();
-    label_thisturn->move(panel_board1->width() - label_thisturn->width() - 4, label_thisturn->y());
+}
+
+// The turn's label as the table shows the points of the last scoring event.
+void Tmain::showThisTurn()
+{
+    label_thisturn->setFont(m_thisturnFont);
+    label_thisturn->setWordWrap(false);
+    label_thisturn->setGeometry(m_thisturnPlace);
+    label_thisturn->setText(QString::fromStdString(m_table.thisturn()));
 }
 
 void Tmain::Hint1Click()
@@ -89,7 +103,7 @@ void Tmain::Hint1Click()
 
 void Tmain::outline(QWidget *target)
 {
-    m_outline->setGeometry(target->geometry().adjusted(-4, -4, 4, 4));
+    m_outline->setGeometry(target->geometry().adjusted(-7, -7, 7, 7));
     m_outline->raise();
     m_outline->show();
     QTimer::singleShot(hintMs, m_outline, [this, shown = m_moves] {

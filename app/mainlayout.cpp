@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QLineEdit>
 #include <QMenuBar>
 
 using form::label;
@@ -202,14 +203,15 @@ void Tmain::buildBoard()
                             fonts::sansPx(11, true), cream);
     image_played = image(panel_board1, "image_played", {345, 240, 71, 96});
     m_thisturnPlace = {422, 176, 60, 20};
+    m_thisturnFont = fonts::sansPx(16, true);
     label_thisturn =
-        label(panel_board1, "label_thisturn", "", m_thisturnPlace, fonts::sansPx(16, true), cream);
+        label(panel_board1, "label_thisturn", "", m_thisturnPlace, m_thisturnFont, cream);
     // The deal's number, small, in the corner below START GAME.
     label_deal = label(panel_board1, "label_deal", "", {285, 482, 177, 13}, fonts::sansPx(11),
                        cream, Qt::AlignRight | Qt::AlignTop);
     m_outline = new QFrame(panel_board1);
     m_outline->setObjectName("hint_outline");
-    m_outline->setStyleSheet("border: 3px solid white;");
+    m_outline->setStyleSheet("border: 4px solid white;");
     m_outline->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_outline->hide();
     showPile(image_deal, CardImages::EmptyMarkIndex);
@@ -315,6 +317,8 @@ void Tmain::buildDealPanel()
            &Tmain::button_dealplayClick);
     button(panel_deal, "button_dealcancel", "CANCEL", {171, 101, 111, 36}, grey,
            &Tmain::button_dealcancelClick);
+    connect(edit_deal, &QLineEdit::returnPressed, this,
+            [this] { guarded([this] { button_dealplayClick(); }); });
     panel_deal->hide();
     m_solver = new SolverWorker(this);
 }

@@ -1,5 +1,7 @@
 #include "widgets/flatpanel.h"
 
+#include <QApplication>
+
 #include <QPainter>
 #include <QPixmap>
 
@@ -67,6 +69,14 @@ void TFlatPanel::setAlignment(Qt::Alignment alignment)
 {
     m_alignment = alignment & Qt::AlignHorizontal_Mask;
     update();
+}
+
+void TFlatPanel::hideEvent(QHideEvent *event)
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (focused && isAncestorOf(focused))
+        focused->clearFocus();
+    QWidget::hideEvent(event);
 }
 
 void TFlatPanel::showInFront()

@@ -38,6 +38,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A box on a hidden panel keeps no keyboard focus: keys typed afterwards would go into
+    // it unseen, and no shortcut of the window would see them.
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void setPaletteColor(QPalette::ColorRole role, const QColor &color);

@@ -4,6 +4,7 @@
 
 #include "game/solver.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -24,7 +25,7 @@ TEST_F(DealsTest, ASelectedDealIsPlayedCountedAndAssistedAndRestartsTheSame)
     ASSERT_TRUE(child<TFlatPanel>("panel_deal")->isVisible());
     for (const char *bad : {"abc", "-1", "4294967296", "12 3", ""}) {
         child<QLineEdit>("edit_deal")->setText(bad);
-        click(child<TSelButton>("button_dealplay"));
+        QTest::keyClick(child<QLineEdit>("edit_deal"), Qt::Key_Return);
         EXPECT_EQ(labelText(child<QLabel>("label_dealerror")),
                   "Enter a whole number from 0 to 4294967295.")
             << bad;
@@ -62,10 +63,17 @@ TEST_F(DealsTest, AHintOutlinesWhereABestLineStartsAndTheGameIsThenAssisted)
     action("Hint1")->trigger();
     EXPECT_EQ(labelText(child<QLabel>("label_thisturn")), "No move left");
 
+    // The name box had the keyboard; once its panel is gone, H is the window's again.
+    main.activateWindow();
+    const QString name = child<QLineEdit>("edit_aname")->text();
+    child<QLineEdit>("edit_aname")->setFocus();
     click(child<TSelButton>("button_start"));
     ASSERT_FALSE(main.table().assisted());
-    QTest::keyClick(&main, Qt::Key_H);
+    QWidget *focused = QApplication::focusWidget();
+    EXPECT_NE(focused, child<QLineEdit>("edit_aname"));
+    QTest::keyClick(focused ? focused : &main, Qt::Key_H);
     EXPECT_TRUE(main.table().assisted());
+    EXPECT_EQ(child<QLineEdit>("edit_aname")->text(), name);
 
     action("SelectDeal1")->trigger();
     child<QLineEdit>("edit_deal")->setText("2");
