@@ -80,8 +80,8 @@ private:
     void finishGame(Ending ending);
     // Starts a game as START GAME does; with a number, that deal's game (assisted).
     void beginGame(std::optional<std::uint32_t> deal);
-    // Something changed on the table: a hint asked for before no longer applies.
-    void tableChanged() { ++m_moves; }
+    // Something changed on the table: a hint asked for or shown before no longer applies.
+    void tableChanged();
     // Outlines a column or the deal pile for a moment.
     void outline(QWidget *target);
     void sayThisTurn(const QString &text);
@@ -170,5 +170,7 @@ private:
     Position m_startPosition; // the running game's first deal, for its best possible line
     quint64 m_games = 0;      // games started: an answer for an earlier one is dropped
     quint64 m_moves = 0;      // changes on the table: a hint for an earlier one is dropped
+    quint64 m_outlines = 0;   // hints shown: a later one keeps its own time on screen
+    bool m_hintPending = false;
     bool m_shown = false;
 };

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <charconv>
+#include <utility>
 
 namespace {
 
@@ -89,7 +90,11 @@ void Tmain::Hint1Click()
         return;
     }
     m_table.markAssisted();
+    // One question at a time: pressing again while the answer is being worked out adds none.
+    if (std::exchange(m_hintPending, true))
+        return;
     m_solver->solve(m_table.position(), [this, asked = m_moves](const Solution &solution) {
+        m_hintPending = false;
         if (asked != m_moves)
             return; // the player has moved on since asking
         if (!solution.solved || solution.best.actions.empty()) {
@@ -106,8 +111,14 @@ void Tmain::outline(QWidget *target)
     m_outline->setGeometry(target->geometry().adjusted(-7, -7, 7, 7));
     m_outline->raise();
     m_outline->show();
-    QTimer::singleShot(hintMs, m_outline, [this, shown = m_moves] {
-        if (shown == m_moves)
+    QTimer::singleShot(hintMs, m_outline, [this, shown = ++m_outlines] {
+        if (shown == m_outlines)
             m_outline->hide();
     });
+}
+
+void Tmain::tableChanged()
+{
+    ++m_moves;
+    m_outline->hide();
 }

@@ -10,13 +10,15 @@ SolverWorker::SolverWorker(QObject *parent) : QObject(parent)
 
 SolverWorker::~SolverWorker()
 {
+    m_stopping = true;
+    m_pool.clear();
     m_pool.waitForDone();
 }
 
 void SolverWorker::solve(const Position &position, std::function<void(const Solution &)> done)
 {
     m_pool.start([this, position, done = std::move(done)] {
-        Solution solution = ::solve(position);
+        Solution solution = ::solve(position, 2'000'000, &m_stopping);
         // Queued, so it runs on this object's thread; an object being destroyed drops it.
         QMetaObject::invokeMethod(
             this, [done, solution = std::move(solution)] { done(solution); }, Qt::QueuedConnection);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <atomic>
 #include <functional>
 
 // Runs the solver off the window's thread, so that the table never waits for it, and hands
@@ -14,13 +15,14 @@ class SolverWorker : public QObject {
     Q_OBJECT
 public:
     explicit SolverWorker(QObject *parent = nullptr);
-    // Waits for the solves still running.
+    // Drops the solves not yet begun and stops the running ones.
     ~SolverWorker() override;
 
     // Solves a copy of the position; `done` runs later on this object's thread.
     void solve(const Position &position, std::function<void(const Solution &)> done);
 
 private:
+    std::atomic<bool> m_stopping = false;
     QThreadPool m_pool;
 };
 

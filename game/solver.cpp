@@ -3,6 +3,8 @@
 #include "game/scoring.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -19,14 +21,6 @@ constexpr std::int16_t max = std::numeric_limits<std::int16_t>::max();
 struct Value {
     std::int16_t best = none;
     std::int16_t win = none;
-
-    void take(int points, const Value &rest)
-    {
-        if (rest.best != none)
-            best = static_cast<std::int16_t>(std::max<int>(best, points + rest.best));
-        if (rest.win != none)
-            win = static_cast<std::int16_t>(std::max<int>(win, points + rest.win));
-    }
 };
 
 constexpr Value wonGame{scoring::winPoints, scoring::winPoints};
@@ -68,7 +62,11 @@ public:
     // Thrown when the table would have to outgrow its limit.
     struct TooLarge {};
 
-    explicit Memo(std::size_t maxEntries) : m_entries(1u << 16), m_capacityLimit(2 * maxEntries) {}
+    explicit Memo(std::size_t maxEntries)
+        : m_entries(std::min<std::size_t>(1u << 16, std::bit_ceil(2 * maxEntries))),
+          m_maxEntries(maxEntries)
+    {
+    }
 
     const Value *find(const Key &key) const
     {
@@ -86,6 +84,8 @@ public:
     {
         Value *known = const_cast<Value *>(find(key));
         if (!known) {
+            if (m_size == m_maxEntries)
+                throw TooLarge();
             if (2 * (m_size + 1) > m_entries.size())
                 grow();
             place(key, Value{max, max});
@@ -124,8 +124,6 @@ private:
 
     void grow()
     {
-        if (m_entries.size() >= m_capacityLimit)
-            throw TooLarge();
         std::vector<Entry> old(m_entries.size() * 2);
         old.swap(m_entries);
         for (const Entry &entry : old) {
@@ -136,7 +134,7 @@ private:
 
     std::vector<Entry> m_entries;
     std::size_t m_size = 0;
-    std::size_t m_capacityLimit = 0;
+    std::size_t m_maxEntries = 0;
 };
 
 int suitOf(std::uint8_t card)
@@ -149,17 +147,24 @@ int rankOf(std::uint8_t card)
     return Card(card).rank();
 }
 
+// Thrown out of the search when it was asked to stop.
+struct Stopped {};
+
 class Solver {
 public:
-    Solver(const Position &position, std::size_t maxPositions) : m_memo(maxPositions)
+    Solver(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop)
+        : m_memo(maxPositions), m_stop(stop)
     {
+        // Each card's home: the column it lies in now, or the one the deck will deal it to.
         for (int i = 0; i < Card::deckSize; ++i) {
             m_deck[i] = static_cast<std::uint8_t>(position.deck[i].number());
-            m_dealtTo[m_deck[i]] = static_cast<std::uint8_t>(i % columns);
+            m_home[m_deck[i]] = static_cast<std::uint8_t>(i % columns);
         }
         for (int c = 0; c < columns; ++c) {
-            for (const Card card : position.columns[c])
+            for (const Card card : position.columns[c]) {
                 m_start.cards[c][m_start.count[c]++] = static_cast<std::uint8_t>(card.number());
+                m_home[card.number()] = static_cast<std::uint8_t>(c);
+            }
         }
         m_start.dealt = position.dealt;
         m_start.turnclears = position.turnclears;
@@ -172,6 +177,8 @@ public:
             solveInto(solution, score);
         } catch (const Memo::TooLarge &) {
             solution = Solution();
+        } catch (const Stopped &) {
+            solution = Solution();
         }
         solution.positions = m_memo.size();
         return solution;
@@ -180,8 +187,10 @@ public:
 private:
     void solveInto(Solution &solution, int score)
     {
-        solution.solved = true;
         search(m_start, 0, false);
+        if (m_bestTotal == none)
+            return; // no action is left: the game is over already
+        solution.solved = true;
         solution.best = {score + m_bestTotal, m_bestWon, m_bestLine};
         if (m_bestWon) {
             solution.win = solution.best;
@@ -263,7 +272,7 @@ private:
             for (int s = 0; s < board.count[c]; ++s)
                 key.low |= std::uint64_t{1} << (board.cards[c][s] - 1);
             const std::uint8_t bottom = board.count[c] ? board.cards[c][0] : 0;
-            if (bottom && m_dealtTo[bottom] != c)
+            if (bottom && m_home[bottom] != c)
                 key.high |= std::uint64_t{bottom} << (6 * c);
         }
         key.low |= std::uint64_t(board.dealt / columns) << 52;
@@ -363,6 +372,8 @@ private:
     // not count.
     int search(const Board &board, int gained, bool wonOnly)
     {
+        if (m_stop && (++m_visits & 0xFFF) == 0 && m_stop->load(std::memory_order_relaxed))
+            throw Stopped();
         const Key k = key(board);
         int most = ceiling(board);
         if (const Value *known = m_memo.find(k))
@@ -378,10 +389,13 @@ private:
                 const int ending = wonOnly ? step.ending.win : step.ending.best;
                 if (ending != none) {
                     worth = step.points + ending;
-                    if (gained + worth > m_bestTotal) {
+                    // A win as good as the best loss found is the better line to show.
+                    const bool won = step.ending.win != none;
+                    if (gained + worth > m_bestTotal ||
+                        (gained + worth == m_bestTotal && won && !m_bestWon)) {
                         m_bestTotal = gained + worth;
                         m_bestLine = m_path;
-                        m_bestWon = step.ending.win != none;
+                        m_bestWon = won;
                     }
                 }
             } else if (const int below = search(next, gained + step.points, wonOnly);
@@ -396,10 +410,12 @@ private:
     }
 
     std::array<std::uint8_t, Card::deckSize> m_deck{};
-    std::array<std::uint8_t, Card::deckSize + 1> m_dealtTo{};
+    std::array<std::uint8_t, Card::deckSize + 1> m_home{};
     Board m_start;
     Memo m_memo; // upper bounds of what each board can add
     std::string m_path;
+    const std::atomic<bool> *m_stop = nullptr;
+    std::uint32_t m_visits = 0;
     int m_bestTotal = none;
     std::string m_bestLine;
     bool m_bestWon = false;
@@ -407,7 +423,7 @@ private:
 
 } // namespace
 
-Solution solve(const Position &position, std::size_t maxPositions)
+Solution solve(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop)
 {
-    return std::make_unique<Solver>(position, maxPositions)->run(position.score);
+    return std::make_unique<Solver>(position, maxPositions, stop)->run(position.score);
 }

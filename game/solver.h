@@ -4,6 +4,7 @@
 #include "game/gametable.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -28,13 +29,15 @@ struct SolvedLine {
 };
 
 struct Solution {
-    bool solved = false;           // false: the position needed more than the limit; nothing below
+    bool solved = false;           // false: no answer (see solve()); nothing below
     SolvedLine best;               // the highest final score still reachable, won or lost
     std::optional<SolvedLine> win; // the highest-scoring won game, when a win is still reachable
     std::size_t positions = 0;     // positions weighed
 };
 
 // Weighs every action a player has, from the position to every end of the game, and returns
-// the best of them: exact, no guesses. The position must be one of a running game. Gives up,
-// unsolved, rather than remember more than `maxPositions` positions (some 50 bytes each).
-Solution solve(const Position &position, std::size_t maxPositions = 2'000'000);
+// the best of them: exact, no guesses. Unsolved when the game is over already, when it would
+// have to remember more than `maxPositions` positions (some 100 bytes each at the peak), or
+// when `stop` turns true meanwhile.
+Solution solve(const Position &position, std::size_t maxPositions = 2'000'000,
+               const std::atomic<bool> *stop = nullptr);

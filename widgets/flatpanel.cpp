@@ -73,8 +73,9 @@ void TFlatPanel::setAlignment(Qt::Alignment alignment)
 
 void TFlatPanel::hideEvent(QHideEvent *event)
 {
+    // A window being minimised hides its panels too; those keep what they had.
     QWidget *focused = QApplication::focusWidget();
-    if (focused && isAncestorOf(focused))
+    if (!event->spontaneous() && focused && isAncestorOf(focused))
         focused->clearFocus();
     QWidget::hideEvent(event);
 }

@@ -88,6 +88,14 @@ TEST_F(DealsTest, AHintOutlinesWhereABestLineStartsAndTheGameIsThenAssisted)
     ASSERT_TRUE(QTest::qWaitFor([&] { return frame->isVisible(); }, 5000));
     EXPECT_TRUE(frame->geometry().contains(target->geometry()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, 5000));
+    // Following the hint takes the outline away at once.
+    action("Hint1")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->isVisible(); }, 5000));
+    if (first == 'd')
+        click(child<TImage>("image_deal"));
+    else
+        clickColumn(first - '0');
+    EXPECT_FALSE(frame->isVisible());
 }
 
 TEST_F(DealsTest, AnAssistedGameIsNeitherRankedNorPostedAndShowsTheBestPossible)

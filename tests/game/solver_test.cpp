@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <map>
 #include <string>
@@ -130,10 +131,63 @@ TEST(Solver, FindsExactlyWhatTryingEverythingFindsAndItsLinesPlayOut)
         ASSERT_EQ(solution.win.has_value(), endings.bestWon != INT_MIN) << "deal " << deal;
         expectLineEndsAsClaimed(table, solution.best);
         if (solution.win) {
+            EXPECT_EQ(solution.win->finalScore, table.score() + endings.bestWon) << "deal " << deal;
             EXPECT_TRUE(solution.win->won);
             expectLineEndsAsClaimed(table, *solution.win);
         }
     }
+}
+
+TEST(Solver, IsExactOnBoardsLaidOutByHand)
+{
+    // Cards anywhere, not where a deal would have put them: the solver must not assume it.
+    Random shuffle(7);
+    for (int board = 0; board < 60; ++board) {
+        std::array<Card, Card::deckSize> deck{};
+        for (int i = 0; i < Card::deckSize; ++i)
+            deck[i] = Card(i + 1);
+        for (int i = Card::deckSize - 1; i > 0; --i)
+            std::swap(deck[i], deck[shuffle.next(static_cast<std::uint32_t>(i + 1))]);
+        const int dealt = 44 + 4 * (board % 3);
+        std::array<std::vector<Card>, GameTable::columnCount> columns;
+        for (int i = 0; i < dealt - 36; ++i)
+            columns[shuffle.next(4)].push_back(deck[i]);
+        GameTable table;
+        table.start();
+        table.setBoard(columns, dealt);
+        // A board already over, which no game leaves running, ends at any click.
+        GameTable probe = table;
+        const ClickResult click = probe.clickColumn(columns[0].empty() ? 2 : 1);
+        if (click.play == Play::Invalid && click.ending == Ending::Lost)
+            continue;
+        const Endings endings = Everything().from(table);
+        const Solution solution = solve(table.position());
+        ASSERT_TRUE(solution.solved) << "board " << board;
+        EXPECT_EQ(solution.best.finalScore, table.score() + endings.best) << "board " << board;
+        EXPECT_EQ(solution.win.has_value(), endings.bestWon != INT_MIN) << "board " << board;
+        expectLineEndsAsClaimed(table, solution.best);
+    }
+}
+
+TEST(Solver, SaysUnsolvedPastItsLimitOrWhenTheGameIsOver)
+{
+    GameTable table;
+    table.startDeal(1);
+    const Solution limited = solve(table.position(), 1000);
+    EXPECT_FALSE(limited.solved);
+    EXPECT_LE(limited.positions, 1000u);
+
+    std::atomic<bool> stop = true;
+    EXPECT_FALSE(solve(table.position(), 2'000'000, &stop).solved);
+
+    table.setBoard({{{Card(Card::Hearts, 5)},
+                     {Card(Card::Spades, 5)},
+                     {Card(Card::Clubs, 5)},
+                     {Card(Card::Diamonds, 5)}}},
+                   Card::deckSize);
+    table.dealClick(); // the over test: nothing can change the board
+    ASSERT_FALSE(table.gameactive());
+    EXPECT_FALSE(solve(table.position()).solved);
 }
 
 TEST(Solver, SolvesWholeDealsToLinesThatPlayOut)
