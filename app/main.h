@@ -171,6 +171,6 @@ private:
     quint64 m_games = 0;      // games started: an answer for an earlier one is dropped
     quint64 m_moves = 0;      // changes on the table: a hint for an earlier one is dropped
     quint64 m_outlines = 0;   // hints shown: a later one keeps its own time on screen
-    bool m_hintPending = false;
+    std::optional<quint64> m_hintAsked; // the table a hint is being worked out for
     bool m_shown = false;
 };

@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <charconv>
-#include <utility>
 
 namespace {
 
@@ -90,13 +89,14 @@ void Tmain::Hint1Click()
         return;
     }
     m_table.markAssisted();
-    // One question at a time: pressing again while the answer is being worked out adds none.
-    if (std::exchange(m_hintPending, true))
+    // Pressing again while the answer for this very table is being worked out adds nothing.
+    if (m_hintAsked == m_moves)
         return;
+    m_hintAsked = m_moves;
     m_solver->solve(m_table.position(), [this, asked = m_moves](const Solution &solution) {
-        m_hintPending = false;
         if (asked != m_moves)
             return; // the player has moved on since asking
+        m_hintAsked.reset();
         if (!solution.solved || solution.best.actions.empty()) {
             sayThisTurn("No hint"); // too many ways to weigh from here
             return;
