@@ -137,14 +137,29 @@ private:
     std::size_t m_maxEntries = 0;
 };
 
+// Suits and ranks by card number, worked out once: the search asks for them all the time.
+struct CardFacts {
+    std::array<std::uint8_t, Card::deckSize + 1> suit{};
+    std::array<std::uint8_t, Card::deckSize + 1> rank{};
+
+    constexpr CardFacts()
+    {
+        for (int number = 1; number <= Card::deckSize; ++number) {
+            suit[number] = static_cast<std::uint8_t>(Card(number).suit());
+            rank[number] = static_cast<std::uint8_t>(Card(number).rank());
+        }
+    }
+};
+constexpr CardFacts facts;
+
 int suitOf(std::uint8_t card)
 {
-    return Card(card).suit();
+    return facts.suit[card];
 }
 
 int rankOf(std::uint8_t card)
 {
-    return Card(card).rank();
+    return facts.rank[card];
 }
 
 // Thrown out of the search when it was asked to stop.
@@ -160,6 +175,8 @@ public:
             m_deck[i] = static_cast<std::uint8_t>(position.deck[i].number());
             m_home[m_deck[i]] = static_cast<std::uint8_t>(i % columns);
         }
+        for (int i = Card::deckSize - 1; i >= 0; --i)
+            m_nonAcesUndealt[i] = m_nonAcesUndealt[i + 1] + (rankOf(m_deck[i]) != Card::Ace);
         for (int c = 0; c < columns; ++c) {
             for (const Card card : position.columns[c]) {
                 m_start.cards[c][m_start.count[c]++] = static_cast<std::uint8_t>(card.number());
@@ -185,9 +202,25 @@ public:
     }
 
 private:
+    // The best line by lowering a target from the highest conceivable: each pass cuts every
+    // line that cannot reach its target, and the bounds it learns carry over to the next.
+    void searchFromTop(bool wonOnly)
+    {
+        for (int target = ceiling(m_start);; target -= 30) {
+            m_bestTotal = target - 1;
+            search(m_start, 0, wonOnly);
+            if (m_bestTotal >= target)
+                return;
+            if (target < -1000) {
+                m_bestTotal = none;
+                return;
+            }
+        }
+    }
+
     void solveInto(Solution &solution, int score)
     {
-        search(m_start, 0, false);
+        searchFromTop(false);
         if (m_bestTotal == none)
             return; // no action is left: the game is over already
         solution.solved = true;
@@ -198,8 +231,7 @@ private:
                    scoring::removalPoints * nonAcesLeft(m_start) + scoring::winPoints) {
             // A win removes every non-ace left and adds the win's points, so none scores below
             // that: with a best below it, there is no win to look for.
-            m_bestTotal = none;
-            search(m_start, 0, true);
+            searchFromTop(true);
             if (m_bestTotal != none)
                 solution.win = SolvedLine{score + m_bestTotal, true, m_bestLine};
         }
@@ -353,9 +385,7 @@ private:
             for (int s = 0; s < board.count[c]; ++s)
                 left += rankOf(board.cards[c][s]) != Card::Ace;
         }
-        for (int i = board.dealt; i < Card::deckSize; ++i)
-            left += rankOf(m_deck[i]) != Card::Ace;
-        return left;
+        return left + m_nonAcesUndealt[board.dealt];
     }
 
     int ceiling(const Board &board) const
@@ -411,6 +441,7 @@ private:
 
     std::array<std::uint8_t, Card::deckSize> m_deck{};
     std::array<std::uint8_t, Card::deckSize + 1> m_home{};
+    std::array<int, Card::deckSize + 1> m_nonAcesUndealt{}; // from each deck place on
     Board m_start;
     Memo m_memo; // upper bounds of what each board can add
     std::string m_path;
