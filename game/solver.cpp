@@ -37,10 +37,10 @@ struct Step {
     Value ending;
 };
 
-// The board in compact form. A card keeps the column it was dealt to unless it was moved, and
-// a moved card always lies at the bottom of its column and never moves again; so the cards on
-// the board, how far the deck was dealt and the card at the bottom of each column that was moved
-// there fix the board exactly, and make its key.
+// The board in compact form. A card keeps its home (the column it lies in at the start, or is
+// dealt to) unless it is moved, and a moved card always lies at the bottom of its column and
+// never moves again; so the cards on the board, how far the deck was dealt and the card at the
+// bottom of each column that was moved there fix the board exactly, and make its key.
 struct Board {
     std::array<std::array<std::uint8_t, slots + 1>, columns> cards{}; // bottom first
     std::array<std::uint8_t, columns> count{};
@@ -56,7 +56,7 @@ struct Key {
     bool operator==(const Key &) const = default;
 };
 
-// Open addressing with linear probing; the solver only ever adds.
+// Open addressing with linear probing; entries are added and lowered, never removed.
 class Memo {
 public:
     // Thrown when the table would have to outgrow its limit.
@@ -313,14 +313,14 @@ private:
     }
 
     // The end tests after a click on the board.
-    static void endAfterClick(const Solver &self, const Board &board, Step &step)
+    void endAfterClick(const Board &board, Step &step) const
     {
-        if (self.exhausted(board) && self.onlyAces(board)) {
+        if (exhausted(board) && onlyAces(board)) {
             step.ended = true;
             step.ending = wonGame;
-        } else if (self.over(board)) {
+        } else if (over(board)) {
             step.ended = true;
-            step.ending = lostGame(self.ranksLeft(board));
+            step.ending = lostGame(ranksLeft(board));
         }
     }
 
@@ -345,17 +345,17 @@ private:
                 ++next.turnclears;
                 step.points = next.turnclears % scoring::bonusEvery == 0 ? scoring::bonusPoints
                                                                          : scoring::removalPoints;
-                endAfterClick(*this, next, step);
+                endAfterClick(next, step);
             } else if (const int empty = board.count[c] > 1 ? firstEmpty(board, c) : -1;
                        empty >= 0) {
                 next.cards[c][--next.count[c]] = 0;
                 next.cards[empty][0] = t;
                 next.count[empty] = 1;
-                endAfterClick(*this, next, step);
+                endAfterClick(next, step);
             } else if (rankOf(t) == Card::Ace && exhausted(board)) {
                 step.action[1] = 'y';
                 next.cards[c][--next.count[c]] = 0;
-                endAfterClick(*this, next, step);
+                endAfterClick(next, step);
             } else {
                 continue;
             }
