@@ -1,6 +1,7 @@
 // The main window's help beyond the rules: deals chosen by number and hints.
 #include "app/main.h"
 #include "app/solverworker.h"
+#include "game/dealnumber.h"
 #include "widgets/flatpanel.h"
 #include "widgets/fonts.h"
 #include "widgets/image.h"
@@ -10,24 +11,10 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include <charconv>
-
 namespace {
 
 // How long a hint's outline stays.
 constexpr int hintMs = 1500;
-
-// The text as a deal number: a plain decimal from 0 to 4294967295.
-std::optional<std::uint32_t> dealNumber(const QString &text)
-{
-    const std::string digits = text.trimmed().toStdString();
-    std::uint32_t number = 0;
-    const char *end = digits.data() + digits.size();
-    const auto [stop, error] = std::from_chars(digits.data(), end, number);
-    if (digits.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return number;
-}
 
 } // namespace
 
@@ -41,7 +28,7 @@ void Tmain::SelectDeal1Click()
 
 void Tmain::button_dealplayClick()
 {
-    const auto number = dealNumber(edit_deal->text());
+    const auto number = parseDealNumber(edit_deal->text().trimmed().toStdString());
     if (!number) {
         label_dealerror->setText("Enter a whole number from 0 to 4294967295.");
         return;

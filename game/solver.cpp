@@ -68,10 +68,10 @@ public:
     {
     }
 
-    const Value *find(const Key &key) const
+    Value *find(const Key &key)
     {
         for (std::size_t at = slot(key);; at = (at + 1) & (m_entries.size() - 1)) {
-            const Entry &entry = m_entries[at];
+            Entry &entry = m_entries[at];
             if (!entry.used)
                 return nullptr;
             if (entry.key == key)
@@ -82,7 +82,7 @@ public:
     // Keeps the smaller of the known bound and `bound`, for all endings or the won ones.
     void lower(const Key &key, bool won, std::int16_t bound)
     {
-        Value *known = const_cast<Value *>(find(key));
+        Value *known = find(key);
         if (!known) {
             if (m_size == m_maxEntries)
                 throw TooLarge();
@@ -90,7 +90,7 @@ public:
                 grow();
             place(key, Value{max, max});
             ++m_size;
-            known = const_cast<Value *>(find(key));
+            known = find(key);
         }
         std::int16_t &field = won ? known->win : known->best;
         field = std::min(field, bound);

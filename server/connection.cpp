@@ -32,7 +32,7 @@ bool isReadMethod(std::string_view method)
     return method == "GET" || method == "HEAD";
 }
 
-std::string versionText(unsigned version)
+std::string httpVersionText(unsigned version)
 {
     return "HTTP/" + std::to_string(version / 10) + "." + std::to_string(version % 10);
 }
@@ -218,7 +218,7 @@ void Connection::drain()
 
 void Connection::log(int status, std::uint64_t bytes) const
 {
-    const std::string version = m_version ? versionText(m_version) : std::string();
+    const std::string version = m_version ? httpVersionText(m_version) : std::string();
     m_log.write(formatLogLine({std::chrono::system_clock::now(), m_client.address, m_method,
                                m_target, version, status, bytes}));
 }

@@ -38,6 +38,21 @@ void pollDuringGet(QObject *context, std::function<bool()> check)
     timer->start(5);
 }
 
+// Fetches the address into a file, as the installer download does; returns what the file holds.
+QByteArray fetchIntoFile(const QString &url)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("qlnsetup.exe"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    THttpCli client;
+    client.setURL(url);
+    client.setRcvdStream(&file);
+    EXPECT_FALSE(getFailure(client));
+    file.close();
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
 QByteArray body(qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -76,17 +91,9 @@ TEST(HttpCli, BodyIsStreamedToTheFileWithItsExactSize)
         .send(content.left(1000))
         .delay(20)
         .send(content.mid(1000));
-    QTemporaryDir dir;
-    QFile file(dir.filePath("qlnsetup.exe"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    THttpCli client;
-    client.setURL(server.url("/quellan/qlnsetup.exe"));
-    client.setRcvdStream(&file);
-    EXPECT_FALSE(getFailure(client));
-    file.close();
-    EXPECT_EQ(file.size(), content.size());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), content);
+    const QByteArray received = fetchIntoFile(server.url("/quellan/qlnsetup.exe"));
+    EXPECT_EQ(received.size(), content.size());
+    EXPECT_EQ(received, content);
 }
 
 TEST(HttpCli, ReceivedBytesReachTheSinkBeforeTheTransferEnds)
@@ -283,16 +290,7 @@ TEST(HttpCli, ChunkedDownloadReachesTheFileWithoutItsFraming)
         .delay(20)
         .send("\n" + hexSize(content.size() - 1000) + "\r\n" + content.mid(1000) +
               "\r\n0\r\nX-Checksum: none\r\n\r\n");
-    QTemporaryDir dir;
-    QFile file(dir.filePath("qlnsetup.exe"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    THttpCli client;
-    client.setURL(server.url("/quellan/qlnsetup.exe"));
-    client.setRcvdStream(&file);
-    EXPECT_FALSE(getFailure(client));
-    file.close();
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), content);
+    EXPECT_EQ(fetchIntoFile(server.url("/quellan/qlnsetup.exe")), content);
 }
 
 TEST(HttpCli, MalformedOrUnfinishedChunksAbortTheDownload)

@@ -2,7 +2,8 @@
 
 #include "solvereport.h"
 
-#include <charconv>
+#include "game/dealnumber.h"
+
 #include <iostream>
 #include <optional>
 #include <string>
@@ -21,16 +22,6 @@ const char *usage()
            "solve times.\n";
 }
 
-std::optional<std::uint32_t> number(const std::string &text)
-{
-    std::uint32_t value = 0;
-    const char *end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || text.empty())
-        return std::nullopt;
-    return value;
-}
-
 int fail(const std::string &why)
 {
     std::cerr << "quellan-solve: " << why << "\n\n" << usage();
@@ -47,8 +38,8 @@ int main(int argc, char *argv[])
         return args.empty() ? 2 : 0;
     }
     if (args[0] == "--stats") {
-        const auto first = args.size() == 3 ? number(args[1]) : std::nullopt;
-        const auto count = args.size() == 3 ? number(args[2]) : std::nullopt;
+        const auto first = args.size() == 3 ? parseDealNumber(args[1]) : std::nullopt;
+        const auto count = args.size() == 3 ? parseDealNumber(args[2]) : std::nullopt;
         if (!first || !count || *count == 0 || *first + std::uint64_t{*count} - 1 > UINT32_MAX)
             return fail("--stats needs FIRST and COUNT, a range of deal numbers");
         const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -57,10 +48,10 @@ int main(int argc, char *argv[])
         return 0;
     }
     for (const std::string &arg : args) {
-        if (!number(arg))
+        if (!parseDealNumber(arg))
             return fail("not a deal number: " + arg);
     }
     for (const std::string &arg : args)
-        std::cout << solvereport::dealText(*number(arg)) << std::flush;
+        std::cout << solvereport::dealText(*parseDealNumber(arg)) << std::flush;
     return 0;
 }
