@@ -4,6 +4,7 @@
 #include "game/solver.h"
 
 #include <stdexcept>
+#include <utility>
 
 using scoring::bonusEvery;
 using scoring::bonusPoints;
@@ -197,12 +198,17 @@ void GameTable::setBoard(const std::array<std::vector<Card>, columnCount> &colum
     if (dealt < 0 || dealt > Card::deckSize || dealt % columnCount != 0)
         throw std::invalid_argument("no number of cards a deal leaves dealt");
     const auto dealsLeft = static_cast<std::size_t>((Card::deckSize - dealt) / columnCount);
+    std::array<bool, Card::deckSize + 1> seen{};
+    for (int i = dealt; i < Card::deckSize; ++i)
+        seen[m_deck[i].number()] = true;
     for (const auto &stack : columns) {
         if (stack.size() + dealsLeft > Column::slotCount)
             throw std::invalid_argument("no room in a column for the deals still to come");
         for (const Card card : stack) {
             if (!card.isCard())
                 throw std::invalid_argument("a column holds no card");
+            if (std::exchange(seen[card.number()], true))
+                throw std::invalid_argument("a card twice, on the board or still in the deck");
         }
     }
     m_columns = {};

@@ -90,7 +90,8 @@ public:
     // Puts a board in place, for tests: the columns bottom to top and the number of cards
     // already dealt, a multiple of four from 0 to 52. The game becomes active; later deals
     // come from the last start()'s shuffle. Throws std::invalid_argument for a board no game
-    // can reach: a gap in a column, or too many cards to leave room for the deals to come.
+    // can reach: a gap in a column, too many cards to leave room for the deals to come, or a
+    // card twice (on the board, or on it and still in the deck).
     void setBoard(const std::array<std::vector<Card>, columnCount> &columns, int dealt);
 
 private:

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <span>
 
 namespace {
 
@@ -141,12 +143,14 @@ private:
 struct CardFacts {
     std::array<std::uint8_t, Card::deckSize + 1> suit{};
     std::array<std::uint8_t, Card::deckSize + 1> rank{};
+    std::array<std::array<std::uint8_t, Card::Ace + 1>, Card::suitCount + 1> number{};
 
     constexpr CardFacts()
     {
-        for (int number = 1; number <= Card::deckSize; ++number) {
-            suit[number] = static_cast<std::uint8_t>(Card(number).suit());
-            rank[number] = static_cast<std::uint8_t>(Card(number).rank());
+        for (int n = 1; n <= Card::deckSize; ++n) {
+            suit[n] = static_cast<std::uint8_t>(Card(n).suit());
+            rank[n] = static_cast<std::uint8_t>(Card(n).rank());
+            number[suit[n]][rank[n]] = static_cast<std::uint8_t>(n);
         }
     }
 };
@@ -161,6 +165,205 @@ int rankOf(std::uint8_t card)
 {
     return facts.rank[card];
 }
+
+// What a board can still add at most, knowing which cards can never leave it. While no column
+// can be emptied, no card is ever moved, so a card leaves only by removal. Each column is seen
+// as a stack, its cards and then the cards still to be dealt to it in order, and each card gets
+// the earliest deal (from now, 0 for now) by which it might go: a non-ace once it and a higher
+// card of its suit in another column can both be on top after that deal, an ace (by the
+// question) once it can be on top after the last deal. A card can be on top after a deal when
+// every card above it that has arrived by then might have gone by then. Worked out from "never"
+// downwards until nothing changes, so each earliest deal rests on cards that go before. A
+// column could be emptied if, after some deal, all its cards arrived by then might be gone;
+// then moves change the stacks, and nothing is known.
+class StuckCards {
+public:
+    StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck)
+    {
+        for (int c = 0; c < columns; ++c) {
+            m_emptiable |= board.count[c] == 0;
+            for (int s = 0; s < board.count[c]; ++s)
+                add(board.cards[c][s], c, 0);
+        }
+        if (m_emptiable)
+            return;
+        m_lastDeal = (Card::deckSize - board.dealt) / columns;
+        for (int i = board.dealt; i < Card::deckSize; ++i)
+            add(deck[i], i % columns, (i - board.dealt) / columns + 1);
+        settle();
+    }
+
+    // Nothing known when a column is empty or could become empty, or when every card but the
+    // aces might still go (the usual ceiling says as much then).
+    std::optional<Value> bound(int turnclears) const
+    {
+        if (m_emptiable)
+            return std::nullopt;
+        int removable = 0;
+        int deduction = 0;
+        bool winnable = true;
+        for (int c = 0; c < columns; ++c) {
+            for (int h = 0; h < m_top[c]; ++h) {
+                const std::uint8_t card = m_stack[c][h];
+                const bool ace = rankOf(card) == Card::Ace;
+                if (m_gone[card] != never) {
+                    removable += !ace;
+                } else {
+                    deduction += rankOf(card);
+                    winnable &= ace;
+                }
+            }
+        }
+        if (winnable)
+            return std::nullopt;
+        const int removals =
+            scoring::removalPoints * removable +
+            (scoring::bonusPoints - scoring::removalPoints) *
+                ((turnclears % scoring::bonusEvery + removable) / scoring::bonusEvery);
+        return Value{static_cast<std::int16_t>(removals - deduction), none};
+    }
+
+private:
+    static constexpr std::int8_t never = std::numeric_limits<std::int8_t>::max();
+
+    struct Place {
+        std::uint8_t stack = 0;
+        std::uint8_t height = 0;  // 0 at the bottom
+        std::uint8_t arrival = 0; // the deal from now that brings the card, 0 when it is out
+    };
+
+    // Deals `from` to `to` - 1 as bits.
+    static unsigned deals(int from, int to)
+    {
+        return to <= from ? 0 : ((1u << (std::min<int>(to, 16) - from)) - 1) << from;
+    }
+
+    void add(std::uint8_t card, int stack, int arrival)
+    {
+        const int height = m_top[stack]++;
+        m_stack[stack][height] = card;
+        m_place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height),
+                         static_cast<std::uint8_t>(arrival)};
+        m_ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
+        m_gone[card] = never;
+    }
+
+    // For every card of the stack, the deals after which a card above it still lies on it:
+    // those it has arrived by and might not have gone by.
+    void findCovered(int stack)
+    {
+        unsigned covered = 0;
+        for (int h = m_top[stack] - 1; h >= 0; --h) {
+            const std::uint8_t card = m_stack[stack][h];
+            m_covered[card] = static_cast<std::uint16_t>(covered);
+            covered |= deals(m_place[card].arrival, m_gone[card]);
+        }
+    }
+
+    // The earliest deal by which the card might go, as things stand.
+    int earliest(std::uint8_t card) const
+    {
+        const Place &at = m_place[card];
+        const int suit = suitOf(card);
+        const int rank = rankOf(card);
+        const unsigned open = deals(at.arrival, m_lastDeal + 1) & ~m_covered[card];
+        if (rank == Card::Ace)
+            return open >> m_lastDeal & 1 ? m_lastDeal : never;
+        int first = never;
+        for (unsigned higher = m_ranks[suit] & ~((2u << rank) - 1); higher; higher &= higher - 1) {
+            const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
+            if (m_place[other].stack == at.stack)
+                continue;
+            if (const unsigned both =
+                    open & ~m_covered[other] & deals(m_place[other].arrival, m_lastDeal + 1))
+                first = std::min(first, std::countr_zero(both));
+        }
+        return first;
+    }
+
+    // After some deal, every card of the stack arrived by then might be gone by then. The
+    // cards arrive bottom first, so each deal to look at is the last before a later arrival.
+    bool emptiable(int stack) const
+    {
+        int latest = 0; // the latest any card below goes
+        for (int h = 0; h < m_top[stack]; ++h) {
+            const std::uint8_t card = m_stack[stack][h];
+            if (h > 0 && m_place[card].arrival > m_place[m_stack[stack][h - 1]].arrival &&
+                latest < m_place[card].arrival)
+                return true;
+            latest = std::max<int>(latest, m_gone[card]);
+        }
+        return latest <= m_lastDeal;
+    }
+
+    // Lowers earliest deals until nothing changes, upper cards first as they uncover those
+    // beneath. Earliest deals only fall, so once a column could be emptied it stays so and
+    // there is nothing more to learn.
+    void settle()
+    {
+        for (int c = 0; c < columns; ++c)
+            findCovered(c);
+        const int highest = *std::max_element(m_top.begin(), m_top.end());
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (int h = highest - 1; h >= 0; --h) {
+                for (int c = 0; c < columns; ++c) {
+                    if (h >= m_top[c])
+                        continue;
+                    const std::uint8_t card = m_stack[c][h];
+                    if (m_gone[card] == m_place[card].arrival)
+                        continue; // it cannot go any earlier
+                    if (const int deal = earliest(card); deal < m_gone[card]) {
+                        m_gone[card] = static_cast<std::int8_t>(deal);
+                        findCovered(c);
+                        changed = true;
+                        if (emptiable(c)) {
+                            m_emptiable = true;
+                            return;
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    std::array<std::array<std::uint8_t, slots>, columns> m_stack{}; // bottom first
+    std::array<int, columns> m_top{};
+    std::array<Place, Card::deckSize + 1> m_place{};
+    std::array<std::int8_t, Card::deckSize + 1> m_gone{};      // the earliest deal, or never
+    std::array<std::uint16_t, Card::deckSize + 1> m_covered{}; // deals, as bits
+    std::array<std::uint16_t, Card::suitCount + 1> m_ranks{};  // the ranks present of each suit
+    int m_lastDeal = 0;
+    bool m_emptiable = false;
+};
+
+// How often the bound from stuck cards cut the search off, by the number of cards dealt: it
+// costs more than the rest of a position's work, and for some deals it never cuts early in the
+// game, so once it has failed there often enough it is left out there.
+class StuckCardsRecord {
+public:
+    bool worthTrying(int dealt) const
+    {
+        const Tally &tally = m_tallies[static_cast<std::size_t>(dealt / columns)];
+        return tally.tried < enoughTries || tally.useful * hopelessShare >= tally.tried;
+    }
+    void tried(int dealt, bool useful)
+    {
+        Tally &tally = m_tallies[static_cast<std::size_t>(dealt / columns)];
+        ++tally.tried;
+        tally.useful += useful;
+    }
+
+private:
+    static constexpr std::size_t enoughTries = 256;
+    static constexpr std::size_t hopelessShare = 64; // cut once in 64 tries or less
+
+    struct Tally {
+        std::size_t tried = 0;
+        std::size_t useful = 0;
+    };
+    std::array<Tally, Card::deckSize / columns + 1> m_tallies{};
+};
 
 // Thrown out of the search when it was asked to stop.
 struct Stopped {};
@@ -324,13 +527,39 @@ private:
         }
     }
 
+    // Once the deck is out, taking a removable card off at once is never worse than leaving
+    // it, unless it may be needed to take off a lower card of its suit later: the cards that
+    // allow it stay on top, or give way to higher ones, until an ace goes by the question, and
+    // nothing covers them; so any line that leaves the card does as well without it, and can
+    // only add its removal. Safe when nothing lower of its suit is left, or its ace is gone.
+    // Then that removal is the one action to weigh; -1 when there is none.
+    int safeRemovalOnceDealtOut(const Board &board) const
+    {
+        if (!exhausted(board))
+            return -1;
+        std::array<unsigned, Card::suitCount + 1> ranks{}; // of each suit on the board
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                ranks[suitOf(board.cards[c][s])] |= 1u << rankOf(board.cards[c][s]);
+        }
+        for (int c = 0; c < columns; ++c) {
+            const std::uint8_t t = board.top(c);
+            const unsigned left = ranks[suitOf(t)];
+            const bool neededLater = (left & ((1u << rankOf(t)) - 1)) && (left >> Card::Ace & 1);
+            if (t && !neededLater && beatenElsewhere(board, c))
+                return c;
+        }
+        return -1;
+    }
+
     // The actions a player has in order: the four columns, then the deal. Calls use(step,
     // next) for each; `next` is the board after it.
     template <typename Use> void forEachStep(const Board &board, Use use) const
     {
         const bool acesOnly = exhausted(board) && onlyAces(board);
+        const int removal = acesOnly ? -1 : safeRemovalOnceDealtOut(board);
         for (int c = 0; c < columns; ++c) {
-            if (board.count[c] == 0)
+            if (board.count[c] == 0 || (removal >= 0 && c != removal))
                 continue;
             Step step;
             step.action[0] = static_cast<char>('1' + c);
@@ -406,10 +635,28 @@ private:
             throw Stopped();
         const Key k = key(board);
         int most = ceiling(board);
-        if (const Value *known = m_memo.find(k))
-            most = std::min<int>(most, wonOnly ? known->win : known->best);
+        bool weighed = false; // its bound from stuck cards is in the memo already
+        if (const Value *known = m_memo.find(k)) {
+            const int bound = wonOnly ? known->win : known->best;
+            weighed = bound != max;
+            most = std::min(most, bound);
+        }
         if (most == none || gained + most <= m_bestTotal)
             return most;
+        if (!weighed && m_stuckCards.worthTrying(board.dealt)) {
+            // Worked out once for both searches: the other one finds it in the memo.
+            const auto stuck = StuckCards(board, m_deck).bound(board.turnclears);
+            const Value bounds = stuck.value_or(
+                Value{static_cast<std::int16_t>(most), static_cast<std::int16_t>(most)});
+            m_memo.lower(k, !wonOnly, wonOnly ? bounds.best : bounds.win);
+            most = std::min<int>(most, wonOnly ? bounds.win : bounds.best);
+            const bool cut = most == none || gained + most <= m_bestTotal;
+            m_stuckCards.tried(board.dealt, cut);
+            if (cut) {
+                m_memo.lower(k, wonOnly, static_cast<std::int16_t>(most));
+                return most;
+            }
+        }
         int result = none;
         forEachStep(board, [&](const Step &step, const Board &next) {
             const std::size_t mark = m_path.size();
@@ -435,6 +682,7 @@ private:
             result = std::max(result, worth);
             m_path.resize(mark);
         });
+        result = std::min(result, most);
         m_memo.lower(k, wonOnly, static_cast<std::int16_t>(result));
         return result;
     }
@@ -444,6 +692,7 @@ private:
     std::array<int, Card::deckSize + 1> m_nonAcesUndealt{}; // from each deck place on
     Board m_start;
     Memo m_memo; // upper bounds of what each board can add
+    StuckCardsRecord m_stuckCards;
     std::string m_path;
     const std::atomic<bool> *m_stop = nullptr;
     std::uint32_t m_visits = 0;

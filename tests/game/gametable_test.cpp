@@ -1,4 +1,5 @@
 #include "game/gametable.h"
+#include "game/solver.h"
 
 #include <gtest/gtest.h>
 
@@ -107,18 +108,26 @@ TEST(GameTable, DealsTakeTheShuffledDeckInTurnUntilItIsOut)
 
 TEST(GameTable, BoardsNoGameReachesAreRefused)
 {
+    std::vector<Card> clubs;
+    for (int rank = 2; rank <= ace; ++rank)
+        clubs.push_back(club(rank));
+    std::vector<Card> fourteen = clubs;
+    fourteen.push_back(diamond(2));
     GameTable table;
-    EXPECT_THROW(table.setBoard({{std::vector<Card>(14, club(2)), {}, {}, {}}}, 52),
-                 std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{fourteen, {}, {}, {}}}, 52), std::invalid_argument);
     EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, 56), std::invalid_argument);
     EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, -4), std::invalid_argument);
     EXPECT_THROW(table.setBoard({{{}, {}, {}, {}}}, 6), std::invalid_argument);
     // Thirteen cards leave no room for the last deal.
-    EXPECT_THROW(table.setBoard({{std::vector<Card>(13, club(2)), {}, {}, {}}}, 48),
-                 std::invalid_argument);
+    EXPECT_THROW(table.setBoard({{clubs, {}, {}, {}}}, 48), std::invalid_argument);
     EXPECT_THROW(table.setBoard({{{club(2), Card()}, {}, {}, {}}}, 52), std::invalid_argument);
+    // A card twice, or on the board while the deck still has it to deal.
+    EXPECT_THROW(table.setBoard({{{club(2)}, {}, {club(2)}, {}}}, 52), std::invalid_argument);
     EXPECT_FALSE(table.gameactive());
-    EXPECT_NO_THROW(table.setBoard({{std::vector<Card>(13, club(2)), {}, {}, {}}}, 52));
+    table.start();
+    const Card toCome = table.position().deck.back();
+    EXPECT_THROW(table.setBoard({{{toCome}, {}, {}, {}}}, 48), std::invalid_argument);
+    EXPECT_NO_THROW(table.setBoard({{clubs, {}, {}, {}}}, 52));
     EXPECT_TRUE(table.gameactive());
 }
 
@@ -224,17 +233,22 @@ TEST(GameTable, ADealRestartsTheBonusCount)
 {
     GameTable table(12345);
     table.start();
-    // One deal made; the next one brings seed 12345's cards 5 to 8.
-    table.setBoard({{{heart(2)}, {heart(3)}, {heart(4)}, {heart(13)}}}, 4);
-    for (int c = 1; c <= 3; ++c)
+    // Two deals made, seed 12345's first eight cards; the next deal brings the 10 of spades,
+    // the 5 of diamonds, the 6 and the 8 of hearts.
+    table.setBoard({{{diamond(6), club(3)},
+                     {diamond(12), spade(2)},
+                     {heart(ace), club(8)},
+                     {spade(8), spade(3)}}},
+                   8);
+    for (const int c : {1, 2, 1})
         ASSERT_EQ(table.clickColumn(c).play, Play::Removed) << c;
     EXPECT_EQ(table.score(), 6);
     ASSERT_TRUE(table.dealClick().dealt);
     EXPECT_EQ(table.thisturn(), "");
-    ASSERT_EQ(table.column(2).top(), spade(8));
-    ASSERT_EQ(table.column(4).top(), spade(2));
+    ASSERT_EQ(table.column(3).top(), heart(6));
+    ASSERT_EQ(table.column(4).top(), heart(8));
     // The fourth removal of the game is the first since the deal: no bonus.
-    EXPECT_EQ(table.clickColumn(4).play, Play::Removed);
+    EXPECT_EQ(table.clickColumn(3).play, Play::Removed);
     EXPECT_EQ(table.thisturn(), "+2");
     EXPECT_EQ(table.score(), 8);
 }

@@ -143,17 +143,16 @@ TEST(Solver, IsExactOnBoardsLaidOutByHand)
     // Cards anywhere, not where a deal would have put them: the solver must not assume it.
     Random shuffle(7);
     for (int board = 0; board < 60; ++board) {
-        std::array<Card, Card::deckSize> deck{};
-        for (int i = 0; i < Card::deckSize; ++i)
-            deck[i] = Card(i + 1);
-        for (int i = Card::deckSize - 1; i > 0; --i)
-            std::swap(deck[i], deck[shuffle.next(static_cast<std::uint32_t>(i + 1))]);
+        GameTable table(static_cast<std::uint32_t>(board));
+        table.start();
         const int dealt = 44 + 4 * (board % 3);
+        // Some of the cards dealt so far, anywhere; the deck deals the rest.
+        std::array<Card, Card::deckSize> deck = table.position().deck;
+        for (int i = dealt - 1; i > 0; --i)
+            std::swap(deck[i], deck[shuffle.next(static_cast<std::uint32_t>(i + 1))]);
         std::array<std::vector<Card>, GameTable::columnCount> columns;
         for (int i = 0; i < dealt - 36; ++i)
             columns[shuffle.next(4)].push_back(deck[i]);
-        GameTable table;
-        table.start();
         table.setBoard(columns, dealt);
         // A board already over, which no game leaves running, ends at any click.
         GameTable probe = table;
@@ -165,6 +164,37 @@ TEST(Solver, IsExactOnBoardsLaidOutByHand)
         ASSERT_TRUE(solution.solved) << "board " << board;
         EXPECT_EQ(solution.best.finalScore, table.score() + endings.best) << "board " << board;
         EXPECT_EQ(solution.win.has_value(), endings.bestWon != INT_MIN) << "board " << board;
+        expectLineEndsAsClaimed(table, solution.best);
+    }
+}
+
+// A column from bottom to top, "Jh 7d Ad": rank (2–9, T, J, Q, K, A) and suit.
+std::vector<Card> column(const std::string &text)
+{
+    std::vector<Card> cards;
+    for (std::size_t at = 0; at + 1 < text.size(); at += 3) {
+        const int rank = static_cast<int>(std::string("23456789TJQKA").find(text[at])) + 2;
+        const auto suit = static_cast<Card::Suit>(std::string("cdhs").find(text[at + 1]) + 1);
+        cards.emplace_back(suit, rank);
+    }
+    return cards;
+}
+
+TEST(Solver, KeepsACardItNeedsLaterOnceTheDeckIsOut)
+{
+    // Taking the queen of diamonds off with the ace at once leaves nothing to take the low
+    // diamonds off once the ace has gone by the question; the seven of spades is wanted once
+    // the ten and the ace of spades are gone.
+    const std::array<std::vector<Card>, GameTable::columnCount> boards[] = {
+        {column("Jh 7d 2h 2d Ad"), column("8d 6h 7s"), column("3d Ks"),
+         column("Kd 6d 3s Tc 3h Qd")},
+        {column("8d 3c 3h 8s 3d Kd Js 9d Th Kh Qs Ac Jh"), column("Qd 4c 2s 4h As 6s"),
+         column("5c 5s 5h Ah Ad 2c Jd Ks 7d 7s"), column("Td 6c Qh 9h Ts")}};
+    for (const auto &columns : boards) {
+        GameTable table;
+        table.setBoard(columns, Card::deckSize);
+        const Solution solution = solve(table.position());
+        EXPECT_EQ(solution.best.finalScore, table.score() + Everything().from(table).best);
         expectLineEndsAsClaimed(table, solution.best);
     }
 }
