@@ -27,7 +27,6 @@ std::string signedText(char sign, int points)
 void GameTable::start()
 {
     m_gameactive = true;
-    m_score = 0;
     m_assisted = false;
     startround(m_random);
 }
@@ -36,7 +35,6 @@ void GameTable::startDeal(std::uint32_t number)
 {
     Random chosen(number);
     m_gameactive = true;
-    m_score = 0;
     m_assisted = true;
     startround(chosen);
 }
@@ -45,23 +43,23 @@ Position GameTable::position() const
 {
     Position position;
     for (int c = 1; c <= columnCount; ++c) {
-        const Column &column = m_columns[c];
+        const Column &column = m_round.columns[c];
         position.columns[c - 1].assign(column.cards.begin() + 1,
                                        column.cards.begin() + 1 + column.count);
     }
     position.deck = m_deck;
-    position.dealt = m_dealt;
-    position.turnclears = m_turnclears;
-    position.score = m_score;
+    position.dealt = m_round.dealt;
+    position.turnclears = m_round.turnclears;
+    position.score = m_round.score;
     return position;
 }
 
 void GameTable::startround(Random &random)
 {
-    m_dealPile = cardBack;
-    m_columns = {};
-    m_played = Card();
-    m_thisturn.clear();
+    // A fresh round: score 0, no question left open by the last game.
+    m_undo.clear();
+    m_round = Round();
+    m_round.dealPile = cardBack;
     shufflecards(random);
     dealcards();
 }
@@ -77,22 +75,22 @@ void GameTable::shufflecards(Random &random)
         } while (m_deck[position].isCard());
         m_deck[position] = Card(number);
     }
-    m_dealt = 0;
+    m_round.dealt = 0;
 }
 
 bool GameTable::dealcards()
 {
-    m_thisturn.clear();
+    m_round.thisturn.clear();
     if (deckExhausted())
         return false;
-    m_turnclears = 0;
+    m_round.turnclears = 0;
     for (int c = 1; c <= columnCount; ++c) {
-        Column &column = m_columns[c];
+        Column &column = m_round.columns[c];
         ++column.count;
         column.cards[column.count] = getcard();
     }
     if (deckExhausted())
-        m_dealPile = emptyMark;
+        m_round.dealPile = emptyMark;
     return true;
 }
 
@@ -100,59 +98,88 @@ DealResult GameTable::dealClick()
 {
     if (!m_gameactive)
         return {};
+    Round before = m_round;
     DealResult result;
     result.dealt = dealcards();
+    if (result.dealt)
+        remember(std::move(before));
     result.ending = checkforover();
     return result;
 }
 
 ClickResult GameTable::clickColumn(int c)
 {
-    if (!m_gameactive || !validColumn(c) || m_columns[c].count == 0)
+    if (!m_gameactive || !validColumn(c) || m_round.columns[c].count == 0)
         return {};
-    const Column &clicked = m_columns[c];
+    const Column &clicked = m_round.columns[c];
     const int n = clicked.count;
     const Card t = clicked.top();
+    Round before = m_round;
     ClickResult result;
 
     if (topBeatenElsewhere(c)) {
-        m_played = t;
+        m_round.played = t;
         removeTop(c);
-        ++m_turnclears;
-        addScore(m_turnclears % bonusEvery == 0 ? bonusPoints : removalPoints);
+        ++m_round.turnclears;
+        addScore(m_round.turnclears % bonusEvery == 0 ? bonusPoints : removalPoints);
         result.play = Play::Removed;
     } else if (const int empty = n > 1 ? firstEmptyColumn(c) : 0; empty != 0) {
-        m_columns[empty].count = 1;
-        m_columns[empty].cards[1] = t;
+        m_round.columns[empty].count = 1;
+        m_round.columns[empty].cards[1] = t;
         removeTop(c);
         result.play = Play::Moved;
     } else if (t.isAce() && deckExhausted()) {
-        m_acecolumn = c;
-        m_aceslot = n;
-        m_acecard = t;
-        m_aceText = std::string("Are you sure you want to remove the ACE of ") + t.suitName() + "?";
-        m_aceQuestion = true;
+        m_round.acecolumn = c;
+        m_round.aceslot = n;
+        m_round.acecard = t;
+        m_round.aceText =
+            std::string("Are you sure you want to remove the ACE of ") + t.suitName() + "?";
+        m_round.aceQuestion = true;
         result.play = Play::AceQuestion;
     } else {
         result.play = Play::Invalid;
     }
+    if (result.play != Play::Invalid)
+        remember(std::move(before));
     result.ending = checkEnding();
     return result;
 }
 
 Ending GameTable::removeAce()
 {
-    const bool wasOpen = m_aceQuestion;
-    m_aceQuestion = false;
+    Round before = m_round;
+    const bool wasOpen = m_round.aceQuestion;
+    m_round.aceQuestion = false;
     // The question is not modal: by now the ace may have moved, or its game may be over.
     const bool stillThere =
-        wasOpen && m_gameactive && deckExhausted() && validColumn(m_acecolumn) && m_aceslot >= 1 &&
-        m_columns[m_acecolumn].count == m_aceslot &&
-        m_columns[m_acecolumn].cards[m_aceslot] == m_acecard && m_acecard.isAce();
+        wasOpen && m_gameactive && deckExhausted() && validColumn(m_round.acecolumn) &&
+        m_round.aceslot >= 1 && m_round.columns[m_round.acecolumn].count == m_round.aceslot &&
+        m_round.columns[m_round.acecolumn].cards[m_round.aceslot] == m_round.acecard &&
+        m_round.acecard.isAce();
+    if (wasOpen)
+        remember(std::move(before));
     if (!stillThere)
         return Ending::None;
-    removeTop(m_acecolumn);
+    removeTop(m_round.acecolumn);
     return checkEnding();
+}
+
+void GameTable::keepAce()
+{
+    if (!m_round.aceQuestion)
+        return;
+    remember(m_round);
+    m_round.aceQuestion = false;
+}
+
+bool GameTable::undo()
+{
+    if (!canUndo())
+        return false;
+    m_round = std::move(m_undo.back());
+    m_undo.pop_back();
+    m_assisted = true;
+    return true;
 }
 
 Ending GameTable::checkEnding()
@@ -176,18 +203,18 @@ Ending GameTable::checkforover()
     if (!deckExhausted())
         return Ending::None;
     for (int c = 1; c <= columnCount; ++c) {
-        if (m_columns[c].top().isAce())
+        if (m_round.columns[c].top().isAce())
             return Ending::None;
     }
     for (int c = 1; c <= columnCount; ++c) {
-        if (m_columns[c].count == 0)
+        if (m_round.columns[c].count == 0)
             continue;
-        if (topBeatenElsewhere(c) || (m_columns[c].count > 1 && firstEmptyColumn(c) != 0))
+        if (topBeatenElsewhere(c) || (m_round.columns[c].count > 1 && firstEmptyColumn(c) != 0))
             return Ending::None;
     }
     const int deduction = sumOfRanksLeft();
-    m_score -= deduction;
-    m_thisturn = signedText('-', deduction);
+    m_round.score -= deduction;
+    m_round.thisturn = signedText('-', deduction);
     sweep();
     m_gameactive = false;
     return Ending::Lost;
@@ -211,40 +238,37 @@ void GameTable::setBoard(const std::array<std::vector<Card>, columnCount> &colum
                 throw std::invalid_argument("a card twice, on the board or still in the deck");
         }
     }
-    m_columns = {};
+    m_undo.clear();
+    m_round = Round();
     for (int c = 1; c <= columnCount; ++c) {
         const auto &stack = columns[c - 1];
-        m_columns[c].count = static_cast<int>(stack.size());
-        for (int slot = 1; slot <= m_columns[c].count; ++slot)
-            m_columns[c].cards[slot] = stack[slot - 1];
+        m_round.columns[c].count = static_cast<int>(stack.size());
+        for (int slot = 1; slot <= m_round.columns[c].count; ++slot)
+            m_round.columns[c].cards[slot] = stack[slot - 1];
     }
-    m_dealt = dealt;
+    m_round.dealt = dealt;
     m_gameactive = true;
-    m_score = 0;
-    m_turnclears = 0;
-    m_thisturn.clear();
-    m_played = Card();
-    m_dealPile = deckExhausted() ? emptyMark : cardBack;
+    m_round.dealPile = deckExhausted() ? emptyMark : cardBack;
 }
 
 void GameTable::removeTop(int c)
 {
-    Column &column = m_columns[c];
+    Column &column = m_round.columns[c];
     column.cards[column.count] = Card();
     --column.count;
 }
 
 void GameTable::addScore(int points)
 {
-    m_score += points;
-    m_thisturn = signedText('+', points);
+    m_round.score += points;
+    m_round.thisturn = signedText('+', points);
 }
 
 bool GameTable::topBeatenElsewhere(int c) const
 {
-    const Card t = m_columns[c].top();
+    const Card t = m_round.columns[c].top();
     for (int i = 1; i <= columnCount; ++i) {
-        const Card other = m_columns[i].top();
+        const Card other = m_round.columns[i].top();
         if (i != c && other.isCard() && other.suit() == t.suit() && other.rank() > t.rank())
             return true;
     }
@@ -254,7 +278,7 @@ bool GameTable::topBeatenElsewhere(int c) const
 int GameTable::firstEmptyColumn(int except) const
 {
     for (int j = 1; j <= columnCount; ++j) {
-        if (j != except && m_columns[j].count == 0)
+        if (j != except && m_round.columns[j].count == 0)
             return j;
     }
     return 0;
@@ -264,7 +288,7 @@ bool GameTable::boardHoldsOnlyAces() const
 {
     for (int c = 1; c <= columnCount; ++c) {
         for (int slot = 1; slot <= Column::slotCount; ++slot) {
-            const Card card = m_columns[c].cards[slot];
+            const Card card = m_round.columns[c].cards[slot];
             if (card.isCard() && !card.isAce())
                 return false;
         }
@@ -277,7 +301,7 @@ int GameTable::sumOfRanksLeft() const
     int sum = 0;
     for (int c = 1; c <= columnCount; ++c) {
         for (int slot = 1; slot <= Column::slotCount; ++slot) {
-            sum += m_columns[c].cards[slot].rank();
+            sum += m_round.columns[c].cards[slot].rank();
         }
     }
     return sum;
@@ -287,9 +311,9 @@ void GameTable::sweep()
 {
     for (int c = 1; c <= columnCount; ++c) {
         for (int slot = Column::slotCount; slot >= 1; --slot) {
-            Card &card = m_columns[c].cards[slot];
+            Card &card = m_round.columns[c].cards[slot];
             if (card.isCard()) {
-                m_played = card;
+                m_round.played = card;
                 card = Card();
             }
         }

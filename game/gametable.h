@@ -62,22 +62,31 @@ public:
     // its column in a running game; the question closes either way.
     Ending removeAce();
     // NO on the ace question.
-    void keepAce() { m_aceQuestion = false; }
+    void keepAce();
+    // Takes back the running game's last click, deal, YES or NO that changed the table,
+    // whatever it changed, the ace question included; any number of times, back to the first
+    // deal.
+    // The game becomes assisted. False, and nothing changes, when there is nothing to take
+    // back or the game is over.
+    bool undo();
+    bool canUndo() const { return m_gameactive && !m_undo.empty(); }
 
     bool gameactive() const { return m_gameactive; }
-    const Column &column(int column) const { return m_columns[column]; }
-    int score() const { return m_score; }
-    int cardsLeft() const { return Card::deckSize - m_dealt; }
+    const Column &column(int column) const { return m_round.columns[column]; }
+    int score() const { return m_round.score; }
+    int cardsLeft() const { return Card::deckSize - m_round.dealt; }
     // All 52 cards are out: no deal is left, and the game can end.
     bool deckExhausted() const { return cardsLeft() == 0; }
     // Points of the last scoring event: "+2", "+32", "+100", "-" and the deduction, or empty.
-    const std::string &thisturn() const { return m_thisturn; }
+    const std::string &thisturn() const { return m_round.thisturn; }
     // "Are you sure you want to remove the ACE of <suit>?" for the last ace question.
-    const std::string &aceQuestion() const { return m_aceText; }
+    const std::string &aceQuestion() const { return m_round.aceText; }
+    // The ace question is waiting for YES or NO.
+    bool aceQuestionOpen() const { return m_round.aceQuestion; }
     // Picture on the deal pile: the card back while a game has cards to deal, else the mark.
-    int dealPile() const { return m_dealPile; }
+    int dealPile() const { return m_round.dealPile; }
     // Picture on the discard pile: the card last played off the board, or the empty mark.
-    int played() const { return m_played.isCard() ? m_played.number() : emptyMark; }
+    int played() const { return m_round.played.isCard() ? m_round.played.number() : emptyMark; }
     Random &random() { return m_random; }
     // The state of the random generator just before this game's shuffle: the deal's number.
     std::uint32_t dealNumber() const { return m_dealNumber; }
@@ -96,7 +105,7 @@ public:
 
 private:
     void startround(Random &random);
-    Card getcard() { return m_deck[m_dealt++]; }
+    Card getcard() { return m_deck[m_round.dealt++]; }
     void shufflecards(Random &random);
     // Deals one card onto each column unless the deck is exhausted; returns whether it dealt.
     bool dealcards();
@@ -114,21 +123,30 @@ private:
     void sweep();
     bool validColumn(int column) const { return column >= 1 && column <= columnCount; }
 
+    // All that a click, a deal or YES can change while the game goes on: what Undo puts back.
+    struct Round {
+        int dealt = 0;
+        std::array<Column, columnCount + 1> columns{}; // columns 1–4
+        int turnclears = 0;
+        int score = 0;
+        std::string thisturn;
+        Card played;
+        int dealPile = emptyMark;
+        bool aceQuestion = false;
+        int acecolumn = 0;
+        int aceslot = 0;
+        Card acecard;
+        std::string aceText;
+    };
+
+    // Remembers the round as it was before an action that changed it.
+    void remember(Round before) { m_undo.push_back(std::move(before)); }
+
     Random m_random;
     std::uint32_t m_dealNumber = 0;
     bool m_assisted = false;
     std::array<Card, Card::deckSize> m_deck{}; // in dealing order
-    int m_dealt = 0;
-    std::array<Column, columnCount + 1> m_columns{}; // columns 1–4
     bool m_gameactive = false;
-    int m_turnclears = 0;
-    int m_score = 0;
-    std::string m_thisturn;
-    Card m_played;
-    int m_dealPile = emptyMark;
-    bool m_aceQuestion = false;
-    int m_acecolumn = 0;
-    int m_aceslot = 0;
-    Card m_acecard;
-    std::string m_aceText;
+    Round m_round;
+    std::vector<Round> m_undo; // the rounds before each action of the running game, oldest first
 };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "game/random.h"
+
 #include <algorithm>
 #include <ostream>
 
@@ -430,4 +432,82 @@ TEST(GameTable, GreedyGameFromAKnownSeedScoresRemovalsBonusesAndDeduction)
     EXPECT_EQ(table.thisturn(), "-168");
     EXPECT_EQ(table.score(), 2 * (removals - bonuses) + 32 * bonuses - 168);
     EXPECT_EQ(table.score(), 24);
+}
+
+// Everything a player sees of a running game.
+struct Seen {
+    Position position;
+    std::string thisturn, aceText;
+    int played = 0, dealPile = 0;
+    bool aceQuestion = false;
+
+    explicit Seen(const GameTable &table)
+        : position(table.position()), thisturn(table.thisturn()), aceText(table.aceQuestion()),
+          played(table.played()), dealPile(table.dealPile()), aceQuestion(table.aceQuestionOpen())
+    {
+    }
+    bool operator==(const Seen &other) const
+    {
+        return position.columns == other.position.columns &&
+               position.dealt == other.position.dealt &&
+               position.turnclears == other.position.turnclears &&
+               position.score == other.position.score && thisturn == other.thisturn &&
+               aceText == other.aceText && played == other.played && dealPile == other.dealPile &&
+               aceQuestion == other.aceQuestion;
+    }
+};
+
+TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
+{
+    for (std::uint32_t seed = 0; seed < 40; ++seed) {
+        GameTable table(seed);
+        table.start();
+        EXPECT_FALSE(table.canUndo());
+        Random hand(seed);
+        std::vector<Seen> before;
+        // Random clicks, deals and answers until the game would end; each action that
+        // changed the table is one step back.
+        while (table.gameactive() && before.size() < 400) {
+            GameTable next = table;
+            const Seen now(table);
+            Ending ending = Ending::None;
+            bool changed = false;
+            if (const auto choice = static_cast<int>(hand.next(8)); choice == 0) {
+                const DealResult deal = next.dealClick();
+                ending = deal.ending;
+                changed = deal.dealt;
+            } else if (choice == 5) {
+                ending = next.removeAce();
+                changed = !(Seen(next) == now);
+            } else if (choice == 6) {
+                changed = next.aceQuestionOpen();
+                next.keepAce();
+            } else {
+                const ClickResult click = next.clickColumn(std::min(choice, 4));
+                ending = click.ending;
+                changed = click.play != Play::Invalid && click.play != Play::Ignored;
+            }
+            if (ending != Ending::None)
+                break;
+            if (changed)
+                before.push_back(now);
+            table = next;
+        }
+        ASSERT_FALSE(table.assisted());
+        const std::size_t taken = before.size();
+        while (!before.empty()) {
+            ASSERT_TRUE(table.undo());
+            EXPECT_TRUE(Seen(table) == before.back()) << "seed " << seed << ", " << before.size();
+            before.pop_back();
+        }
+        EXPECT_FALSE(table.canUndo());
+        EXPECT_EQ(table.assisted(), taken > 0);
+        EXPECT_EQ(table.cardsLeft(), Card::deckSize - 4) << "seed " << seed;
+    }
+
+    GameTable ended;
+    ended.setBoard({{{club(5)}, {}, {heart(7)}, {spade(8)}}}, Card::deckSize);
+    ended.clickColumn(1); // lost: nothing can change any more
+    ASSERT_FALSE(ended.gameactive());
+    EXPECT_FALSE(ended.undo());
 }
