@@ -36,6 +36,7 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     buildClearedPanel();
     buildDealPanel();
     buildInstructions();
+    describeButtons();
     guarded([this] { FormCreate(); });
 }
 
@@ -166,6 +167,7 @@ void Tmain::showTable()
     label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
     label_cardsleft->adjustSize();
     showThisTurn();
+    describeTable();
 }
 
 void Tmain::button_startClick()
@@ -177,6 +179,7 @@ void Tmain::beginGame(std::optional<std::uint32_t> deal)
 {
     for (QWidget *panel : {panel_instructions, panel_wait, panel_name, panel_cleared, panel_deal})
         panel->hide();
+    panel_board1->setFocus(); // keys play on the table
     m_record->addtomineincrease(1);
     if (deal)
         m_table.startDeal(*deal);
@@ -220,10 +223,8 @@ void Tmain::image_col4Click(QObject *Sender)
         return;
     tableChanged();
     showTable();
-    if (result.play == Play::AceQuestion) {
-        label_removeace->setText(QString::fromStdString(m_table.aceQuestion()));
-        panel_removeace->showInFront();
-    }
+    if (result.play == Play::AceQuestion)
+        showAceQuestion();
     if (result.play == Play::Removed || result.play == Play::AceQuestion)
         playsounds("click");
     finishGame(result.ending);
@@ -243,7 +244,17 @@ void Tmain::button_removeyesClick()
 void Tmain::button_removenoClick()
 {
     m_table.keepAce();
+    tableChanged();
     panel_removeace->hide();
+}
+
+void Tmain::showAceQuestion()
+{
+    label_removeace->setText(QString::fromStdString(m_table.aceQuestion()));
+    if (m_table.aceQuestionOpen())
+        panel_removeace->showInFront();
+    else
+        panel_removeace->hide();
 }
 
 void Tmain::finishGame(Ending ending)

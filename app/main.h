@@ -14,6 +14,7 @@
 
 class QAction;
 class QColor;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class ScorePoster;
@@ -84,6 +85,13 @@ private:
     void tableChanged();
     // Outlines a column or the deal pile for a moment.
     void outline(QWidget *target);
+    // The ace question's panel as the table has it: shown with its text while it waits.
+    void showAceQuestion();
+    // Keyboard play on the table (mainaccess.cpp): true when the key was the table's.
+    bool tableKey(const QKeyEvent *key);
+    // Names and descriptions of the table's parts for assistive tools, from the table.
+    void describeTable();
+    void describeButtons();
     void sayThisTurn(const QString &text);
     void showThisTurn();
     TImage *columnImage(int column) const;
@@ -121,11 +129,13 @@ private:
     void SelectDeal1Click();
     void RestartDeal1Click();
     void Hint1Click();
+    void Undo1Click();
     void button_dealplayClick();
     void button_dealcancelClick();
 
     // Menu bar and its items.
     QAction *PlaySounds1 = nullptr, *updatecheck = nullptr, *RestartDeal1 = nullptr;
+    QAction *Undo1 = nullptr;
 
     // The table.
     TFlatPanel *panel_board = nullptr, *panel_board1 = nullptr;

@@ -108,4 +108,5 @@ void Tmain::tableChanged()
 {
     ++m_moves;
     m_outline->hide();
+    Undo1->setEnabled(m_table.canUndo());
 }

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -116,6 +117,8 @@ void Tmain::buildMenus()
     item(file, "SelectDeal1", "Select &Deal...", &Tmain::SelectDeal1Click);
     RestartDeal1 = item(file, "RestartDeal1", "&Restart Deal", &Tmain::RestartDeal1Click);
     RestartDeal1->setEnabled(false); // until a game has been started
+    Undo1 = item(file, "Undo1", "&Undo", &Tmain::Undo1Click, QKeySequence::Undo);
+    Undo1->setEnabled(false); // until a game has something to take back
     separator(file, "N1");
     item(file, "Exit1", "Exit", &Tmain::Exit1Click);
 
@@ -174,6 +177,10 @@ void Tmain::buildBoard()
                        "Welcome to " + QString::fromUtf8(quellan::displayName) + "!", {11, 5, 0, 0},
                        fonts::sansPx(13), cream);
     panel_board1 = panel(panel_board, "panel_board1", {8, 26, 470, 496}, cream, true);
+    // The table takes the keyboard for play by keys.
+    panel_board1->setFocusPolicy(Qt::StrongFocus);
+    panel_board1->setAccessibleName("Card table");
+    panel_board1->installEventFilter(this);
 
     TImage *image_logo =
         bound(image(panel_board1, "image_logo", {6, 449, 205, 37}), &Tmain::image_logoClick);
@@ -373,6 +380,13 @@ void Tmain::createWindows()
 
 bool Tmain::eventFilter(QObject *watched, QEvent *event)
 {
+    // Keys the table itself has, not those a box on it left unused.
+    if (watched == panel_board1 && event->type() == QEvent::KeyPress && panel_board1->hasFocus()) {
+        bool played = false;
+        guarded([&] { played = tableKey(static_cast<QKeyEvent *>(event)); });
+        if (played)
+            return true;
+    }
     // The table keeps its size; it stays centred in the client area as the window grows.
     if (watched == centralWidget() && event->type() == QEvent::Resize) {
         QRect board = panel_board->geometry();

@@ -23,6 +23,7 @@ constexpr std::int16_t max = std::numeric_limits<std::int16_t>::max();
 struct Value {
     std::int16_t best = none;
     std::int16_t win = none;
+    bool weighed = false; // the bound from stuck cards is in already
 };
 
 constexpr Value wonGame{scoring::winPoints, scoring::winPoints};
@@ -81,20 +82,26 @@ public:
         }
     }
 
+    // The entry of the key, made with no bound when there is none. Valid until the next
+    // entry is made.
+    Value &at(const Key &key)
+    {
+        if (Value *known = find(key))
+            return *known;
+        if (m_size == m_maxEntries)
+            throw TooLarge();
+        if (2 * (m_size + 1) > m_entries.size())
+            grow();
+        place(key, Value{max, max});
+        ++m_size;
+        return *find(key);
+    }
+
     // Keeps the smaller of the known bound and `bound`, for all endings or the won ones.
     void lower(const Key &key, bool won, std::int16_t bound)
     {
-        Value *known = find(key);
-        if (!known) {
-            if (m_size == m_maxEntries)
-                throw TooLarge();
-            if (2 * (m_size + 1) > m_entries.size())
-                grow();
-            place(key, Value{max, max});
-            ++m_size;
-            known = find(key);
-        }
-        std::int16_t &field = won ? known->win : known->best;
+        Value &known = at(key);
+        std::int16_t &field = won ? known.win : known.best;
         field = std::min(field, bound);
     }
 
@@ -370,8 +377,9 @@ struct Stopped {};
 
 class Solver {
 public:
-    Solver(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop)
-        : m_memo(maxPositions), m_stop(stop)
+    Solver(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop,
+           std::size_t stuckCardsAfter)
+        : m_memo(maxPositions), m_stuckCardsAfter(stuckCardsAfter), m_stop(stop)
     {
         // Each card's home: the column it lies in now, or the one the deck will deal it to.
         for (int i = 0; i < Card::deckSize; ++i) {
@@ -635,27 +643,25 @@ private:
             throw Stopped();
         const Key k = key(board);
         int most = ceiling(board);
-        bool weighed = false; // its bound from stuck cards is in the memo already
-        if (const Value *known = m_memo.find(k)) {
-            const int bound = wonOnly ? known->win : known->best;
-            weighed = bound != max;
-            most = std::min(most, bound);
-        }
+        const Value *known = m_memo.find(k);
+        if (known)
+            most = std::min<int>(most, wonOnly ? known->win : known->best);
         if (most == none || gained + most <= m_bestTotal)
             return most;
-        if (!weighed && m_stuckCards.worthTrying(board.dealt)) {
-            // Worked out once for both searches: the other one finds it in the memo.
-            const auto stuck = StuckCards(board, m_deck).bound(board.turnclears);
-            const Value bounds = stuck.value_or(
-                Value{static_cast<std::int16_t>(most), static_cast<std::int16_t>(most)});
-            m_memo.lower(k, !wonOnly, wonOnly ? bounds.best : bounds.win);
-            most = std::min<int>(most, wonOnly ? bounds.win : bounds.best);
+        if (!(known && known->weighed) && m_memo.size() >= m_stuckCardsAfter &&
+            m_stuckCards.worthTrying(board.dealt)) {
+            // Worked out once for both searches: the memo keeps it for the other.
+            Value &entry = m_memo.at(k);
+            entry.weighed = true;
+            if (const auto stuck = StuckCards(board, m_deck).bound(board.turnclears)) {
+                entry.best = std::min(entry.best, stuck->best);
+                entry.win = std::min(entry.win, stuck->win);
+                most = std::min<int>(most, wonOnly ? stuck->win : stuck->best);
+            }
             const bool cut = most == none || gained + most <= m_bestTotal;
             m_stuckCards.tried(board.dealt, cut);
-            if (cut) {
-                m_memo.lower(k, wonOnly, static_cast<std::int16_t>(most));
+            if (cut)
                 return most;
-            }
         }
         int result = none;
         forEachStep(board, [&](const Step &step, const Board &next) {
@@ -693,6 +699,7 @@ private:
     Board m_start;
     Memo m_memo; // upper bounds of what each board can add
     StuckCardsRecord m_stuckCards;
+    std::size_t m_stuckCardsAfter = 0; // positions weighed before it is brought in
     std::string m_path;
     const std::atomic<bool> *m_stop = nullptr;
     std::uint32_t m_visits = 0;
@@ -703,7 +710,8 @@ private:
 
 } // namespace
 
-Solution solve(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop)
+Solution solve(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop,
+               std::size_t boundAfter)
 {
-    return std::make_unique<Solver>(position, maxPositions, stop)->run(position.score);
+    return std::make_unique<Solver>(position, maxPositions, stop, boundAfter)->run(position.score);
 }

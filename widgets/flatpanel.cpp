@@ -73,10 +73,18 @@ void TFlatPanel::setAlignment(Qt::Alignment alignment)
 
 void TFlatPanel::hideEvent(QHideEvent *event)
 {
-    // A window being minimised hides its panels too; those keep what they had.
+    // A window being minimised hides its panels too; those keep what they had. Otherwise the
+    // keyboard goes back to what the panel lies on, when that takes it (the card table).
     QWidget *focused = QApplication::focusWidget();
-    if (!event->spontaneous() && focused && isAncestorOf(focused))
-        focused->clearFocus();
+    if (!event->spontaneous() && focused && isAncestorOf(focused)) {
+        QWidget *under = parentWidget();
+        while (under && !(under->focusPolicy() & Qt::ClickFocus))
+            under = under->parentWidget();
+        if (under && under->isVisible())
+            under->setFocus();
+        else
+            focused->clearFocus();
+    }
     QWidget::hideEvent(event);
 }
 

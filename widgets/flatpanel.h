@@ -39,7 +39,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     // A box on a hidden panel keeps no keyboard focus: keys typed afterwards would go into
-    // it unseen, and no shortcut of the window would see them.
+    // it unseen, and no shortcut of the window would see them. The focus goes to the nearest
+    // widget beneath that takes it, if any.
     void hideEvent(QHideEvent *event) override;
 
 private:

@@ -3,9 +3,12 @@
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -25,6 +28,45 @@ void frameRect(QPainter &painter, const QRect &r, const QColor &color)
     painter.fillRect(r.right(), r.top(), 1, r.height(), color);
 }
 
+// What assistive tools see of a caption button: a button named by its caption unless it was
+// given a name of its own, with the press action.
+class SelButtonAccessible : public QAccessibleWidget {
+public:
+    explicit SelButtonAccessible(TSelButton *button)
+        : QAccessibleWidget(button, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return button()->Caption();
+        return QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << pressAction();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            button()->press();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    TSelButton *button() const { return static_cast<TSelButton *>(widget()); }
+};
+
+QAccessibleInterface *selButtonAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(TSelButton::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new SelButtonAccessible(static_cast<TSelButton *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 TSelButton::TSelButton(const QString &name, QWidget *parent)
@@ -34,8 +76,10 @@ TSelButton::TSelButton(const QString &name, QWidget *parent)
       m_lastCaptionColor(defaultFontColor)
 {
     setObjectName(name);
+    static const bool accessible = (QAccessible::installFactory(selButtonAccessible), true);
+    Q_UNUSED(accessible);
     setFont(fonts::sansPt(8));
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     resize(105, 20);
     if (parent)
@@ -46,6 +90,8 @@ void TSelButton::setCaption(const QString &caption)
 {
     m_caption = caption;
     drawLook(Look::Normal);
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TSelButton::setColor(const QColor &color)
@@ -111,6 +157,11 @@ void TSelButton::paintEvent(QPaintEvent *)
     painter.drawText(captionPosition(look) + QPoint(0, QFontMetrics(font()).ascent()), m_caption);
 
     frameRect(painter, rect(), m_colorBorder);
+    if (hasFocus()) {
+        painter.setPen(QPen(caption, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
 
     m_look = look;
     m_lastCaptionColor = caption;
@@ -171,6 +222,38 @@ void TSelButton::click()
 {
     drawLook(Look::Normal);
     emit OnClick(this);
+}
+
+void TSelButton::press()
+{
+    const QPointer<TSelButton> alive(this);
+    drawLook(Look::Pressed);
+    if (alive)
+        click();
+}
+
+void TSelButton::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (event->modifiers() & ~Qt::KeypadModifier ||
+        (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    press();
+}
+
+void TSelButton::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TSelButton::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 bool TSelButton::isTopmostAt(QPoint windowPos) const

@@ -7,8 +7,10 @@
 class QEnterEvent;
 
 // The push button of every window: a flat face, nested one-pixel frames and a one-line
-// caption, drawn in one of three looks at the moment a mouse event happens. It never takes
-// keyboard focus and raises its own click.
+// caption, drawn in one of three looks at the moment a mouse event happens. It takes the
+// keyboard focus by Tab (not by a click), shows it by a dotted frame inside its own, and is
+// pressed by Space or Enter as by a click. Assistive tools see a button named by its
+// caption, which they can press.
 class TSelButton : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +40,8 @@ public:
     void setTag(int tag) { m_tag = tag; }
     // The look drawn last.
     Look look() const { return m_look; }
+    // Presses the button as a click does.
+    void press();
 
 signals:
     void OnClick(QObject *Sender);
@@ -55,6 +59,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void drawLook(Look look);

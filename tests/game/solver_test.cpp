@@ -101,6 +101,13 @@ void expectLineEndsAsClaimed(GameTable table, const SolvedLine &line)
     EXPECT_EQ(ending == Ending::Won, line.won) << line.actions;
 }
 
+// The solver with every bound it has from the first position on, so that each is put to the
+// test on positions small enough to try everything.
+Solution solveBoundedThroughout(const GameTable &table)
+{
+    return solve(table.position(), 2'000'000, nullptr, 0);
+}
+
 // A game of the deal played by a fixed random hand until `dealt` cards are out.
 GameTable playedUntil(std::uint32_t deal, int dealt)
 {
@@ -126,7 +133,7 @@ TEST(Solver, FindsExactlyWhatTryingEverythingFindsAndItsLinesPlayOut)
             continue;
         ++compared;
         const Endings endings = Everything().from(table);
-        const Solution solution = solve(table.position());
+        const Solution solution = solveBoundedThroughout(table);
         ASSERT_EQ(solution.best.finalScore, table.score() + endings.best) << "deal " << deal;
         ASSERT_EQ(solution.win.has_value(), endings.bestWon != INT_MIN) << "deal " << deal;
         expectLineEndsAsClaimed(table, solution.best);
@@ -160,7 +167,7 @@ TEST(Solver, IsExactOnBoardsLaidOutByHand)
         if (click.play == Play::Invalid && click.ending == Ending::Lost)
             continue;
         const Endings endings = Everything().from(table);
-        const Solution solution = solve(table.position());
+        const Solution solution = solveBoundedThroughout(table);
         ASSERT_TRUE(solution.solved) << "board " << board;
         EXPECT_EQ(solution.best.finalScore, table.score() + endings.best) << "board " << board;
         EXPECT_EQ(solution.win.has_value(), endings.bestWon != INT_MIN) << "board " << board;
@@ -193,7 +200,7 @@ TEST(Solver, KeepsACardItNeedsLaterOnceTheDeckIsOut)
     for (const auto &columns : boards) {
         GameTable table;
         table.setBoard(columns, Card::deckSize);
-        const Solution solution = solve(table.position());
+        const Solution solution = solveBoundedThroughout(table);
         EXPECT_EQ(solution.best.finalScore, table.score() + Everything().from(table).best);
         expectLineEndsAsClaimed(table, solution.best);
     }

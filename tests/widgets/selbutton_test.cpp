@@ -68,7 +68,7 @@ protected:
     TSelButton *button = nullptr;
 };
 
-TEST_F(SelButtonTest, NewButtonTakesItsNameAsCaptionAndKeepsNoFocus)
+TEST_F(SelButtonTest, NewButtonTakesItsNameAsCaptionAndTheFocusOnlyByTab)
 {
     TSelButton plain("button_plain");
     EXPECT_EQ(plain.Caption(), "button_plain");
@@ -77,7 +77,7 @@ TEST_F(SelButtonTest, NewButtonTakesItsNameAsCaptionAndKeepsNoFocus)
     EXPECT_EQ(plain.FontColor(), QColor(128, 128, 128));
     EXPECT_EQ(plain.font().pointSize(), 8);
     EXPECT_EQ(plain.Alignment(), TSelButton::Align::Left);
-    EXPECT_EQ(plain.focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(plain.focusPolicy(), Qt::TabFocus);
 
     plain.setCaption("START GAME");
     plain.setParent(&host);

@@ -1,0 +1,122 @@
+// The main window without a mouse: Undo, play by keys, and the names and descriptions an
+// assistive tool reads out for the table's parts.
+#include "app/main.h"
+#include "widgets/flatpanel.h"
+#include "widgets/image.h"
+#include "widgets/selbutton.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace {
+
+// "queen of hearts", "10 of clubs", "ace of spades".
+QString spokenName(Card card)
+{
+    static const char *const faces[] = {"jack", "queen", "king", "ace"};
+    static const char *const suits[] = {"clubs", "diamonds", "hearts", "spades"};
+    const int rank = card.rank();
+    const QString face = rank >= Card::Jack ? faces[rank - Card::Jack] : QString::number(rank);
+    return face + " of " + suits[card.suit() - Card::Clubs];
+}
+
+QString columnName(int number, const Column &column)
+{
+    if (column.count == 0)
+        return QString("Column %1: empty").arg(number);
+    return QString("Column %1: %2, %3 %4")
+        .arg(number)
+        .arg(spokenName(column.top()))
+        .arg(column.count)
+        .arg(column.count == 1 ? "card" : "cards");
+}
+
+// Every card of the column, the top one first as it is the one a click plays.
+QString columnDescription(const Column &column)
+{
+    if (column.count == 0)
+        return "No cards";
+    QStringList cards;
+    for (int slot = column.count; slot >= 1; --slot)
+        cards << spokenName(column.cards[slot]);
+    return "From the top: " + cards.join(", ");
+}
+
+} // namespace
+
+void Tmain::Undo1Click()
+{
+    if (!m_table.undo())
+        return;
+    tableChanged();
+    showTable();
+    showAceQuestion();
+}
+
+bool Tmain::tableKey(const QKeyEvent *key)
+{
+    // Keys with Ctrl or Alt belong to the menus.
+    if (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+        return false;
+    const int code = key->key();
+    if (code >= Qt::Key_1 && code <= Qt::Key_4) {
+        image_col4Click(columnImage(code - Qt::Key_0));
+    } else if (code == Qt::Key_D || code == Qt::Key_Space) {
+        image_dealClick();
+    } else if (code == Qt::Key_Y || code == Qt::Key_N) {
+        if (panel_removeace->isVisible())
+            code == Qt::Key_Y ? button_removeyesClick() : button_removenoClick();
+    } else if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+        if (!m_table.gameactive())
+            button_startClick();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Tmain::describeTable()
+{
+    for (int c = 1; c <= GameTable::columnCount; ++c) {
+        TImage *image = columnImage(c);
+        image->setAccessibleName(columnName(c, m_table.column(c)));
+        image->setAccessibleDescription(columnDescription(m_table.column(c)));
+    }
+    image_deal->setAccessibleName(QString("Deal pile, %1 cards left").arg(m_table.cardsLeft()));
+    image_deal->setAccessibleDescription(m_table.gameactive() && !m_table.deckExhausted()
+                                             ? "Deals one card onto each column"
+                                             : "Nothing to deal");
+    const int played = m_table.played();
+    image_played->setAccessibleName(played == GameTable::emptyMark
+                                        ? QString("Discard pile, empty")
+                                        : "Discard pile: " + spokenName(Card(played)));
+    image_played->setAccessibleDescription("The last card played off the table");
+    label_score->setAccessibleName(label_score->text());
+    label_score->setAccessibleDescription(
+        m_table.thisturn().empty() ? QString("No points in the last play")
+                                   : "Last points: " + QString::fromStdString(m_table.thisturn()));
+}
+
+void Tmain::describeButtons()
+{
+    static const char *const descriptions[][2] = {
+        {"button_start", "Deals a new game"},
+        {"button_namedone", "Keeps the name entered"},
+        {"button_namecancel", "Closes the name entry, keeping the name as it was"},
+        {"button_removeno", "Keeps the ace on the table"},
+        {"button_removeyes", "Takes the ace off the table"},
+        {"button_updateyes", "Downloads and starts the new version"},
+        {"button_updatecancel", "Goes on with this version"},
+        {"button_sendscore", "Posts the score to the online high-score list"},
+        {"button_highscore", "Shows the online high-score list"},
+        {"button_done", "Closes the game's result"},
+        {"button_dealplay", "Starts a game with the deal of this number"},
+        {"button_dealcancel", "Closes the deal number entry"},
+        {"button_letsplay", "Closes the instructions"},
+    };
+    for (const auto &[name, description] : descriptions) {
+        if (auto *button = findChild<TSelButton *>(name))
+            button->setAccessibleDescription(description);
+    }
+}
