@@ -37,6 +37,7 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     buildDealPanel();
     buildInstructions();
     describeButtons();
+    describeTable();
     guarded([this] { FormCreate(); });
 }
 
@@ -48,7 +49,7 @@ void Tmain::FormCreate()
     m_table.random().seed(Random::seedFromTime(utc.hour(), utc.minute(), utc.second(), utc.msec()));
     loadinifile();
     playsounds("entered");
-    panel_name->showInFront();
+    ChangeName1Click();
 }
 
 bool Tmain::event(QEvent *event)
@@ -248,6 +249,14 @@ void Tmain::button_removenoClick()
     panel_removeace->hide();
 }
 
+// The name entry, with the name as it stands selected so that typing replaces it.
+void Tmain::ChangeName1Click()
+{
+    panel_name->showInFront();
+    edit_aname->setFocus();
+    edit_aname->selectAll();
+}
+
 void Tmain::showAceQuestion()
 {
     label_removeace->setText(QString::fromStdString(m_table.aceQuestion()));
@@ -286,7 +295,6 @@ void Tmain::finishGame(Ending ending)
 // clang-format off
 void Tmain::button_cancelClick() { panel_cleared->hide(); }
 void Tmain::button_namecancelClick() { panel_name->hide(); }
-void Tmain::ChangeName1Click() { panel_name->showInFront(); }
 void Tmain::QuickInstructions1Click() { panel_instructions->showInFront(); }
 void Tmain::button_updatecancelClick() { panel_update->hide(); }
 void Tmain::TallyList1Click() { showWindow(tallylist); }

@@ -5,6 +5,7 @@
 #include "widgets/image.h"
 #include "widgets/selbutton.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
@@ -43,6 +44,21 @@ QString columnDescription(const Column &column)
     return "From the top: " + cards.join(", ");
 }
 
+// Gives the part its name and description, and tells assistive tools of each that changed.
+void describe(QWidget *part, const QString &name, const QString &description)
+{
+    if (part->accessibleName() != name) {
+        part->setAccessibleName(name);
+        QAccessibleEvent changed(part, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+    if (part->accessibleDescription() != description) {
+        part->setAccessibleDescription(description);
+        QAccessibleEvent changed(part, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
 } // namespace
 
 void Tmain::Undo1Click()
@@ -79,23 +95,21 @@ bool Tmain::tableKey(const QKeyEvent *key)
 void Tmain::describeTable()
 {
     for (int c = 1; c <= GameTable::columnCount; ++c) {
-        TImage *image = columnImage(c);
-        image->setAccessibleName(columnName(c, m_table.column(c)));
-        image->setAccessibleDescription(columnDescription(m_table.column(c)));
+        describe(columnImage(c), columnName(c, m_table.column(c)),
+                 columnDescription(m_table.column(c)));
     }
-    image_deal->setAccessibleName(QString("Deal pile, %1 cards left").arg(m_table.cardsLeft()));
-    image_deal->setAccessibleDescription(m_table.gameactive() && !m_table.deckExhausted()
-                                             ? "Deals one card onto each column"
-                                             : "Nothing to deal");
+    describe(image_deal, QString("Deal pile, %1 cards left").arg(m_table.cardsLeft()),
+             m_table.gameactive() && !m_table.deckExhausted() ? "Deals one card onto each column"
+                                                              : "Nothing to deal");
     const int played = m_table.played();
-    image_played->setAccessibleName(played == GameTable::emptyMark
-                                        ? QString("Discard pile, empty")
-                                        : "Discard pile: " + spokenName(Card(played)));
-    image_played->setAccessibleDescription("The last card played off the table");
-    label_score->setAccessibleName(label_score->text());
-    label_score->setAccessibleDescription(
-        m_table.thisturn().empty() ? QString("No points in the last play")
-                                   : "Last points: " + QString::fromStdString(m_table.thisturn()));
+    describe(image_played,
+             played == GameTable::emptyMark ? QString("Discard pile, empty")
+                                            : "Discard pile: " + spokenName(Card(played)),
+             "The last card played off the table");
+    describe(label_score, label_score->text(),
+             m_table.thisturn().empty()
+                 ? QString("No points in the last play")
+                 : "Last points: " + QString::fromStdString(m_table.thisturn()));
 }
 
 void Tmain::describeButtons()

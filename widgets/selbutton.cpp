@@ -247,13 +247,13 @@ void TSelButton::keyPressEvent(QKeyEvent *event)
 void TSelButton::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
-    update();
+    drawLook(Look::Normal);
 }
 
 void TSelButton::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
-    update();
+    drawLook(Look::Normal);
 }
 
 bool TSelButton::isTopmostAt(QPoint windowPos) const

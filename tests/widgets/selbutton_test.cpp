@@ -4,6 +4,7 @@
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFontMetrics>
@@ -42,6 +43,9 @@ protected:
         button->setColorOverCaption(overCaption);
         button->setFont(fonts::sansPx(16, true));
         button->setCaption("WWW");
+        // The host keeps the keyboard, so that the button shows no focus mark unless asked.
+        host.setFocusPolicy(Qt::StrongFocus);
+        host.setFocus();
         host.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
     }
@@ -298,3 +302,30 @@ TEST_F(SelButtonTest, GameLookTurnsOnlyTheCaptionBlackUnderThePointer)
 }
 
 } // namespace
+
+TEST_F(SelButtonTest, TheKeyboardReachesItByTabShowsItAndPressesIt)
+{
+    QSignalSpy clicks(button, &TSelButton::OnClick);
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    // The dotted frame inside the button is drawn in the caption's colour.
+    const int captionPixels = pixels::count(shown(), fontColor);
+    QTest::keyClick(&host, Qt::Key_Tab);
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_GT(pixels::count(shown(), fontColor), captionPixels);
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(button, key);
+    QTest::keyClick(button, Qt::Key_A);
+    QTest::keyClick(button, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(clicks.count(), 3);
+
+    // An assistive tool sees a button named by its caption, and can press it.
+    QAccessibleInterface *seen = QAccessible::queryAccessibleInterface(button);
+    EXPECT_EQ(seen->role(), QAccessible::Button);
+    EXPECT_EQ(seen->text(QAccessible::Name), "WWW");
+    seen->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.count(), 4);
+
+    button->clearFocus();
+    EXPECT_EQ(pixels::count(shown(), fontColor), captionPixels);
+}
