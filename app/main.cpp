@@ -50,6 +50,9 @@ void Tmain::FormCreate()
     loadinifile();
     playsounds("entered");
     ChangeName1Click();
+    // On the first run the instructions lie over the name entry: they have the keyboard first.
+    if (panel_instructions->isVisibleTo(this))
+        QuickInstructions1Click();
 }
 
 bool Tmain::event(QEvent *event)
@@ -249,6 +252,12 @@ void Tmain::button_removenoClick()
     panel_removeace->hide();
 }
 
+void Tmain::QuickInstructions1Click()
+{
+    panel_instructions->showInFront();
+    button_letsplay->setFocus();
+}
+
 // The name entry, with the name as it stands selected so that typing replaces it.
 void Tmain::ChangeName1Click()
 {
@@ -295,7 +304,6 @@ void Tmain::finishGame(Ending ending)
 // clang-format off
 void Tmain::button_cancelClick() { panel_cleared->hide(); }
 void Tmain::button_namecancelClick() { panel_name->hide(); }
-void Tmain::QuickInstructions1Click() { panel_instructions->showInFront(); }
 void Tmain::button_updatecancelClick() { panel_update->hide(); }
 void Tmain::TallyList1Click() { showWindow(tallylist); }
 void Tmain::Help2Click() { showWindow(help); }
@@ -327,9 +335,11 @@ void Tmain::button_sendscoreClick()
 {
     if (edit_name->text().isEmpty())
         edit_name->setText("Guest");
-    m_poster->post(edit_name->text(),
-                   postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale),
-                   m_table.score());
+    // With the deal and the game's line, so that the server can play the game again.
+    m_poster->post({edit_name->text(),
+                    postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale),
+                    QString::number(m_table.score()), m_table.dealNumber(),
+                    QString::fromStdString(m_table.line())});
     panel_wait->showInFront();
 }
 

@@ -157,7 +157,7 @@ private:
     QRect m_thisturnPlace; // where label_thisturn stands, and its font, unless a message needs room
     QFont m_thisturnFont;
     TSelButton *button_updateyes = nullptr, *button_updatecancel = nullptr;
-    TSelButton *button_sendscore = nullptr;
+    TSelButton *button_sendscore = nullptr, *button_letsplay = nullptr;
 
     TLbBackground *LbBackground1 = nullptr;
     TURL *URL1 = nullptr; // the web site the logo opens

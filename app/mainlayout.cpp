@@ -303,9 +303,9 @@ void Tmain::buildClearedPanel()
     panel_cleared->hide();
 
     m_poster = new ScorePoster(
-        [this](const QString &name, const QString &date, const QString &score) {
+        [this](const PostedScore &post) {
             if (highscore)
-                highscore->sendscore(name, date, score);
+                highscore->sendscore(post);
         },
         this);
     connect(m_poster, &ScorePoster::waiting, panel_wait, &TFlatPanel::setCaption);
@@ -352,8 +352,8 @@ void Tmain::buildInstructions()
     label(panel_instructions, "Label7",
           "Since all cards are dealt, you can remove one of the Aces if you wish.",
           {280, 336, 171, 89}, text, cream, wrapped, true);
-    button(panel_instructions, "button_letsplay", "Let's Play!", {285, 458, 172, 27}, darkGrey,
-           &Tmain::button_startClick);
+    button_letsplay = button(panel_instructions, "button_letsplay", "Let's Play!",
+                             {285, 458, 172, 27}, darkGrey, &Tmain::button_startClick);
     panel_instructions->hide();
 }
 

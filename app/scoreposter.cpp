@@ -22,10 +22,10 @@ ScorePoster::ScorePoster(Send send, QObject *parent)
     connect(Timer1, &QTimer::timeout, this, &ScorePoster::Timer1Timer);
 }
 
-void ScorePoster::post(const QString &name, const QString &date, int score)
+void ScorePoster::post(const PostedScore &post)
 {
     try {
-        m_send(name, date, QString::number(score));
+        m_send(post);
     } catch (const std::exception &) {
         // A post that cannot be made fails as an unanswered one does: by its time-out.
     }

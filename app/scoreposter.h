@@ -1,5 +1,7 @@
 #pragma once
 
+#include "highscore/highscore.h"
+
 #include <QObject>
 #include <QString>
 
@@ -12,13 +14,12 @@ class QTimer;
 class ScorePoster : public QObject {
     Q_OBJECT
 public:
-    // Hands name, date and score to the server; an error it throws counts as no answer.
-    using Send =
-        std::function<void(const QString &name, const QString &date, const QString &score)>;
+    // Hands the post to the server; an error it throws counts as no answer.
+    using Send = std::function<void(const PostedScore &post)>;
 
     ScorePoster(Send send, QObject *parent);
 
-    void post(const QString &name, const QString &date, int score);
+    void post(const PostedScore &post);
     // The server has stored the score.
     void answered();
     // The post failed before its time ran out: the failure shows at once.

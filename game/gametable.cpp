@@ -101,8 +101,10 @@ DealResult GameTable::dealClick()
     Round before = m_round;
     DealResult result;
     result.dealt = dealcards();
-    if (result.dealt)
+    if (result.dealt) {
         remember(std::move(before));
+        m_round.line += 'd';
+    }
     result.ending = checkforover();
     return result;
 }
@@ -139,8 +141,10 @@ ClickResult GameTable::clickColumn(int c)
     } else {
         result.play = Play::Invalid;
     }
-    if (result.play != Play::Invalid)
+    if (result.play != Play::Invalid) {
         remember(std::move(before));
+        m_round.line += static_cast<char>('0' + c);
+    }
     result.ending = checkEnding();
     return result;
 }
@@ -161,6 +165,7 @@ Ending GameTable::removeAce()
     if (!stillThere)
         return Ending::None;
     removeTop(m_round.acecolumn);
+    m_round.line += 'y';
     return checkEnding();
 }
 

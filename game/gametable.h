@@ -95,6 +95,10 @@ public:
     void markAssisted() { m_assisted = true; }
     // What the solver needs of the running game.
     Position position() const;
+    // The game so far, one character an action that changed the table, as the solver writes
+    // its lines: '1'–'4' a click on that column, 'd' a deal, 'y' a YES that took an ace off.
+    // Played again from the deal's number, it leads to this very table.
+    const std::string &line() const { return m_round.line; }
 
     // Puts a board in place, for tests: the columns bottom to top and the number of cards
     // already dealt, a multiple of four from 0 to 52. The game becomes active; later deals
@@ -137,6 +141,7 @@ private:
         int aceslot = 0;
         Card acecard;
         std::string aceText;
+        std::string line;
     };
 
     // Remembers the round as it was before an action that changed it.

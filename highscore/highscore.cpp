@@ -128,11 +128,14 @@ void Thighscore::getitDoneString(QObject *, const QString &Result)
     displayhtml->LoadHtmlText(Result);
 }
 
-void Thighscore::sendscore(const QString &name, const QString &date, const QString &score)
+void Thighscore::sendscore(const PostedScore &post)
 {
-    sendit->setURL(serverAddress(QString::fromUtf8(quellan::postPath)) +
-                   "?name=" + percentEncoded(name) + "&date=" + percentEncoded(date) +
-                   "&score=" + percentEncoded(score));
+    QString address = serverAddress(QString::fromUtf8(quellan::postPath)) +
+                      "?name=" + percentEncoded(post.name) + "&date=" + percentEncoded(post.date) +
+                      "&score=" + percentEncoded(post.score);
+    if (!post.moves.isEmpty())
+        address += "&deal=" + QString::number(post.deal) + "&moves=" + percentEncoded(post.moves);
+    sendit->setURL(address);
     sendit->Fetch();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -27,6 +29,17 @@ QString postingDateText(const QDate &date, const QLocale &locale = QLocale::syst
 
 // The online high-score window: shows the server's high-score page and owns the fetcher that
 // posts scores. Created hidden; only shown and hidden afterwards.
+// A finished game's score as posted: the three fields every server reads, then the deal's
+// number and the game's line, which let a server play the game again (neither is sent when
+// the line is empty).
+struct PostedScore {
+    QString name;
+    QString date;
+    QString score;
+    std::uint32_t deal = 0;
+    QString moves;
+};
+
 class Thighscore : public SecondaryWindow {
     Q_OBJECT
 public:
@@ -42,7 +55,7 @@ public:
     // Starts fetching the high-score page; dropped while an earlier fetch runs.
     void loadit();
     // Posts a score; dropped while an earlier post runs.
-    void sendscore(const QString &name, const QString &date, const QString &score);
+    void sendscore(const PostedScore &post);
     // Shows the window in front, centred on the desktop unless it is already up.
     void showCentred();
 

@@ -12,9 +12,9 @@ namespace {
 class AccessTest : public MainWindowTest {
 protected:
     // The window, active, with the keyboard wherever it puts it.
-    Tmain &openActive()
+    Tmain &openActive(const QByteArray &ini = {})
     {
-        Tmain &main = open();
+        Tmain &main = open(ini);
         main.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
         return main;
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(AccessTest, AWholeGameIsPlayedWithTheKeyboardAlone)
 {
-    Tmain &main = openActive();
+    Tmain &main = openActive("[quellan]\r\nFirsttime=no\r\n");
     // The name first: typed, then DONE reached by Tab and pressed by Space.
     ASSERT_EQ(QApplication::focusWidget(), child<QLineEdit>("edit_aname"));
     QTest::keyClicks(QApplication::focusWidget(), "Ada");
@@ -93,6 +93,8 @@ TEST_F(AccessTest, AWholeGameIsPlayedWithTheKeyboardAlone)
 TEST_F(AccessTest, UndoTakesTheTableBackStepByStepAndTheGameIsAssisted)
 {
     Tmain &main = openActive();
+    // The first run shows the instructions over the name entry: they have the keyboard.
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("button_letsplay"));
     EXPECT_FALSE(action("Undo1")->isEnabled());
     click(child<TSelButton>("button_start"));
     EXPECT_FALSE(action("Undo1")->isEnabled());

@@ -21,13 +21,16 @@ TEST(ScorePoster, AnUnansweredPostFailsAfterFortyTicksWithMovingDots)
 {
     QStringList sent;
     QObject owner;
-    ScorePoster poster([&](const QString &name, const QString &date,
-                           const QString &score) { sent << name + "|" + date + "|" + score; },
-                       &owner);
+    ScorePoster poster(
+        [&](const PostedScore &post) {
+            sent << post.name + "|" + post.date + "|" + post.score + "|" +
+                        QString::number(post.deal) + "|" + post.moves;
+        },
+        &owner);
     QSignalSpy waiting(&poster, &ScorePoster::waiting);
     QSignalSpy failed(&poster, &ScorePoster::failed);
-    poster.post("Ann", "3/7/05", -12);
-    EXPECT_EQ(sent, QStringList{"Ann|3/7/05|-12"});
+    poster.post({"Ann", "3/7/05", "-12", 7, "d1y"});
+    EXPECT_EQ(sent, QStringList{"Ann|3/7/05|-12|7|d1y"});
     tick(poster, 6);
     QStringList dots;
     for (const QList<QVariant> &caption : waiting)
@@ -43,11 +46,9 @@ TEST(ScorePoster, AnUnansweredPostFailsAfterFortyTicksWithMovingDots)
 TEST(ScorePoster, AnAnswerStopsTheWaitAndAFailedSendWaitsLikeAnUnansweredOne)
 {
     QObject owner;
-    ScorePoster poster(
-        [](const QString &, const QString &, const QString &) { throw std::runtime_error("busy"); },
-        &owner);
+    ScorePoster poster([](const PostedScore &) { throw std::runtime_error("busy"); }, &owner);
     QSignalSpy failed(&poster, &ScorePoster::failed);
-    poster.post("Ann", "3/7/05", 10);
+    poster.post({"Ann", "3/7/05", "10", 0, {}});
     auto *timer = poster.findChild<QTimer *>("Timer1");
     EXPECT_TRUE(timer->isActive());
     poster.answered();

@@ -511,3 +511,38 @@ TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
     ASSERT_FALSE(ended.gameactive());
     EXPECT_FALSE(ended.undo());
 }
+
+TEST(GameTable, TheLineOfAGamePlaysItAgainFromTheDealNumber)
+{
+    for (std::uint32_t deal = 0; deal < 30; ++deal) {
+        GameTable table;
+        table.startDeal(deal);
+        Random hand(deal);
+        for (int step = 0; step < 300 && table.gameactive(); ++step) {
+            if (const auto choice = static_cast<int>(hand.next(9)); choice == 0)
+                table.dealClick();
+            else if (choice == 5)
+                table.removeAce();
+            else if (choice == 6)
+                table.keepAce();
+            else if (choice == 7)
+                table.undo();
+            else
+                table.clickColumn(std::min(choice, 4));
+        }
+        GameTable again;
+        again.startDeal(deal);
+        for (const char action : table.line()) {
+            ASSERT_TRUE(again.gameactive()) << table.line();
+            if (action == 'd')
+                ASSERT_TRUE(again.dealClick().dealt);
+            else if (action == 'y')
+                again.removeAce();
+            else
+                ASSERT_NE(again.clickColumn(action - '0').play, Play::Invalid);
+        }
+        EXPECT_EQ(again.gameactive(), table.gameactive()) << "deal " << deal;
+        EXPECT_EQ(again.score(), table.score()) << "deal " << deal;
+        EXPECT_EQ(again.position().columns, table.position().columns) << "deal " << deal;
+    }
+}

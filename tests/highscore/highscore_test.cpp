@@ -126,14 +126,14 @@ TEST_F(HighScoreServerTest, APostArrivesDecodedAndShowsOnTheList)
 {
     QSignalSpy posted(window.get(), &Thighscore::scorePosted);
     const QString name = "Zoë & Ann=#1";
-    window->sendscore(name, "12/25/09", "150");
+    window->sendscore({name, "12/25/09", "150", 0, {}});
     ASSERT_TRUE(posted.wait(answerMs));
     EXPECT_TRUE(window->isVisible());
     // The list's row: name, score, date.
     ASSERT_TRUE(pageShows(name + "\n150\n12/25/09"));
 
     // A name cannot add fields to the query or override the score.
-    window->sendscore("x&score=99999", "1/1/10", "3");
+    window->sendscore({"x&score=99999", "1/1/10", "3", 0, {}});
     ASSERT_TRUE(posted.wait(answerMs));
     ASSERT_TRUE(pageShows("x&score=99999\n3\n1/1/10"));
     EXPECT_TRUE(server->log().contains("name=x%26score%3D99999"));
