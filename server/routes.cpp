@@ -1,5 +1,6 @@
 #include "server/routes.h"
 
+#include "server/replay.h"
 #include "server/scorequery.h"
 
 #include "quellanconfig.h"
@@ -49,7 +50,9 @@ void Routes::answer(const Request &request, const Reply &reply)
     } else if (path == quellan::postPath) {
         post(request, reply);
     } else if (path == quellan::pagePath) {
-        reply(page());
+        reply(page(true));
+    } else if (path == quellan::unverifiedPagePath) {
+        reply(page(false));
     } else if (path == healthPath) {
         health(reply);
     } else {
@@ -79,6 +82,13 @@ void Routes::post(const Request &request, const Reply &reply)
         reply(plainText(400, "Score not stored: " + query.error + ".\n"));
         return;
     }
+    if (const ScoreEntry &entry = *query.entry; entry.verified()) {
+        const std::string problem = replayProblem(*entry.deal, entry.moves, entry.score);
+        if (!problem.empty()) {
+            reply(plainText(400, "Score not stored: " + problem + ".\n"));
+            return;
+        }
+    }
     if (!m_postLimit.allow(request.limitKey, PostRateLimit::Clock::now())) {
         Response response =
             plainText(429, "Score not stored: too many scores from your address; try later.\n");
@@ -99,11 +109,11 @@ void Routes::health(const Reply &reply)
     });
 }
 
-Response Routes::page() const
+Response Routes::page(bool verified) const
 {
     Response response;
     response.contentType = "text/html; charset=utf-8";
-    response.body = m_board.page(); // shared, never copied
+    response.body = m_board.page(verified); // shared, never copied
     return response;
 }
 

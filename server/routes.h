@@ -29,7 +29,8 @@ private:
     Response installer() const;
     void post(const Request &request, const Reply &reply);
     void health(const Reply &reply);
-    Response page() const;
+    // The list of verified scores, or of the others.
+    Response page(bool verified) const;
 
     ScoreBoard &m_board;
     const std::string m_versionText;

@@ -37,10 +37,10 @@ void ScoreBoard::checkHealth(Done done)
     enqueue({std::nullopt, std::move(done)});
 }
 
-std::shared_ptr<const std::string> ScoreBoard::page() const
+std::shared_ptr<const std::string> ScoreBoard::page(bool verified) const
 {
     const std::lock_guard lock(m_pageMutex);
-    return m_page;
+    return m_pages[verified];
 }
 
 void ScoreBoard::close()
@@ -138,14 +138,18 @@ bool ScoreBoard::commit(const std::vector<ReceivedScore> &scores)
 {
     if (scores.empty())
         return true;
+    std::vector<bool> added;
     try {
-        m_store.add(scores);
+        added = m_store.add(scores);
     } catch (const StoreError &error) {
         m_complain(error.what());
         return false;
     }
-    m_count += static_cast<std::int64_t>(scores.size());
-    rank(scores);
+    // A game stored already counts as stored, but not twice.
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        if (added[i])
+            rank(scores[i].entry);
+    }
     publish();
     return true;
 }
@@ -163,32 +167,39 @@ bool ScoreBoard::proveWritable()
 
 void ScoreBoard::reload()
 {
-    auto best = m_store.best(pageRows);
-    m_count = m_store.count();
-    m_best = std::move(best);
+    Listing lists[2];
+    for (const bool verified : {false, true})
+        lists[verified] = {m_store.best(pageRows, verified), m_store.count(verified)};
+    std::swap(m_lists, lists);
     m_reloadDue = false;
     publish();
 }
 
-// Places each new score after every kept score at least as high, as the store orders them.
-void ScoreBoard::rank(const std::vector<ReceivedScore> &scores)
+// Places a new score after every kept score of its list at least as high, as the store
+// orders them.
+void ScoreBoard::rank(const ScoreEntry &entry)
 {
-    for (const ReceivedScore &received : scores) {
-        const auto at = std::upper_bound(
-            m_best.begin(), m_best.end(), received.entry.score,
-            [](std::int32_t score, const ScoreEntry &kept) { return score > kept.score; });
-        if (at - m_best.begin() < pageRows)
-            m_best.insert(at, received.entry);
-        if (m_best.size() > pageRows)
-            m_best.pop_back();
-    }
+    Listing &list = m_lists[entry.verified()];
+    ++list.count;
+    const auto at = std::upper_bound(
+        list.best.begin(), list.best.end(), entry.score,
+        [](std::int32_t score, const ScoreEntry &kept) { return score > kept.score; });
+    if (at - list.best.begin() < pageRows)
+        list.best.insert(at, entry);
+    if (list.best.size() > pageRows)
+        list.best.pop_back();
 }
 
 void ScoreBoard::publish()
 {
-    auto page = std::make_shared<const std::string>(renderScorePage(m_best, m_count, m_webSite));
+    std::shared_ptr<const std::string> pages[2];
+    for (const bool verified : {false, true}) {
+        pages[verified] = std::make_shared<const std::string>(renderScorePage(
+            {m_lists[verified].best, m_lists[verified].count, m_lists[!verified].count, verified},
+            m_webSite));
+    }
     const std::lock_guard lock(m_pageMutex);
-    m_page = std::move(page);
+    std::swap(m_pages, pages);
 }
 
 } // namespace server

@@ -15,11 +15,12 @@
 
 namespace server {
 
-// The stored scores and the high-score page made from them, for many threads at once.
-// One writer thread owns the store: posts that arrive while it writes are committed together
-// in its next transaction, so many clients share each sync to disk. The best scores and their
-// number are kept in memory, so the page is rendered from them after each commit and handed
-// out without touching the disk.
+// The stored scores and the high-score pages made from them, for many threads at once: one of
+// the verified scores, one of those posted without a game to check. One writer thread owns the
+// store: posts that arrive while it writes are committed together in its next transaction, so
+// many clients share each sync to disk. The best scores of each list and their number are
+// kept in memory, so the pages are rendered from them after each commit and handed out
+// without touching the disk.
 class ScoreBoard {
 public:
     // How many of the best scores the page lists.
@@ -38,8 +39,8 @@ public:
 
     void post(ReceivedScore score, Done done);
     void checkHealth(Done done);
-    // The current high-score page.
-    std::shared_ptr<const std::string> page() const;
+    // The current page of the verified scores, or of the others.
+    std::shared_ptr<const std::string> page(bool verified) const;
     // Commits and answers everything queued, then stops the writer; nothing is taken after.
     void close();
 
@@ -56,7 +57,7 @@ private:
     bool commit(const std::vector<ReceivedScore> &scores);
     bool proveWritable();
     void reload();
-    void rank(const std::vector<ReceivedScore> &scores);
+    void rank(const ScoreEntry &entry);
     void publish();
 
     ScoreStore &m_store;
@@ -68,14 +69,19 @@ private:
     std::vector<Job> m_queue;
     bool m_closing = false;
 
+    // The best scores of one list and how many it holds.
+    struct Listing {
+        std::vector<ScoreEntry> best;
+        std::int64_t count = 0;
+    };
+
     // The writer thread's alone once it runs.
-    std::vector<ScoreEntry> m_best;
-    std::int64_t m_count = 0;
+    Listing m_lists[2];       // unverified, verified
     bool m_lost = false;      // the database file was deleted or replaced under the server
     bool m_reloadDue = false; // another program changed the scores; not yet read again
 
     mutable std::mutex m_pageMutex;
-    std::shared_ptr<const std::string> m_page;
+    std::shared_ptr<const std::string> m_pages[2]; // unverified, verified
 
     std::thread m_writer; // last: starts once everything above is ready
 };

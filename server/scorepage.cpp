@@ -44,29 +44,37 @@ std::string headingCell(std::string_view align, std::string_view text)
 
 std::string row(std::size_t rank, const ScoreEntry &entry)
 {
+    // The deal's number is plain text, for the player to type into the game.
+    const std::string deal = entry.deal ? std::to_string(*entry.deal) : std::string();
     return concat({"<tr bgcolor=\"", cream, "\">", cell("right", std::to_string(rank)),
                    cell("left", htmlEscape(entry.name)), cell("right", std::to_string(entry.score)),
-                   cell("center", htmlEscape(entry.date)), "</tr>\n"});
+                   cell("right", deal), cell("center", htmlEscape(entry.date)), "</tr>\n"});
 }
 
 std::string emptyRow()
 {
-    return concat({"<tr bgcolor=\"", cream, "\"><td colspan=\"4\" align=\"center\"><font face=\"",
+    return concat({"<tr bgcolor=\"", cream, "\"><td colspan=\"5\" align=\"center\"><font face=\"",
                    face, "\">No scores have been posted yet.</font></td></tr>\n"});
 }
 
-std::string totalText(std::int64_t total)
+std::string counted(std::int64_t count, std::string_view one, std::string_view many)
 {
-    return std::to_string(total) + (total == 1 ? " score posted" : " scores posted");
+    return std::to_string(count) + std::string(count == 1 ? one : many);
 }
 
-std::string header(std::int64_t total)
+std::string header(const ScoreListing &listing)
 {
+    const std::string title =
+        concat({name, listing.verified ? " High Scores" : " Unverified Scores"});
+    const std::string total = listing.verified
+                                  ? counted(listing.total, " verified score", " verified scores")
+                                  : counted(listing.total, " score posted without a game to check",
+                                            " scores posted without a game to check");
     return concat(
         {"<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n"
          "<title>",
-         name,
-         " High Scores</title>\n</head>\n",
+         title,
+         "</title>\n</head>\n",
          "<body bgcolor=\"",
          cream,
          "\" text=\"",
@@ -82,14 +90,14 @@ std::string header(std::int64_t total)
          "\" size=\"6\" color=\"",
          cream,
          "\"><b>",
-         name,
-         " High Scores</b></font></td></tr></table>\n",
+         title,
+         "</b></font></td></tr></table>\n",
          "<p align=\"center\"><font face=\"",
          face,
          "\" color=\"",
          darkRed,
          "\"><b>",
-         totalText(total),
+         total,
          "</b></font></p>\n",
          "<table width=\"100%\" cellpadding=\"4\" cellspacing=\"1\" border=\"0\" bgcolor=\"",
          darkRed,
@@ -99,16 +107,41 @@ std::string header(std::int64_t total)
          headingCell("right", "Rank"),
          headingCell("left", "Name"),
          headingCell("right", "Score"),
+         headingCell("right", "Deal"),
          headingCell("center", "Date"),
          "</tr>\n"});
 }
 
-std::string footer(std::string_view webSite)
+std::string paragraph(std::string_view text)
 {
-    const std::string address = htmlEscape(webSite);
-    return concat({"</table>\n<p align=\"center\"><font face=\"", face, "\">Play ", name,
-                   " and post your score: <a href=\"", address, "\">", address,
-                   "</a></font></p>\n</body>\n</html>\n"});
+    return concat({"<p align=\"center\"><font face=\"", face, "\">", text, "</font></p>\n"});
+}
+
+std::string link(std::string_view address, std::string_view text)
+{
+    return concat({"<a href=\"", htmlEscape(address), "\">", text, "</a>"});
+}
+
+std::string footer(const ScoreListing &listing, std::string_view webSite)
+{
+    const std::string other =
+        listing.verified ? concat({counted(listing.otherTotal, " score", " scores"),
+                                   " posted without a game to check: ",
+                                   link(quellan::unverifiedPagePath, "the unverified scores")})
+                         : concat({link(quellan::pagePath, "The verified high scores"), " (",
+                                   counted(listing.otherTotal, " score", " scores"), ")"});
+    return concat(
+        {"</table>\n", paragraph(other),
+         paragraph(concat({"A verified score came with its deal and the game's moves, and the "
+                           "server played them again: they are a legal game of that deal, and "
+                           "the score is the one it ends with. That does not prove a person found "
+                           "those moves: ",
+                           name,
+                           "'s own solver finds the best line of any deal. The game never posts "
+                           "a game played with hints, undo or a chosen deal."})),
+         paragraph(
+             concat({"Play ", name, " and post your score: ", link(webSite, htmlEscape(webSite))})),
+         "</body>\n</html>\n"});
 }
 
 } // namespace
@@ -141,15 +174,14 @@ std::string htmlEscape(std::string_view text)
     return escaped;
 }
 
-std::string renderScorePage(const std::vector<ScoreEntry> &best, std::int64_t total,
-                            std::string_view webSite)
+std::string renderScorePage(const ScoreListing &listing, std::string_view webSite)
 {
-    std::string page = header(total);
-    for (std::size_t i = 0; i < best.size(); ++i)
-        page += row(i + 1, best[i]);
-    if (best.empty())
+    std::string page = header(listing);
+    for (std::size_t i = 0; i < listing.best.size(); ++i)
+        page += row(i + 1, listing.best[i]);
+    if (listing.best.empty())
         page += emptyRow();
-    page += footer(webSite);
+    page += footer(listing, webSite);
     return page;
 }
 

@@ -12,10 +12,18 @@ namespace server {
 // The text with &, <, >, " and ' written as character references.
 std::string htmlEscape(std::string_view text);
 
-// The high-score page: the given scores in order with their rank, name, score and date, the
-// number of scores posted in all, and a link to the game's web site. Plain HTML 4 with
-// attributes rather than style sheets, so that simple HTML views show it as meant.
-std::string renderScorePage(const std::vector<ScoreEntry> &best, std::int64_t total,
-                            std::string_view webSite);
+// One list of scores as its page shows it.
+struct ScoreListing {
+    const std::vector<ScoreEntry> &best; // in order
+    std::int64_t total;                  // scores in this list
+    std::int64_t otherTotal;             // scores in the other one
+    bool verified;
+};
+
+// A high-score page: the list's scores in order with their rank, name, score, deal and date,
+// how many it holds, a link to the other list, what "verified" means and a link to the game's
+// web site. Plain HTML 4 with attributes rather than style sheets, so that simple HTML views
+// show it as meant.
+std::string renderScorePage(const ScoreListing &listing, std::string_view webSite);
 
 } // namespace server

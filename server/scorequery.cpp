@@ -1,5 +1,6 @@
 #include "server/scorequery.h"
 
+#include "game/dealnumber.h"
 #include "game/scoring.h"
 #include "net/hexdigit.h"
 
@@ -15,6 +16,10 @@ namespace {
 constexpr std::size_t maxNameCharacters = 32;
 constexpr std::size_t maxDateCharacters = 16;
 constexpr std::array<std::string_view, 3> fieldNames{"name", "date", "score"};
+// A game's deal and line, sent together by clients that know them.
+constexpr std::array<std::string_view, 2> lineFieldNames{"deal", "moves"};
+// More actions than any game needs, clicks on an ace that only ask again included.
+constexpr std::size_t maxMoves = 2000;
 
 // Length of the UTF-8 sequence a lead byte opens, with the bits it carries; 0 for a byte
 // that cannot open one.
@@ -121,7 +126,8 @@ std::string collectFields(std::string_view query, std::map<std::string_view, std
         query = amp == std::string_view::npos ? std::string_view{} : query.substr(amp + 1);
         const auto equals = part.find('=');
         const std::string_view key = part.substr(0, equals);
-        if (std::find(fieldNames.begin(), fieldNames.end(), key) == fieldNames.end())
+        if (std::find(fieldNames.begin(), fieldNames.end(), key) == fieldNames.end() &&
+            std::find(lineFieldNames.begin(), lineFieldNames.end(), key) == lineFieldNames.end())
             continue;
         if (fields.contains(key))
             return std::string(key) + " given more than once";
@@ -135,6 +141,18 @@ std::string collectFields(std::string_view query, std::map<std::string_view, std
         if (!fields.contains(key))
             return "missing " + std::string(key);
     }
+    if (fields.contains("deal") != fields.contains("moves"))
+        return "deal and moves go together";
+    return {};
+}
+
+std::string lineProblem(const std::string &deal, const std::string &moves)
+{
+    if (!parseDealNumber(deal))
+        return "deal must be a whole number from 0 to 4294967295";
+    if (moves.empty() || moves.size() > maxMoves ||
+        moves.find_first_not_of("1234dy") != std::string::npos)
+        return "moves must be 1 to 2000 of 1, 2, 3, 4, d and y";
     return {};
 }
 
@@ -178,7 +196,14 @@ ScoreQuery parseScoreQuery(std::string_view rawQuery)
         return refused("score must be from " + std::to_string(scoring::lowestFinalScore) + " to " +
                        std::to_string(scoring::highestFinalScore));
     }
-    return {ScoreEntry{fields["name"], fields["date"], *score}, {}};
+    ScoreEntry entry{fields["name"], fields["date"], *score};
+    if (fields.contains("deal")) {
+        if (std::string reason = lineProblem(fields["deal"], fields["moves"]); !reason.empty())
+            return refused(std::move(reason));
+        entry.deal = parseDealNumber(fields["deal"]);
+        entry.moves = fields["moves"];
+    }
+    return {std::move(entry), {}};
 }
 
 } // namespace server

@@ -55,10 +55,16 @@ ScoreStore::ScoreStore(const std::string &path, Open open) : m_path(path)
     m_begin = prepare("BEGIN IMMEDIATE");
     m_commit = prepare("COMMIT");
     m_rollback = prepare("ROLLBACK");
-    m_insert = prepare("INSERT INTO scores (name, date, score, received_ms, address) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5)");
-    m_best = prepare("SELECT name, date, score FROM scores ORDER BY score DESC, id LIMIT ?1");
-    m_count = prepare("SELECT COUNT(*) FROM scores");
+    // A verified game that is stored already (same name, deal and line) is not stored again.
+    m_insert = prepare("INSERT OR IGNORE INTO scores "
+                       "(name, date, score, received_ms, address, deal, moves) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    m_best[true] = prepare("SELECT name, date, score, deal, moves FROM scores "
+                           "WHERE deal IS NOT NULL ORDER BY score DESC, id LIMIT ?1");
+    m_best[false] = prepare("SELECT name, date, score, deal, moves FROM scores "
+                            "WHERE deal IS NULL ORDER BY score DESC, id LIMIT ?1");
+    m_count[true] = prepare("SELECT COUNT(*) FROM scores WHERE deal IS NOT NULL");
+    m_count[false] = prepare("SELECT COUNT(*) FROM scores WHERE deal IS NULL");
     m_purge = prepare("DELETE FROM scores WHERE address = ?1");
     m_prove =
         prepare("INSERT OR REPLACE INTO proof (id, written_at) VALUES (1, strftime('%s', 'now'))");
@@ -109,25 +115,46 @@ void ScoreStore::createSchema()
             "id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT NOT NULL, "
             "score INTEGER NOT NULL, received_ms INTEGER NOT NULL, "
             "address TEXT NOT NULL DEFAULT '')");
-    // Databases made before addresses were kept gain the column; their scores have none.
-    sqlite3_stmt *probe = nullptr;
-    const bool hasAddress = sqlite3_prepare_v2(m_db.get(), "SELECT address FROM scores", -1, &probe,
-                                               nullptr) == SQLITE_OK;
-    sqlite3_finalize(probe);
-    if (!hasAddress)
-        execute("ALTER TABLE scores ADD COLUMN address TEXT NOT NULL DEFAULT ''");
-    execute("CREATE INDEX IF NOT EXISTS scores_by_rank ON scores (score DESC, id)");
+    // Databases made before addresses, deals and lines were kept gain the columns; their
+    // scores have no address and are unverified.
+    addColumnIfMissing("address", "TEXT NOT NULL DEFAULT ''");
+    addColumnIfMissing("deal", "INTEGER");
+    addColumnIfMissing("moves", "TEXT NOT NULL DEFAULT ''");
+    execute("DROP INDEX IF EXISTS scores_by_rank");
+    execute("CREATE INDEX IF NOT EXISTS verified_by_rank ON scores (score DESC, id) "
+            "WHERE deal IS NOT NULL");
+    execute("CREATE INDEX IF NOT EXISTS unverified_by_rank ON scores (score DESC, id) "
+            "WHERE deal IS NULL");
+    execute("CREATE UNIQUE INDEX IF NOT EXISTS verified_once ON scores (name, deal, moves) "
+            "WHERE deal IS NOT NULL");
     execute("CREATE INDEX IF NOT EXISTS scores_by_address ON scores (address)");
     execute(
         "CREATE TABLE IF NOT EXISTS proof (id INTEGER PRIMARY KEY, written_at INTEGER NOT NULL)");
 }
 
-void ScoreStore::add(const std::vector<ReceivedScore> &scores)
+void ScoreStore::addColumnIfMissing(const char *column, const char *definition)
 {
+    sqlite3_stmt *probe = nullptr;
+    const std::string select = std::string("SELECT ") + column + " FROM scores";
+    const bool present =
+        sqlite3_prepare_v2(m_db.get(), select.c_str(), -1, &probe, nullptr) == SQLITE_OK;
+    sqlite3_finalize(probe);
+    if (!present)
+        execute(
+            (std::string("ALTER TABLE scores ADD COLUMN ") + column + " " + definition).c_str());
+}
+
+std::vector<bool> ScoreStore::add(const std::vector<ReceivedScore> &scores)
+{
+    std::vector<bool> added;
     inTransaction([&] {
-        for (const auto &score : scores)
+        added.clear();
+        for (const auto &score : scores) {
             insert(score);
+            added.push_back(sqlite3_changes(m_db.get()) == 1);
+        }
     });
+    return added;
 }
 
 std::int64_t ScoreStore::purgeAddress(const std::string &address)
@@ -178,25 +205,29 @@ template <typename Body> void ScoreStore::inTransaction(Body body)
     }
 }
 
-std::vector<ScoreEntry> ScoreStore::best(int limit)
+std::vector<ScoreEntry> ScoreStore::best(int limit, bool verified)
 {
-    sqlite3_stmt *statement = m_best.get();
+    sqlite3_stmt *statement = m_best[verified].get();
     const StatementUse use(statement);
     sqlite3_bind_int(statement, 1, limit);
     std::vector<ScoreEntry> entries;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-        entries.push_back(
-            {columnText(statement, 0), columnText(statement, 1), sqlite3_column_int(statement, 2)});
+        ScoreEntry entry{columnText(statement, 0), columnText(statement, 1),
+                         sqlite3_column_int(statement, 2)};
+        if (sqlite3_column_type(statement, 3) != SQLITE_NULL)
+            entry.deal = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 3));
+        entry.moves = columnText(statement, 4);
+        entries.push_back(std::move(entry));
     }
     if (step != SQLITE_DONE)
         fail("cannot read the best scores");
     return entries;
 }
 
-std::int64_t ScoreStore::count()
+std::int64_t ScoreStore::count(bool verified)
 {
-    return readNumber(m_count.get(), "cannot count the scores");
+    return readNumber(m_count[verified].get(), "cannot count the scores");
 }
 
 // Runs a statement that yields one number.
@@ -234,6 +265,12 @@ void ScoreStore::insert(const ReceivedScore &score)
     sqlite3_bind_int(statement, 3, entry.score);
     sqlite3_bind_int64(statement, 4, score.receivedMs);
     sqlite3_bind_text(statement, 5, score.address.data(), static_cast<int>(score.address.size()),
+                      SQLITE_STATIC);
+    if (entry.deal)
+        sqlite3_bind_int64(statement, 6, *entry.deal);
+    else
+        sqlite3_bind_null(statement, 6);
+    sqlite3_bind_text(statement, 7, entry.moves.data(), static_cast<int>(entry.moves.size()),
                       SQLITE_STATIC);
     finish(statement, "cannot store a score");
 }

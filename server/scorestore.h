@@ -41,12 +41,14 @@ public:
     ScoreStore(const ScoreStore &) = delete;
     ScoreStore &operator=(const ScoreStore &) = delete;
 
-    // Stores the scores in one transaction, all or none; throws StoreError.
-    void add(const std::vector<ReceivedScore> &scores);
-    // At most limit scores, best first, equal scores in the order they were stored.
-    std::vector<ScoreEntry> best(int limit);
-    // How many scores are stored; reads the whole table.
-    std::int64_t count();
+    // Stores the scores in one transaction, all or none; throws StoreError. A verified game
+    // stored already under the same name is not stored again: false in its place.
+    std::vector<bool> add(const std::vector<ReceivedScore> &scores);
+    // At most limit verified or unverified scores, best first, equal scores in the order they
+    // were stored.
+    std::vector<ScoreEntry> best(int limit, bool verified);
+    // How many verified or unverified scores are stored.
+    std::int64_t count(bool verified);
     // Removes every score posted from address; returns how many there were.
     std::int64_t purgeAddress(const std::string &address);
     // Commits a small write, proving the next batch of scores can be committed; throws
@@ -69,6 +71,7 @@ private:
     void openFile(Open open);
     void checkIntegrity();
     void createSchema();
+    void addColumnIfMissing(const char *column, const char *definition);
     Statement prepare(const char *sql);
     void execute(const char *sql);
     std::int64_t readNumber(sqlite3_stmt *statement, const char *what);
@@ -87,8 +90,8 @@ private:
     Statement m_commit;
     Statement m_rollback;
     Statement m_insert;
-    Statement m_best;
-    Statement m_count;
+    Statement m_best[2];  // unverified, verified
+    Statement m_count[2]; // unverified, verified
     Statement m_purge;
     Statement m_prove;
     Statement m_dataVersionQuery;

@@ -126,16 +126,19 @@ TEST_F(HighScoreServerTest, APostArrivesDecodedAndShowsOnTheList)
 {
     QSignalSpy posted(window.get(), &Thighscore::scorePosted);
     const QString name = "Zoë & Ann=#1";
-    window->sendscore({name, "12/25/09", "150", 0, {}});
+    // A won game of deal 2, which the server plays again.
+    const QString line = "dd2133dd1414d334222221dd1133ddd1412d4333222222324442444d11y2432y121133";
+    window->sendscore({name, "12/25/09", "556", 2, line});
     ASSERT_TRUE(posted.wait(answerMs));
     EXPECT_TRUE(window->isVisible());
-    // The list's row: name, score, date.
-    ASSERT_TRUE(pageShows(name + "\n150\n12/25/09"));
+    // The list's row: name, score, deal, date.
+    ASSERT_TRUE(pageShows(name + "\n556\n2\n12/25/09"));
+    EXPECT_TRUE(server->log().contains("&deal=2&moves=" + line));
 
     // A name cannot add fields to the query or override the score.
-    window->sendscore({"x&score=99999", "1/1/10", "3", 0, {}});
+    window->sendscore({"x&score=99999", "1/1/10", "556", 2, line});
     ASSERT_TRUE(posted.wait(answerMs));
-    ASSERT_TRUE(pageShows("x&score=99999\n3\n1/1/10"));
+    ASSERT_TRUE(pageShows("x&score=99999\n556\n2\n1/1/10"));
     EXPECT_TRUE(server->log().contains("name=x%26score%3D99999"));
 }
 

@@ -110,7 +110,7 @@ std::string gzipBomb()
 TEST_F(HostileClientsTest, NeverSendsAByteOutsideThePage)
 {
     auto server = start();
-    const std::string whole = page(*server);
+    const std::string whole = page(*server, pagePath);
     ASSERT_FALSE(whole.empty());
     for (const char *range :
          {"bytes=3000-400000", "bytes=0-0", "bytes=-500", "bytes=100-", "bytes=0-10,20-30",

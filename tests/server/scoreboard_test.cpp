@@ -29,18 +29,21 @@ TEST(ScoreBoard, ShowsEachPostOnTheNextPageAndListsAtMostAHundred)
     TempFolder folder;
     ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
     ScoreBoard board(store, "http://example.org/", [](const std::string &) {});
-    const auto empty = board.page();
-    EXPECT_EQ(board.page(), empty); // unchanged scores, the same rendering
-    EXPECT_NE(empty->find("0 scores posted"), std::string::npos);
+    const auto empty = board.page(false);
+    EXPECT_EQ(board.page(false), empty); // unchanged scores, the same rendering
+    EXPECT_NE(empty->find("0 scores posted without a game to check"), std::string::npos);
 
     for (int i = 1; i <= 101; ++i)
         ASSERT_TRUE(postAndWait(
             board, {{"Player " + std::to_string(i), "3/7/05", i % 2 ? i : 50}, 0, "10.0.0.1"}));
-    const auto full = board.page();
-    EXPECT_NE(full->find("101 scores posted"), std::string::npos);
+    const auto full = board.page(false);
+    EXPECT_NE(full->find("101 scores posted without a game to check"), std::string::npos);
+    EXPECT_NE(board.page(true)->find("101 scores posted without a game to check: <a href="),
+              std::string::npos);
     // Kept in memory as the store ranks them: best first, equal scores in the order posted.
-    EXPECT_EQ(*full, server::renderScorePage(store.best(ScoreBoard::pageRows), 101,
-                                             "http://example.org/"));
+    EXPECT_EQ(*full,
+              server::renderScorePage({store.best(ScoreBoard::pageRows, false), 101, 0, false},
+                                      "http://example.org/"));
 }
 
 TEST(ScoreBoard, CommitsWhatIsQueuedWhenClosingAndRefusesWhatComesAfter)
@@ -63,7 +66,7 @@ TEST(ScoreBoard, CommitsWhatIsQueuedWhenClosingAndRefusesWhatComesAfter)
     }
     EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), 1), 50);
     EXPECT_EQ(outcomes.back(), -1);
-    EXPECT_EQ(store.count(), 50);
+    EXPECT_EQ(store.count(false), 50);
 }
 
 TEST(ScoreBoard, AnswersHealthOnlyWhileTheStoreTakesWrites)

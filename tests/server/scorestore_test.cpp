@@ -23,9 +23,10 @@ TEST(ScoreStore, ListsBestFirstAndEqualScoresInTheOrderStored)
                                            {"early", "3/7/05", 50},
                                            {"late", "3/7/05", 50},
                                            {"low", "3/7/05", -20}};
-    EXPECT_EQ(store.best(10), expected);
-    EXPECT_EQ(store.best(2), std::vector<ScoreEntry>(expected.begin(), expected.begin() + 2));
-    EXPECT_EQ(store.count(), 4);
+    EXPECT_EQ(store.best(10, false), expected);
+    EXPECT_EQ(store.best(2, false),
+              std::vector<ScoreEntry>(expected.begin(), expected.begin() + 2));
+    EXPECT_EQ(store.count(false), 4);
 }
 
 TEST(ScoreStore, KeepsTextsExactlyAndAcrossReopening)
@@ -40,8 +41,8 @@ TEST(ScoreStore, KeepsTextsExactlyAndAcrossReopening)
             store.add({{entry, 0}});
     }
     ScoreStore reopened(folder.file("scores.db"));
-    EXPECT_EQ(reopened.best(10), entries);
-    EXPECT_EQ(reopened.count(), 3);
+    EXPECT_EQ(reopened.best(10, false), entries);
+    EXPECT_EQ(reopened.count(false), 3);
 }
 
 TEST(ScoreStore, RefusesAFileThatIsNotADatabase)
@@ -70,7 +71,7 @@ TEST(ScoreStore, PurgesOneAddressAndSeesChangesMadeElsewhere)
     }
     EXPECT_TRUE(store.changedElsewhere());
     EXPECT_FALSE(store.changedElsewhere());
-    EXPECT_EQ(store.best(10), (std::vector<ScoreEntry>{{"b", "1", 6}}));
+    EXPECT_EQ(store.best(10, false), (std::vector<ScoreEntry>{{"b", "1", 6}}));
     EXPECT_NO_THROW(store.proveWritable());
     EXPECT_FALSE(store.fileReplaced());
 
@@ -93,5 +94,5 @@ TEST(ScoreStore, GivesScoresStoredBeforeAddressesWereKeptAnEmptyOne)
     ScoreStore store(folder.file("old.db"));
     store.add({{{"new", "1", 4}, 0, "10.0.0.2"}});
     EXPECT_EQ(store.purgeAddress(""), 1);
-    EXPECT_EQ(store.best(10), (std::vector<ScoreEntry>{{"new", "1", 4}}));
+    EXPECT_EQ(store.best(10, false), (std::vector<ScoreEntry>{{"new", "1", 4}}));
 }

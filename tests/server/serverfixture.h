@@ -13,6 +13,7 @@
 
 inline const std::string postPath = "/cgi-bin/quellan.cgi";
 inline const std::string pagePath = "/counter/quellan.shtml";
+inline const std::string unverifiedPath = "/counter/quellan-unverified.shtml";
 
 // Starts the real program on a free port with a database in a folder of its own.
 class ServerTest : public ::testing::Test {
@@ -37,9 +38,10 @@ protected:
         return request(server.port(), "GET", postTarget(name, score), {}, from).status;
     }
 
-    static std::string page(const ServerProcess &server)
+    // The page of scores posted without a game to check, as post() posts them.
+    static std::string page(const ServerProcess &server, const std::string &path = unverifiedPath)
     {
-        const HttpAnswer answer = server.get(pagePath);
+        const HttpAnswer answer = server.get(path);
         return answer.status == 200 ? answer.body : std::string();
     }
 

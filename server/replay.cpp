@@ -1,0 +1,46 @@
+#include "server/replay.h"
+
+#include "game/gametable.h"
+
+namespace server {
+
+namespace {
+
+// Why the action changed nothing, which no action of a whole game may do.
+std::string idleAction(char action)
+{
+    if (action == 'd')
+        return "the line deals with no cards left";
+    if (action == 'y')
+        return "the line answers yes with no ace to take off";
+    return "the line has an invalid click";
+}
+
+} // namespace
+
+std::string replayProblem(std::uint32_t deal, std::string_view moves, std::int32_t score)
+{
+    GameTable table;
+    table.startDeal(deal);
+    for (const char action : moves) {
+        if (!table.gameactive())
+            return "the line goes on after the game ended";
+        const std::size_t before = table.line().size();
+        if (action == 'd')
+            table.dealClick();
+        else if (action == 'y')
+            table.removeAce();
+        else
+            table.clickColumn(action - '0');
+        // The table writes down each action that changed it, and only those.
+        if (table.line().size() == before)
+            return idleAction(action);
+    }
+    if (table.gameactive())
+        return "the line stops before the game ended";
+    if (table.score() != score)
+        return "the score is not the one the line ends with";
+    return {};
+}
+
+} // namespace server
