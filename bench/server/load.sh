@@ -2,7 +2,9 @@
 # Load figures for the game's web server on this machine, with wrk on the loopback address.
 # Each load runs DURATION seconds (default 10); wrk uses THREADS threads (default 2) and
 # CONNECTIONS connections (default 32). The posting rate limit is off and the connection
-# limit per address raised, since every wrk connection comes from 127.0.0.1.
+# limit per address raised, since every wrk connection comes from 127.0.0.1. Every post is a
+# real game (the best lines of GAMES deals, default 100, from quellan-solve), which the server
+# plays again before storing it.
 #   1. score posts on a fresh database;
 #   2. the high-score page with at least 10,000 scores stored;
 #   3. mixed: 16 connections posting and 16 reading the page at once, 1,000,000 scores stored;
@@ -16,6 +18,7 @@ duration=${DURATION:-10}
 connections=${CONNECTIONS:-32}
 threads=${THREADS:-2}
 idle=${IDLE:-5000}
+game_deals=${GAMES:-100}
 fill_target=10000
 big_fill=1000000
 post_target=4000
@@ -26,8 +29,17 @@ mixed_p99_target_ms=20
 
 quellan_install_missing wrk sqlite3
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUELLAN_BUILD_BENCH=ON >/dev/null
-cmake --build build/bench --target quellan-server quellan-idle-clients --parallel "$(nproc)"
+cmake --build build/bench --target quellan-server quellan-idle-clients quellan-solve \
+    --parallel "$(nproc)"
 source build/bench/quellan-server.env
+
+# The games to post: deal, score and line of each deal the solver settles, kept between runs.
+games=build/bench/bench-games-$game_deals.txt
+if [[ ! -s $games ]]; then
+    build/bench/tools/solve/quellan-solve $(seq 0 $((game_deals - 1))) |
+        awk '$3 == "winnable" { sub(":", "", $2); print $2, $7, $10 }' >"$games.part"
+    mv "$games.part" "$games"
+fi
 
 work=$(mktemp -d)
 server_pid=""
@@ -81,11 +93,11 @@ p99_ms() {
 }
 
 post() {
-    run_wrk "$1" "$2" "$3" "$4" -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH"
+    run_wrk "$1" "$2" "$3" "$4" -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH" "$games"
 }
 
 stored() {
-    curl -s "$page" | grep -Eo '[0-9]+ scores? posted' | grep -Eo '^[0-9]+'
+    curl -s "$page" | grep -Eo '[0-9]+ verified scores?' | grep -Eo '^[0-9]+'
 }
 
 # 1 and 2: a fresh database.
@@ -100,12 +112,12 @@ scores=$(stored)
 pages=$(run_wrk page "$duration" "$threads" "$connections" "$page")
 stop_server
 
-# 3: a million scores, written straight into a database the server made.
+# 3: a million verified scores, written straight into a database the server made.
 start_server "$work/big.db"
 stop_server
 sqlite3 "$work/big.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n
-    WHERE i < $big_fill) INSERT INTO scores (name, date, score, received_ms, address)
-    SELECT 'Filled ' || i, '3/7/05', abs(random() % 973) - 416, 0, '10.0.0.1' FROM n;"
+    WHERE i < $big_fill) INSERT INTO scores (name, date, score, received_ms, address, deal, moves)
+    SELECT 'Filled ' || i, '3/7/05', abs(random() % 973) - 416, 0, '10.0.0.1', i, 'd' FROM n;"
 start_server "$work/big.db"
 big=$(stored)
 post mixed-posts "$duration" 1 16 >"$work/mixed-posts.rate" &

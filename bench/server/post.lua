@@ -1,10 +1,18 @@
--- wrk script: each request posts a new score, with a name of its own and a spread of scores.
--- Its one argument (after wrk's "--") is the server's posting path.
+-- wrk script: each request posts a real game's score under a name of its own, so that the
+-- server plays every game again and stores each. Its arguments (after wrk's "--") are the
+-- server's posting path and a file of games, one a line: deal, score and the game's moves.
 local threads = 0
 local postPath
+local games = {}
 
 function init(args)
     postPath = args[1]
+    for line in io.lines(args[2]) do
+        local deal, score, moves = line:match("^(%d+) (%-?%d+) (%S+)$")
+        if deal then
+            games[#games + 1] = {deal = deal, score = score, moves = moves}
+        end
+    end
 end
 
 function setup(thread)
@@ -16,8 +24,9 @@ local counter = 0
 
 function request()
     counter = counter + 1
+    local game = games[counter % #games + 1]
     local path = string.format(
-        "%s?name=Bench%%20%d-%d&date=3/7/05&score=%d",
-        postPath, id, counter, math.random(-416, 556))
+        "%s?name=Bench%%20%d-%d&date=3/7/05&score=%s&deal=%s&moves=%s",
+        postPath, id, counter, game.score, game.deal, game.moves)
     return wrk.format("GET", path)
 end

@@ -95,8 +95,15 @@ TEST_F(PostingServerTest, SendScorePostsAsGuestAndOpensTheList)
     EXPECT_FALSE(child<TFlatPanel>("panel_cleared")->isVisible());
     EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
     EXPECT_TRUE(dialogs.informations.isEmpty());
+    // With its deal and line, which the server played again: the list shows it as verified.
     EXPECT_TRUE(server->log().contains(
-        QString("/cgi-bin/quellan.cgi?name=Guest&date=%1&score=%2").arg(date).arg(score)));
+        QString("/cgi-bin/quellan.cgi?name=Guest&date=%1&score=%2&deal=%3&moves=%4")
+            .arg(date)
+            .arg(score)
+            .arg(main.table().dealNumber())
+            .arg(QString::fromStdString(main.table().line()))));
+    EXPECT_TRUE(
+        page.contains(QString("%1\n%2\n%3").arg(score).arg(main.table().dealNumber()).arg(date)));
 }
 
 TEST_F(PostingServerTest, ThePlayersOwnNameTravelsWhole)

@@ -23,6 +23,15 @@ TEST(ScoreQuery, ReadsTheThreeFieldsInAnyOrder)
     EXPECT_EQ(*query.entry, (ScoreEntry{"Zo\xC3\xAB A+b+c", "12.25.09", -15}));
 }
 
+TEST(ScoreQuery, KeepsADealAndItsLineForPlayingAgain)
+{
+    const auto query = parseScoreQuery("name=a&date=1&score=5&deal=4294967295&moves=d1y");
+    ASSERT_TRUE(query.entry);
+    EXPECT_EQ(query.entry->deal, 4294967295u);
+    EXPECT_EQ(query.entry->moves, "d1y");
+    EXPECT_FALSE(parseScoreQuery("name=a&date=1&score=5").entry->verified());
+}
+
 TEST(ScoreQuery, AcceptsValuesAtTheirLimits)
 {
     std::string longName;
@@ -69,6 +78,14 @@ TEST(ScoreQuery, RefusesEachKindOfBadValueSayingWhich)
         {"name=a&date=3/7/05&score=-2147483649", "score must be"},
         {"name=a&date=3/7/05&score=557", "score must be from -416 to 556"},
         {"name=a&date=3/7/05&score=-417", "score must be from -416 to 556"},
+        {"name=a&date=3/7/05&score=1&deal=2", "deal and moves go together"},
+        {"name=a&date=3/7/05&score=1&moves=d1", "deal and moves go together"},
+        {"name=a&date=3/7/05&score=1&deal=-2&moves=d1", "deal must be"},
+        {"name=a&date=3/7/05&score=1&deal=4294967296&moves=d1", "deal must be"},
+        {"name=a&date=3/7/05&score=1&deal=2&moves=", "moves must be"},
+        {"name=a&date=3/7/05&score=1&deal=2&moves=d5", "moves must be"},
+        {"name=a&date=3/7/05&score=1&deal=2&moves=" + std::string(2001, 'd'), "moves must be"},
+        {"name=a&date=3/7/05&score=1&deal=2&deal=3&moves=d", "deal given more than once"},
     };
     for (const auto &[query, reason] : cases) {
         const auto result = parseScoreQuery(query);
