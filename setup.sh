@@ -8,7 +8,7 @@ QUELLAN_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     liblz4-dev zlib1g-dev
-    libboost-dev libsqlite3-dev
+    libboost-dev libsqlite3-dev libpq-dev postgresql postgresql-client nginx
     fonts-liberation2 curl
     desktop-file-utils appstream dpkg-dev
     xvfb openbox x11-utils x11-apps xdotool libxcb1-dev

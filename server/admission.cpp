@@ -36,14 +36,14 @@ Admission::Admission(std::size_t perAddress, std::size_t total)
 {
 }
 
-Admission::Verdict Admission::admit(const std::string &address, Ticket &ticket)
+Admission::Verdict Admission::admit(const std::string &address, Ticket &ticket, bool unlimited)
 {
     {
         const std::lock_guard lock(m_mutex);
         if (m_open >= m_total)
             return Verdict::ServerFull;
         std::size_t &fromAddress = m_byAddress[address];
-        if (fromAddress >= m_perAddress) {
+        if (fromAddress >= m_perAddress && !unlimited) {
             if (fromAddress == 0)
                 m_byAddress.erase(address);
             return Verdict::AddressFull;

@@ -33,7 +33,8 @@ public:
     Admission(std::size_t perAddress, std::size_t total);
 
     // On Admitted the ticket holds the connection's place; otherwise it is empty.
-    Verdict admit(const std::string &address, Ticket &ticket);
+    // `unlimited`: the address may hold any number of connections (a load balancer's).
+    Verdict admit(const std::string &address, Ticket &ticket, bool unlimited = false);
     std::size_t open() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "server/requestlog.h"
 #include "server/routes.h"
+#include "server/webserver.h"
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/write.hpp>
@@ -131,9 +132,33 @@ int Connection::refusalOfRequest() const
     return 0;
 }
 
+// The client: the connection's peer, or, behind the trusted load balancer, the last address
+// its X-Forwarded-For names (the one it saw; earlier ones the client may have made up).
+Client Connection::client() const
+{
+    if (m_limits.trustedProxy.empty() || m_client.address != m_limits.trustedProxy)
+        return m_client;
+    const auto forwarded = m_parser->get().find("X-Forwarded-For");
+    if (forwarded == m_parser->get().end())
+        return m_client;
+    std::string_view list = forwarded->value();
+    std::string_view last =
+        list.substr(list.rfind(',') == std::string_view::npos ? 0 : list.rfind(',') + 1);
+    while (!last.empty() && last.front() == ' ')
+        last.remove_prefix(1);
+    while (!last.empty() && last.back() == ' ')
+        last.remove_suffix(1);
+    boost::system::error_code bad;
+    const auto address = boost::asio::ip::make_address(std::string(last), bad);
+    if (bad)
+        return m_client;
+    return {address.to_string(), limitKey(address)};
+}
+
 void Connection::route()
 {
-    const Request request{m_method, m_target, m_client.address, m_client.limitKey};
+    const Client from = client();
+    const Request request{m_method, m_target, from.address, from.limitKey};
     m_routes.answer(request, [self = shared_from_this()](Response response) {
         // Answers from the store arrive on its thread; the connection goes on on its strand.
         asio::dispatch(

@@ -47,6 +47,7 @@ private:
     int refusalOfReadError(const boost::beast::error_code &error) const;
     int refusalOfRequest() const;
     void route();
+    Client client() const;
     void send(Response response);
     void onSent(const boost::beast::error_code &error);
     void sendFilePiece();

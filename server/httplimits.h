@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 
 namespace server {
 
@@ -15,6 +16,9 @@ struct HttpLimits {
     std::size_t perAddress = 16;          // connections open at once from one address
     std::size_t connections = 10000;      // connections open at once in all
     std::size_t requestsPerConnection = 100;
+    // The address of a load balancer in front (empty: none). Its connections are not limited
+    // per address, and the last address its X-Forwarded-For field names is the client's.
+    std::string trustedProxy;
 };
 
 } // namespace server

@@ -19,6 +19,7 @@
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -65,10 +66,37 @@ std::size_t allowConnections(std::size_t connections)
 
 int purge(const server::Options &options)
 {
-    server::ScoreStore store(options.dbPath, server::ScoreStore::Open::Existing);
-    const std::int64_t removed = store.purgeAddress(options.purgeAddress);
+    const auto store = server::openScoreStore(options.dbPath);
+    const std::int64_t removed = store->purgeAddress(options.purgeAddress);
     std::cout << "Removed " << removed << (removed == 1 ? " score" : " scores") << " posted from "
               << options.purgeAddress << std::endl;
+    return 0;
+}
+
+// Copies every score of one store into another, in the order stored, leaving out those the
+// other holds already, so that a second run copies nothing.
+int migrate(const server::Options &options)
+{
+    const auto from = server::openScoreStore(options.migrateFrom);
+    const auto to =
+        server::openScoreStore(options.migrateTo, server::ScoreStore::Open::CreateIfMissing);
+    const auto identity = [](const server::ReceivedScore &score) {
+        const server::ScoreEntry &entry = score.entry;
+        return entry.name + '\n' + entry.date + '\n' + std::to_string(entry.score) + '\n' +
+               (entry.deal ? std::to_string(*entry.deal) : "-") + '\n' + entry.moves + '\n' +
+               std::to_string(score.receivedMs) + '\n' + score.address;
+    };
+    std::unordered_set<std::string> there;
+    for (const server::ReceivedScore &score : to->all())
+        there.insert(identity(score));
+    std::vector<server::ReceivedScore> missing;
+    for (server::ReceivedScore &score : from->all()) {
+        if (!there.contains(identity(score)))
+            missing.push_back(std::move(score));
+    }
+    to->add(missing);
+    std::cout << "Copied " << missing.size() << (missing.size() == 1 ? " score" : " scores") << " ("
+              << there.size() << " there already)" << std::endl;
     return 0;
 }
 
@@ -76,18 +104,16 @@ int serve(const server::Options &options)
 {
     if (!options.installerPath.empty() && !std::filesystem::is_regular_file(options.installerPath))
         throw std::runtime_error("no installer file at " + options.installerPath);
-    if (!options.create && !std::filesystem::exists(options.dbPath))
-        throw std::runtime_error("no score database at " + options.dbPath +
-                                 "; --create makes a new one");
+
     const sigset_t signals = blockStopSignals();
     server::HttpLimits limits = options.limits;
     limits.connections = allowConnections(limits.connections);
     server::LogWriter log(STDERR_FILENO);
-    server::ScoreStore store(options.dbPath, options.create
-                                                 ? server::ScoreStore::Open::CreateIfMissing
-                                                 : server::ScoreStore::Open::Existing);
+    const auto store = server::openScoreStore(
+        options.dbPath, options.create ? server::ScoreStore::Open::CreateIfMissing
+                                       : server::ScoreStore::Open::Existing);
     server::ScoreBoard board(
-        store, std::string("http://") + quellan::webSite,
+        *store, std::string("http://") + quellan::webSite,
         [&log](const std::string &line) { log.write("quellan-server: " + line + "\n"); });
     server::PostRateLimit postLimit(options.postRate, options.postBurst);
     server::Routes routes(board, {options.versionText, options.installerPath}, postLimit);
@@ -124,6 +150,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     try {
+        if (!parsed.options.migrateFrom.empty())
+            return migrate(parsed.options);
         return parsed.options.purgeAddress.empty() ? serve(parsed.options) : purge(parsed.options);
     } catch (const std::exception &error) {
         std::cerr << "quellan-server: " << error.what() << '\n';

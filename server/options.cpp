@@ -1,5 +1,7 @@
 #include "server/options.h"
 
+#include <boost/asio/ip/address.hpp>
+
 #include <charconv>
 #include <map>
 #include <optional>
@@ -90,6 +92,13 @@ const std::map<std::string, Setter> &setters()
          [](const std::string &value, Options &options) {
              return setNumber<std::size_t>(value, options.limits.perAddress, 1, 1000000);
          }},
+        {"--trust-proxy",
+         [](const std::string &value, Options &options) {
+             boost::system::error_code bad;
+             boost::asio::ip::make_address(value, bad);
+             options.limits.trustedProxy = value;
+             return !bad;
+         }},
         {"--max-connections",
          [](const std::string &value, Options &options) {
              return setNumber<std::size_t>(value, options.limits.connections, 1, 1000000);
@@ -114,6 +123,15 @@ ParsedOptions parseOptions(const std::vector<std::string> &args)
             parsed.options.create = true;
             continue;
         }
+        if (arg == "--migrate") {
+            if (i + 2 >= args.size() || args[i + 1].empty() || args[i + 2].empty()) {
+                parsed.error = "--migrate needs FROM and TO";
+                return parsed;
+            }
+            parsed.options.migrateFrom = args[++i];
+            parsed.options.migrateTo = args[++i];
+            continue;
+        }
         // Both "--db PATH" and "--db=PATH" are understood.
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
@@ -136,7 +154,7 @@ ParsedOptions parseOptions(const std::vector<std::string> &args)
             return parsed;
         }
     }
-    if (parsed.options.dbPath.empty() && !parsed.help)
+    if (parsed.options.dbPath.empty() && parsed.options.migrateFrom.empty() && !parsed.help)
         parsed.error = "--db is required";
     return parsed;
 }
@@ -146,9 +164,12 @@ std::string usageText()
     const HttpLimits limits;
     return "Usage: quellan-server --db PATH [options]\n"
            "       quellan-server --db PATH --purge-address ADDRESS\n"
+           "       quellan-server --migrate FROM TO\n"
            "Serves the game's version file, installer, score posting and high-score page.\n"
            "\n"
-           "  --db PATH               score database; it must exist unless --create is given\n"
+           "  --db PATH               score database: an SQLite file, or a PostgreSQL address\n"
+           "                          (postgresql://...) that several servers may share; it\n"
+           "                          must exist unless --create is given\n"
            "  --create                make the score database when it does not exist\n"
            "  --listen HOST:PORT      address to listen on (default " +
            addressText(quellan::listenHost, quellan::listenPort) +
@@ -167,7 +188,13 @@ std::string usageText()
            "  --max-connections N     connections open at once in all (default " +
            std::to_string(limits.connections) +
            ")\n"
+           "  --trust-proxy ADDRESS   a load balancer in front: its connections are not\n"
+           "                          limited per address, and its X-Forwarded-For names\n"
+           "                          the client\n"
            "  --purge-address ADDRESS remove every score posted from ADDRESS, then exit\n"
+           "  --migrate FROM TO       copy every score of one database (file or address)\n"
+           "                          into another, in order, leaving out those already\n"
+           "                          there; then exit\n"
            "  --help                  show this text\n"
            "\n"
            "The first line of output names the address listened on; each request is\n"

@@ -20,6 +20,7 @@ struct Options {
     double postRate = 0.5;                  // posts a second from one address; 0: no limit
     double postBurst = 5;                   // posts one address may send at once
     std::string purgeAddress;               // set: remove this address's scores and exit
+    std::string migrateFrom, migrateTo;     // set: copy the scores of one store into another
     HttpLimits limits;
 };
 

@@ -118,7 +118,7 @@ bool ScoreBoard::storeStillOurs()
     if (m_lost)
         return false;
     try {
-        if (m_store.fileReplaced()) {
+        if (m_store.replaced()) {
             m_lost = true;
             m_complain("the score database was deleted or replaced; no more scores are stored");
             return false;

@@ -31,7 +31,8 @@ asio::ip::address clientAddress(const tcp::endpoint &endpoint)
     return address;
 }
 
-// One IPv6 subscriber commonly holds a whole /64, so its limits count the /64.
+} // namespace
+
 std::string limitKey(const asio::ip::address &address)
 {
     if (!address.is_v6())
@@ -40,8 +41,6 @@ std::string limitKey(const asio::ip::address &address)
     std::fill(bytes.begin() + 8, bytes.end(), 0);
     return asio::ip::make_address_v6(bytes).to_string() + "/64";
 }
-
-} // namespace
 
 WebServer::WebServer(Routes &routes, LogWriter &log, HttpLimits limits)
     : m_routes(routes), m_log(log), m_limits(limits),
@@ -127,7 +126,7 @@ void WebServer::onAccept(const boost::system::error_code &error, tcp::socket soc
         const std::string address = client.to_string();
         std::string key = limitKey(client);
         Admission::Ticket ticket;
-        switch (m_admission.admit(key, ticket)) {
+        switch (m_admission.admit(key, ticket, address == m_limits.trustedProxy)) {
         case Admission::Verdict::Admitted:
             std::make_shared<Connection>(std::move(socket), Client{address, std::move(key)},
                                          std::move(ticket), m_routes, m_log, m_limits)

@@ -266,3 +266,29 @@ TEST_F(HostileClientsTest, RefusesToStartOnAMissingDamagedOrReadOnlyDatabase)
 }
 
 } // namespace
+
+TEST_F(HostileClientsTest, BehindATrustedLoadBalancerTheForwardedClientCounts)
+{
+    auto server = start({"--trust-proxy", "127.0.0.1", "--post-burst", "2", "--post-rate", "0.01"});
+    // The load balancer holds more connections than one client may.
+    std::vector<int> held;
+    for (int i = 0; i < 20; ++i)
+        held.push_back(connectFrom(server->port()));
+    EXPECT_EQ(request(server->port(), "GET", pagePath).status, 200);
+    for (const int socket : held)
+        close(socket);
+    // Each client's own limit, by the last address forwarded; an earlier one is the client's
+    // own claim and counts for nothing.
+    const auto postFor = [&](const std::string &client, const std::string &name) {
+        return request(server->port(), "GET", postTarget(name, "5"),
+                       "X-Forwarded-For: 10.9.9.9, " + client + "\r\n")
+            .status;
+    };
+    EXPECT_EQ(postFor("10.0.0.1", "A1"), 200);
+    EXPECT_EQ(postFor("10.0.0.1", "A2"), 200);
+    EXPECT_EQ(postFor("10.0.0.1", "A3"), 429);
+    EXPECT_EQ(postFor("10.0.0.2", "B1"), 200);
+    server->stop(SIGTERM);
+    const ServerRun purged = runServerToExit({"--purge-address", "10.0.0.1", "--db", db()});
+    EXPECT_EQ(purged.output, "Removed 2 scores posted from 10.0.0.1\n");
+}

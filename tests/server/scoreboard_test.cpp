@@ -1,5 +1,6 @@
 #include "server/scoreboard.h"
 #include "server/scorepage.h"
+#include "server/sqlitescorestore.h"
 
 #include "tests/support/tempfolder.h"
 
@@ -11,6 +12,7 @@
 using server::ReceivedScore;
 using server::ScoreBoard;
 using server::ScoreStore;
+using server::SqliteScoreStore;
 
 namespace {
 
@@ -27,7 +29,7 @@ bool postAndWait(ScoreBoard &board, ReceivedScore score)
 TEST(ScoreBoard, ShowsEachPostOnTheNextPageAndListsAtMostAHundred)
 {
     TempFolder folder;
-    ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
+    SqliteScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
     ScoreBoard board(store, "http://example.org/", [](const std::string &) {});
     const auto empty = board.page(false);
     EXPECT_EQ(board.page(false), empty); // unchanged scores, the same rendering
@@ -49,7 +51,7 @@ TEST(ScoreBoard, ShowsEachPostOnTheNextPageAndListsAtMostAHundred)
 TEST(ScoreBoard, CommitsWhatIsQueuedWhenClosingAndRefusesWhatComesAfter)
 {
     TempFolder folder;
-    ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
+    SqliteScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
     std::vector<int> outcomes;
     std::mutex mutex;
     {
@@ -72,7 +74,7 @@ TEST(ScoreBoard, CommitsWhatIsQueuedWhenClosingAndRefusesWhatComesAfter)
 TEST(ScoreBoard, AnswersHealthOnlyWhileTheStoreTakesWrites)
 {
     TempFolder folder;
-    ScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
+    SqliteScoreStore store(folder.file("scores.db"), ScoreStore::Open::CreateIfMissing);
     std::vector<std::string> complaints;
     ScoreBoard board(store, "http://example.org/",
                      [&](const std::string &line) { complaints.push_back(line); });

@@ -1,4 +1,4 @@
-#include "server/scorestore.h"
+#include "server/sqlitescorestore.h"
 
 #include "tests/support/tempfolder.h"
 
@@ -9,12 +9,13 @@
 
 using server::ScoreEntry;
 using server::ScoreStore;
+using server::SqliteScoreStore;
 using Open = server::ScoreStore::Open;
 
 TEST(ScoreStore, ListsBestFirstAndEqualScoresInTheOrderStored)
 {
     TempFolder folder;
-    ScoreStore store(folder.file("scores.db"), Open::CreateIfMissing);
+    SqliteScoreStore store(folder.file("scores.db"), Open::CreateIfMissing);
     store.add({{{"early", "3/7/05", 50}, 1000}, {{"top", "3/7/05", 90}, 500}});
     store.add({{{"late", "3/7/05", 50}, 0}}); // a clock set back does not reorder equal scores
     store.add({{{"low", "3/7/05", -20}, 2000}});
@@ -36,11 +37,11 @@ TEST(ScoreStore, KeepsTextsExactlyAndAcrossReopening)
                                           {"Robert\"; --", "1.1.10", 6},
                                           {"Zo\xC3\xAB \xF0\x9F\x82\xA1", "12/25/09", 5}};
     {
-        ScoreStore store(folder.file("scores.db"), Open::CreateIfMissing);
+        SqliteScoreStore store(folder.file("scores.db"), Open::CreateIfMissing);
         for (const auto &entry : entries)
             store.add({{entry, 0}});
     }
-    ScoreStore reopened(folder.file("scores.db"));
+    SqliteScoreStore reopened(folder.file("scores.db"));
     EXPECT_EQ(reopened.best(10, false), entries);
     EXPECT_EQ(reopened.count(false), 3);
 }
@@ -49,23 +50,23 @@ TEST(ScoreStore, RefusesAFileThatIsNotADatabase)
 {
     TempFolder folder;
     std::ofstream(folder.file("notes.txt")) << std::string(4096, 'x');
-    EXPECT_THROW(ScoreStore(folder.file("notes.txt")), server::StoreError);
-    EXPECT_THROW(ScoreStore(folder.file("missing/scores.db"), Open::CreateIfMissing),
+    EXPECT_THROW(SqliteScoreStore(folder.file("notes.txt")), server::StoreError);
+    EXPECT_THROW(SqliteScoreStore(folder.file("missing/scores.db"), Open::CreateIfMissing),
                  server::StoreError);
-    EXPECT_THROW(ScoreStore(folder.file("scores.db")), server::StoreError);
+    EXPECT_THROW(SqliteScoreStore(folder.file("scores.db")), server::StoreError);
     EXPECT_FALSE(std::filesystem::exists(folder.file("scores.db")));
 }
 
 TEST(ScoreStore, PurgesOneAddressAndSeesChangesMadeElsewhere)
 {
     TempFolder folder;
-    ScoreStore store(folder.file("scores.db"), Open::CreateIfMissing);
+    SqliteScoreStore store(folder.file("scores.db"), Open::CreateIfMissing);
     store.add({{{"a", "1", 5}, 0, "10.0.0.1"},
                {{"b", "1", 6}, 0, "::1"},
                {{"c", "1", 7}, 0, "10.0.0.1"}});
     EXPECT_FALSE(store.changedElsewhere()); // its own writes are not news to it
     {
-        ScoreStore purger(folder.file("scores.db"));
+        SqliteScoreStore purger(folder.file("scores.db"));
         EXPECT_EQ(purger.purgeAddress("10.0.0.1"), 2);
         EXPECT_EQ(purger.purgeAddress("10.0.0.1"), 0);
     }
@@ -73,10 +74,10 @@ TEST(ScoreStore, PurgesOneAddressAndSeesChangesMadeElsewhere)
     EXPECT_FALSE(store.changedElsewhere());
     EXPECT_EQ(store.best(10, false), (std::vector<ScoreEntry>{{"b", "1", 6}}));
     EXPECT_NO_THROW(store.proveWritable());
-    EXPECT_FALSE(store.fileReplaced());
+    EXPECT_FALSE(store.replaced());
 
     std::filesystem::rename(folder.file("scores.db"), folder.file("moved.db"));
-    EXPECT_TRUE(store.fileReplaced());
+    EXPECT_TRUE(store.replaced());
     EXPECT_THROW(store.proveWritable(), server::StoreError);
 }
 
@@ -91,7 +92,7 @@ TEST(ScoreStore, GivesScoresStoredBeforeAddressesWereKeptAnEmptyOne)
                  "INSERT INTO scores (name, date, score, received_ms) VALUES ('old', '1', 3, 0);",
                  nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    ScoreStore store(folder.file("old.db"));
+    SqliteScoreStore store(folder.file("old.db"));
     store.add({{{"new", "1", 4}, 0, "10.0.0.2"}});
     EXPECT_EQ(store.purgeAddress(""), 1);
     EXPECT_EQ(store.best(10, false), (std::vector<ScoreEntry>{{"new", "1", 4}}));
