@@ -2,7 +2,10 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <numeric>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace server {
@@ -118,22 +121,40 @@ template <typename Body> void PostgresScoreStore::inTransaction(Body body)
 
 std::vector<bool> PostgresScoreStore::add(const std::vector<ReceivedScore> &scores)
 {
-    std::vector<bool> added;
+    // In one order in every server's transactions, so that two batches holding the same game
+    // wait for each other rather than deadlock.
+    std::vector<std::size_t> order(scores.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const ScoreEntry &x = scores[a].entry, &y = scores[b].entry;
+        return std::tie(x.name, x.deal, x.moves) < std::tie(y.name, y.deal, y.moves);
+    });
+    std::vector<bool> added(scores.size());
     inTransaction([&] {
-        added.clear();
-        for (const ReceivedScore &score : scores) {
+        // The ids, which keep equal scores in the order they came, in the order given.
+        const std::string count = std::to_string(scores.size());
+        const Result taken = run("SELECT nextval('scores_id_seq') FROM generate_series(1, $1)",
+                                 {count.c_str()}, "cannot number the scores");
+        std::vector<long long> ids;
+        for (int row = 0; row < PQntuples(taken.get()); ++row)
+            ids.push_back(std::stoll(PQgetvalue(taken.get(), row, 0)));
+        std::sort(ids.begin(), ids.end());
+        for (const std::size_t at : order) {
+            const ReceivedScore &score = scores[at];
+            const std::string id = std::to_string(ids[at]);
             const ScoreEntry &entry = score.entry;
             const std::string number = std::to_string(entry.score);
             const std::string received = std::to_string(score.receivedMs);
             const std::string deal = entry.deal ? std::to_string(*entry.deal) : std::string();
             // A verified game stored already under the same name is not stored again.
-            const Result inserted = run(
-                "INSERT INTO scores (name, date, score, received_ms, address, deal, moves) "
-                "VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT DO NOTHING",
-                {entry.name.c_str(), entry.date.c_str(), number.c_str(), received.c_str(),
-                 score.address.c_str(), entry.deal ? deal.c_str() : nullptr, entry.moves.c_str()},
-                "cannot store a score");
-            added.push_back(std::string(PQcmdTuples(inserted.get())) == "1");
+            const Result inserted =
+                run("INSERT INTO scores (id, name, date, score, received_ms, address, deal, moves) "
+                    "VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT DO NOTHING",
+                    {id.c_str(), entry.name.c_str(), entry.date.c_str(), number.c_str(),
+                     received.c_str(), score.address.c_str(), entry.deal ? deal.c_str() : nullptr,
+                     entry.moves.c_str()},
+                    "cannot store a score");
+            added[at] = std::string(PQcmdTuples(inserted.get())) == "1";
         }
         run((std::string("NOTIFY ") + channel).c_str(), "cannot tell of new scores");
     });

@@ -27,78 +27,7 @@ mixed_post_target=3000
 mixed_page_target=5000
 mixed_p99_target_ms=20
 
-quellan_install_missing wrk sqlite3
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUELLAN_BUILD_BENCH=ON >/dev/null
-cmake --build build/bench --target quellan-server quellan-idle-clients quellan-solve \
-    --parallel "$(nproc)"
-source build/bench/quellan-server.env
-
-# The games to post: deal, score and line of each deal the solver settles, kept between runs.
-games=build/bench/bench-games-$game_deals.txt
-if [[ ! -s $games ]]; then
-    build/bench/tools/solve/quellan-solve $(seq 0 $((game_deals - 1))) |
-        awk '$3 == "winnable" { sub(":", "", $2); print $2, $7, $10 }' >"$games.part"
-    mv "$games.part" "$games"
-fi
-
-work=$(mktemp -d)
-server_pid=""
-stop_server() {
-    if [[ -n $server_pid ]]; then
-        kill "$server_pid" 2>/dev/null || true
-        wait "$server_pid" 2>/dev/null || true
-        server_pid=""
-    fi
-}
-cleanup() {
-    stop_server
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# start_server DB: a server on a free port of the build's listen host; sets base and page.
-start_server() {
-    build/bench/server/quellan-server --listen "$QUELLAN_LISTEN_HOST:0" --db "$1" --create \
-        --post-rate 0 --per-address 64 >"$work/out" 2>>"$work/server.log" &
-    server_pid=$!
-    for _ in $(seq 100); do
-        [[ -s $work/out ]] && break
-        sleep 0.1
-    done
-    port=$(head -n1 "$work/out" | sed 's/.*://')
-    base="http://$QUELLAN_LISTEN_HOST:$port"
-    page="$base$QUELLAN_PAGE_PATH"
-}
-
-# run_wrk NAME SECONDS THREADS CONNECTIONS [wrk arguments...]: prints requests per second;
-# fails on any error. The whole report stays in $work/NAME.txt.
-run_wrk() {
-    local name=$1 seconds=$2 wrk_threads=$3 wrk_connections=$4
-    shift 4
-    wrk -t"$wrk_threads" -c"$wrk_connections" -d"${seconds}s" "$@" >"$work/$name.txt"
-    if grep -Eq 'Socket errors|Non-2xx' "$work/$name.txt"; then
-        cat "$work/$name.txt" >&2
-        echo "$name: errors" >&2
-        return 1
-    fi
-    awk '/^Requests\/sec:/ { printf "%d\n", $2 }' "$work/$name.txt"
-}
-
-# The 99th percentile of a wrk --latency report, in milliseconds.
-p99_ms() {
-    awk '$1 == "99%" {
-        v = $2; unit = v; sub(/[0-9.]+/, "", unit); sub(/[a-z]+$/, "", v)
-        if (unit == "us") v /= 1000; else if (unit == "s") v *= 1000
-        printf "%.1f\n", v }' "$work/$1.txt"
-}
-
-post() {
-    run_wrk "$1" "$2" "$3" "$4" -s bench/server/post.lua "$base" -- "$QUELLAN_POST_PATH" "$games"
-}
-
-stored() {
-    curl -s "$page" | grep -Eo '[0-9]+ verified scores?' | grep -Eo '^[0-9]+'
-}
+source bench/server/common.sh
 
 # 1 and 2: a fresh database.
 start_server "$work/scores.db"
@@ -110,11 +39,11 @@ while (($(stored) < fill_target && rounds < 20)); do
 done
 scores=$(stored)
 pages=$(run_wrk page "$duration" "$threads" "$connections" "$page")
-stop_server
+stop_servers
 
 # 3: a million verified scores, written straight into a database the server made.
 start_server "$work/big.db"
-stop_server
+stop_servers
 sqlite3 "$work/big.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n
     WHERE i < $big_fill) INSERT INTO scores (name, date, score, received_ms, address, deal, moves)
     SELECT 'Filled ' || i, '3/7/05', abs(random() % 973) - 416, 0, '10.0.0.1', i, 'd' FROM n;"
@@ -134,7 +63,7 @@ sleep 3
 idle_pages=$(run_wrk idle-page "$duration" "$threads" "$connections" "$page")
 wait "$holding"
 read -r idle_held idle_closed <"$work/idle.txt"
-stop_server
+stop_servers
 
 echo "wrk on $(nproc) cores, ${duration} s per load"
 echo "score posts:     $posts/s ($threads threads, $connections connections; target $post_target)"
