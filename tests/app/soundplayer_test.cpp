@@ -30,7 +30,11 @@ TEST(WaveSoundPlayer, EveryCueButTheStartPlaysItsOwnEmbeddedWave)
         EXPECT_TRUE(QFile::exists(":/sounds/" + cue.toUpper() + ".wav")) << cue.toStdString();
     }
     expected.sort();
-    EXPECT_EQ(effectSources(WaveSoundPlayer()), expected);
+    WaveSoundPlayer player;
+    EXPECT_EQ(effectSources(player), expected);
+    // Qt's sample cache can hang when an effect is destroyed while its wave still loads.
+    for (const QSoundEffect *effect : player.findChildren<QSoundEffect *>())
+        EXPECT_TRUE(QTest::qWaitFor([&] { return effect->status() != QSoundEffect::Loading; }));
 }
 
 TEST(ModuleSoundPlayer, LoadsTheModuleOnceTheEventLoopRunsAndStaysSilentWithoutIt)
