@@ -181,7 +181,8 @@ void Tmain::button_startClick()
 
 void Tmain::beginGame(std::optional<std::uint32_t> deal)
 {
-    for (QWidget *panel : {panel_instructions, panel_wait, panel_name, panel_cleared, panel_deal})
+    for (QWidget *panel :
+         {panel_instructions, panel_wait, panel_name, panel_cleared, panel_deal, panel_removeace})
         panel->hide();
     panel_board1->setFocus(); // keys play on the table
     m_record->addtomineincrease(1);
@@ -291,6 +292,7 @@ void Tmain::finishGame(Ending ending)
     label_assisted->setVisible(assisted);
     label_score1->setText(QString("Your Score: %1").arg(score));
     label_cleared->setText(won ? "Game Won!" : "Game Over!");
+    panel_removeace->hide(); // a question left open has no game to act on
     label_best->clear();
     m_solver->solve(m_startPosition, [this, game = m_games](const Solution &solution) {
         if (game == m_games)

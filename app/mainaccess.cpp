@@ -72,9 +72,11 @@ void Tmain::Undo1Click()
 
 bool Tmain::tableKey(const QKeyEvent *key)
 {
-    // Keys with Ctrl or Alt belong to the menus.
+    // Keys with Ctrl or Alt belong to the menus. A key held down plays once, not on and on.
     if (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
         return false;
+    if (key->isAutoRepeat())
+        return true;
     const int code = key->key();
     if (code >= Qt::Key_1 && code <= Qt::Key_4) {
         image_col4Click(columnImage(code - Qt::Key_0));

@@ -104,6 +104,9 @@ DealResult GameTable::dealClick()
     if (result.dealt) {
         remember(std::move(before));
         m_round.line += 'd';
+    } else if (m_round.thisturn != before.thisturn) {
+        // No deal, but the turn's points were cleared: a step back shows them again.
+        remember(std::move(before));
     }
     result.ending = checkforover();
     return result;

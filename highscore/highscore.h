@@ -27,8 +27,6 @@ QString dateSeparator(const QLocale &locale);
 // joined by the locale's date separator ("3/7/05").
 QString postingDateText(const QDate &date, const QLocale &locale = QLocale::system());
 
-// The online high-score window: shows the server's high-score page and owns the fetcher that
-// posts scores. Created hidden; only shown and hidden afterwards.
 // A finished game's score as posted: the three fields every server reads, then the deal's
 // number and the game's line, which let a server play the game again (neither is sent when
 // the line is empty).
@@ -40,6 +38,8 @@ struct PostedScore {
     QString moves;
 };
 
+// The online high-score window: shows the server's high-score page and owns the fetcher that
+// posts scores. Created hidden; only shown and hidden afterwards.
 class Thighscore : public SecondaryWindow {
     Q_OBJECT
 public:

@@ -82,19 +82,20 @@ void Routes::post(const Request &request, const Reply &reply)
         reply(plainText(400, "Score not stored: " + query.error + ".\n"));
         return;
     }
-    if (const ScoreEntry &entry = *query.entry; entry.verified()) {
-        const std::string problem = replayProblem(*entry.deal, entry.moves, entry.score);
-        if (!problem.empty()) {
-            reply(plainText(400, "Score not stored: " + problem + ".\n"));
-            return;
-        }
-    }
+    // The limit first: a flood of games to play again is cut off before any is played.
     if (!m_postLimit.allow(request.limitKey, PostRateLimit::Clock::now())) {
         Response response =
             plainText(429, "Score not stored: too many scores from your address; try later.\n");
         response.fields.emplace_back("Retry-After", "2");
         reply(std::move(response));
         return;
+    }
+    if (const ScoreEntry &entry = *query.entry; entry.verified()) {
+        const std::string problem = replayProblem(*entry.deal, entry.moves, entry.score);
+        if (!problem.empty()) {
+            reply(plainText(400, "Score not stored: " + problem + ".\n"));
+            return;
+        }
     }
     m_board.post({*query.entry, nowMs(), request.address}, [reply](bool stored) {
         reply(stored ? plainText(200, "Score posted.\n")

@@ -241,7 +241,9 @@ void TSelButton::keyPressEvent(QKeyEvent *event)
         return;
     }
     event->accept();
-    press();
+    // A key held down presses once.
+    if (!event->isAutoRepeat())
+        press();
 }
 
 void TSelButton::focusInEvent(QFocusEvent *event)

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -140,6 +141,26 @@ TEST_F(AccessTest, UndoTakesTheTableBackStepByStepAndTheGameIsAssisted)
     EXPECT_TRUE(child<QLabel>("label_assisted")->isVisible());
     EXPECT_FALSE(child<TSelButton>("button_sendscore")->isVisible());
     EXPECT_FALSE(record.calls.join(' ').contains("checkscore"));
+}
+
+TEST_F(AccessTest, AnAceQuestionLeftOpenGoesWithItsGame)
+{
+    Tmain &main = openActive("[quellan]\r\nFirsttime=no\r\n");
+    press(Qt::Key_Return);
+    action("SelectDeal1")->trigger();
+    QTest::keyClicks(QApplication::focusWidget(), "2");
+    press(Qt::Key_Return);
+    const std::string line = "dd2133dd1414d334222221dd1133ddd1412d4333222222324442444d11";
+    for (const char step : line)
+        press(step == 'd' ? Qt::Key_D : Qt::Key_0 + (step - '0'));
+    ASSERT_TRUE(child<TFlatPanel>("panel_removeace")->isVisible());
+    // Held down, the key plays once: the repeat must not answer anything.
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d", true);
+    QApplication::sendEvent(QApplication::focusWidget(), &held);
+    EXPECT_EQ(main.table().line(), line);
+    action("StartGame1")->trigger();
+    EXPECT_FALSE(child<TFlatPanel>("panel_removeace")->isVisible());
+    EXPECT_TRUE(main.table().line().empty());
 }
 
 TEST_F(AccessTest, AssistiveToolsAreToldWhatEachPartOfTheTableIs)

@@ -475,7 +475,8 @@ TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
             if (const auto choice = static_cast<int>(hand.next(8)); choice == 0) {
                 const DealResult deal = next.dealClick();
                 ending = deal.ending;
-                changed = deal.dealt;
+                // With the deck out a deal only clears the turn's points, if there were any.
+                changed = deal.dealt || next.thisturn() != now.thisturn;
             } else if (choice == 5) {
                 ending = next.removeAce();
                 changed = !(Seen(next) == now);

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -317,6 +318,9 @@ TEST_F(SelButtonTest, TheKeyboardReachesItByTabShowsItAndPressesIt)
         QTest::keyClick(button, key);
     QTest::keyClick(button, Qt::Key_A);
     QTest::keyClick(button, Qt::Key_Space, Qt::ControlModifier);
+    // A key held down presses once: its repeats do nothing.
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ", true);
+    QApplication::sendEvent(button, &repeat);
     EXPECT_EQ(clicks.count(), 3);
 
     // An assistive tool sees a button named by its caption, and can press it.
