@@ -134,6 +134,13 @@ ClickResult GameTable::clickColumn(int c)
         removeTop(c);
         result.play = Play::Moved;
     } else if (t.isAce() && deckExhausted()) {
+        // Asking again about the ace already asked about changes nothing to take back.
+        if (m_round.aceQuestion && m_round.acecolumn == c && m_round.aceslot == n &&
+            m_round.acecard == t) {
+            result.play = Play::AceQuestion;
+            result.ending = checkEnding();
+            return result;
+        }
         m_round.acecolumn = c;
         m_round.aceslot = n;
         m_round.acecard = t;

@@ -16,6 +16,7 @@ function init(args)
             games[#games + 1] = {deal = deal, score = score, moves = moves}
         end
     end
+    assert(#games > 0, "no games in " .. args[2])
 end
 
 function setup(thread)

@@ -484,9 +484,9 @@ TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
                 changed = next.aceQuestionOpen();
                 next.keepAce();
             } else {
-                const ClickResult click = next.clickColumn(std::min(choice, 4));
-                ending = click.ending;
-                changed = click.play != Play::Invalid && click.play != Play::Ignored;
+                ending = next.clickColumn(std::min(choice, 4)).ending;
+                // A click that changed the table is written into the game's line.
+                changed = next.line().size() > table.line().size();
             }
             if (ending != Ending::None)
                 break;
