@@ -9,7 +9,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <span>
 
 namespace {
 
@@ -173,6 +172,14 @@ int rankOf(std::uint8_t card)
     return facts.rank[card];
 }
 
+// The most `removals` more removals can score: every fourth since the last deal a bonus.
+int mostForRemovals(int removals, int turnclears)
+{
+    return scoring::removalPoints * removals +
+           (scoring::bonusPoints - scoring::removalPoints) *
+               ((turnclears % scoring::bonusEvery + removals) / scoring::bonusEvery);
+}
+
 // What a board can still add at most, knowing which cards can never leave it. While no column
 // can be emptied, no card is ever moved, so a card leaves only by removal. Each column is seen
 // as a stack, its cards and then the cards still to be dealt to it in order, and each card gets
@@ -223,11 +230,8 @@ public:
         }
         if (winnable)
             return std::nullopt;
-        const int removals =
-            scoring::removalPoints * removable +
-            (scoring::bonusPoints - scoring::removalPoints) *
-                ((turnclears % scoring::bonusEvery + removable) / scoring::bonusEvery);
-        return Value{static_cast<std::int16_t>(removals - deduction), none};
+        return Value{static_cast<std::int16_t>(mostForRemovals(removable, turnclears) - deduction),
+                     none};
     }
 
 private:
@@ -613,8 +617,6 @@ private:
         }
     }
 
-    // The most the rest of the game could add: every non-ace still to go removed, every fourth
-    // removal from here on a bonus, and the win.
     int nonAcesLeft(const Board &board) const
     {
         int left = 0;
@@ -625,13 +627,11 @@ private:
         return left + m_nonAcesUndealt[board.dealt];
     }
 
+    // The most the rest of the game could add: every non-ace still to go removed, every fourth
+    // removal from here on a bonus, and the win.
     int ceiling(const Board &board) const
     {
-        const int left = nonAcesLeft(board);
-        return scoring::removalPoints * left +
-               (scoring::bonusPoints - scoring::removalPoints) *
-                   ((board.turnclears % scoring::bonusEvery + left) / scoring::bonusEvery) +
-               scoring::winPoints;
+        return mostForRemovals(nonAcesLeft(board), board.turnclears) + scoring::winPoints;
     }
 
     // Depth-first branch and bound: what the board can add at most (exact when nothing below

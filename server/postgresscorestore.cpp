@@ -1,5 +1,7 @@
 #include "server/postgresscorestore.h"
 
+#include "server/scoreschema.h"
+
 #include <libpq-fe.h>
 
 #include <algorithm>
@@ -73,17 +75,8 @@ void PostgresScoreStore::createSchema(Open open)
             "date TEXT NOT NULL, score INTEGER NOT NULL, received_ms BIGINT NOT NULL, "
             "address TEXT NOT NULL DEFAULT '', deal BIGINT, moves TEXT NOT NULL DEFAULT '')",
             "cannot make the scores table");
-        run("CREATE INDEX IF NOT EXISTS verified_by_rank ON scores (score DESC, id) "
-            "WHERE deal IS NOT NULL",
-            "cannot make an index");
-        run("CREATE INDEX IF NOT EXISTS unverified_by_rank ON scores (score DESC, id) "
-            "WHERE deal IS NULL",
-            "cannot make an index");
-        run("CREATE UNIQUE INDEX IF NOT EXISTS verified_once ON scores (name, deal, moves) "
-            "WHERE deal IS NOT NULL",
-            "cannot make an index");
-        run("CREATE INDEX IF NOT EXISTS scores_by_address ON scores (address)",
-            "cannot make an index");
+        for (const char *index : scoreschema::indexes)
+            run(index, "cannot make an index");
         run("CREATE TABLE IF NOT EXISTS proof (id INTEGER PRIMARY KEY, "
             "written_at BIGINT NOT NULL)",
             "cannot make the proof table");
@@ -189,9 +182,7 @@ std::vector<ScoreEntry> PostgresScoreStore::best(int limit, bool verified)
 
 std::int64_t PostgresScoreStore::count(bool verified)
 {
-    const Result result = run(verified ? "SELECT count(*) FROM scores WHERE deal IS NOT NULL"
-                                       : "SELECT count(*) FROM scores WHERE deal IS NULL",
-                              "cannot count the scores");
+    const Result result = run(scoreschema::count[verified], "cannot count the scores");
     return std::stoll(PQgetvalue(result.get(), 0, 0));
 }
 
@@ -233,9 +224,7 @@ bool PostgresScoreStore::changedElsewhere()
 
 std::vector<ReceivedScore> PostgresScoreStore::all()
 {
-    const Result result = run("SELECT name, date, score, deal, moves, received_ms, address "
-                              "FROM scores ORDER BY id",
-                              "cannot read the scores");
+    const Result result = run(scoreschema::all, "cannot read the scores");
     std::vector<ReceivedScore> scores;
     const std::vector<ScoreEntry> list = entries(result.get());
     for (int row = 0; row < PQntuples(result.get()); ++row) {

@@ -1,5 +1,7 @@
 #include "server/sqlitescorestore.h"
 
+#include "server/scoreschema.h"
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -74,11 +76,10 @@ SqliteScoreStore::SqliteScoreStore(const std::string &path, Open open) : m_path(
                            "WHERE deal IS NOT NULL ORDER BY score DESC, id LIMIT ?1");
     m_best[false] = prepare("SELECT name, date, score, deal, moves FROM scores "
                             "WHERE deal IS NULL ORDER BY score DESC, id LIMIT ?1");
-    m_count[true] = prepare("SELECT COUNT(*) FROM scores WHERE deal IS NOT NULL");
-    m_count[false] = prepare("SELECT COUNT(*) FROM scores WHERE deal IS NULL");
+    for (const bool verified : {false, true})
+        m_count[verified] = prepare(scoreschema::count[verified]);
     m_purge = prepare("DELETE FROM scores WHERE address = ?1");
-    m_all = prepare("SELECT name, date, score, deal, moves, received_ms, address FROM scores "
-                    "ORDER BY id");
+    m_all = prepare(scoreschema::all);
     m_prove =
         prepare("INSERT OR REPLACE INTO proof (id, written_at) VALUES (1, strftime('%s', 'now'))");
     m_dataVersionQuery = prepare("PRAGMA data_version");
@@ -133,14 +134,9 @@ void SqliteScoreStore::createSchema()
     addColumnIfMissing("address", "TEXT NOT NULL DEFAULT ''");
     addColumnIfMissing("deal", "INTEGER");
     addColumnIfMissing("moves", "TEXT NOT NULL DEFAULT ''");
-    execute("DROP INDEX IF EXISTS scores_by_rank");
-    execute("CREATE INDEX IF NOT EXISTS verified_by_rank ON scores (score DESC, id) "
-            "WHERE deal IS NOT NULL");
-    execute("CREATE INDEX IF NOT EXISTS unverified_by_rank ON scores (score DESC, id) "
-            "WHERE deal IS NULL");
-    execute("CREATE UNIQUE INDEX IF NOT EXISTS verified_once ON scores (name, deal, moves) "
-            "WHERE deal IS NOT NULL");
-    execute("CREATE INDEX IF NOT EXISTS scores_by_address ON scores (address)");
+    execute("DROP INDEX IF EXISTS scores_by_rank"); // one for both lists, before there were two
+    for (const char *index : scoreschema::indexes)
+        execute(index);
     execute(
         "CREATE TABLE IF NOT EXISTS proof (id INTEGER PRIMARY KEY, written_at INTEGER NOT NULL)");
 }

@@ -226,10 +226,8 @@ void TSelButton::click()
 
 void TSelButton::press()
 {
-    const QPointer<TSelButton> alive(this);
     drawLook(Look::Pressed);
-    if (alive)
-        click();
+    click();
 }
 
 void TSelButton::keyPressEvent(QKeyEvent *event)

@@ -1,5 +1,6 @@
 // The main window without a mouse: Undo, play by keys, and what assistive tools are told.
 
+#include "tests/support/knowngames.h"
 #include "tests/support/mainwindowtest.h"
 
 #include <QAccessible>
@@ -27,6 +28,20 @@ protected:
         QWidget *focused = QApplication::focusWidget();
         ASSERT_NE(focused, nullptr);
         QTest::keyClick(focused, static_cast<Qt::Key>(key), modifiers);
+    }
+
+    // The key for an action of a line.
+    static int keyFor(char action)
+    {
+        return action == 'd' ? Qt::Key_D : action == 'y' ? Qt::Key_Y : Qt::Key_0 + (action - '0');
+    }
+
+    // File > Select Deal..., the number typed and Return: the deal's game starts.
+    void selectDeal(const QString &number)
+    {
+        action("SelectDeal1")->trigger();
+        QTest::keyClicks(QApplication::focusWidget(), number);
+        press(Qt::Key_Return);
     }
 
     static QString name(QObject *object)
@@ -112,16 +127,12 @@ TEST_F(AccessTest, UndoTakesTheTableBackStepByStepAndTheGameIsAssisted)
     EXPECT_TRUE(main.table().assisted());
 
     // Deal 2 won by its best line, with the first ace question taken back and forth.
-    action("SelectDeal1")->trigger();
-    QTest::keyClicks(QApplication::focusWidget(), "2");
-    press(Qt::Key_Return);
+    selectDeal("2");
     ASSERT_EQ(main.table().dealNumber(), 2u);
-    const std::string line =
-        "dd2133dd1414d334222221dd1133ddd1412d4333222222324442444d11y2432y121133";
+    const std::string line = deal2Won;
     const std::size_t firstYes = line.find('y');
     for (std::size_t i = 0; i < line.size(); ++i) {
-        const char step = line[i];
-        press(step == 'd' ? Qt::Key_D : step == 'y' ? Qt::Key_Y : Qt::Key_0 + (step - '0'));
+        press(keyFor(line[i]));
         if (i != firstYes)
             continue;
         const int count = main.table().column(line[i - 1] - '0').count;
@@ -147,12 +158,12 @@ TEST_F(AccessTest, AnAceQuestionLeftOpenGoesWithItsGame)
 {
     Tmain &main = openActive("[quellan]\r\nFirsttime=no\r\n");
     press(Qt::Key_Return);
-    action("SelectDeal1")->trigger();
-    QTest::keyClicks(QApplication::focusWidget(), "2");
-    press(Qt::Key_Return);
-    const std::string line = "dd2133dd1414d334222221dd1133ddd1412d4333222222324442444d11";
+    selectDeal("2");
+    // Deal 2 up to its first ace question.
+    const std::string won = deal2Won;
+    const std::string line = won.substr(0, won.find('y'));
     for (const char step : line)
-        press(step == 'd' ? Qt::Key_D : Qt::Key_0 + (step - '0'));
+        press(keyFor(step));
     ASSERT_TRUE(child<TFlatPanel>("panel_removeace")->isVisible());
     // Held down, the key plays once: the repeat must not answer anything.
     QKeyEvent held(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d", true);
@@ -179,9 +190,7 @@ TEST_F(AccessTest, AssistiveToolsAreToldWhatEachPartOfTheTableIs)
 
     // Deal 2: the 7 of diamonds first on column 2, then the 8 of hearts and the 3 of diamonds;
     // the queen of diamonds comes onto column 4 with the third deal.
-    action("SelectDeal1")->trigger();
-    QTest::keyClicks(QApplication::focusWidget(), "2");
-    press(Qt::Key_Return);
+    selectDeal("2");
     QWidget *column2 = child<QWidget>("image_col2");
     EXPECT_EQ(name(column2), "Column 2: 7 of diamonds, 1 card");
     EXPECT_EQ(description(column2), "From the top: 7 of diamonds");

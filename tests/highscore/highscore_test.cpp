@@ -3,6 +3,7 @@
 
 #include "htmlview/htmlview.h"
 #include "net/httpget.h"
+#include "tests/support/knowngames.h"
 #include "tests/support/recordingopener.h"
 #include "tests/support/scriptedserver.h"
 #include "tests/support/webserverprocess.h"
@@ -127,7 +128,7 @@ TEST_F(HighScoreServerTest, APostArrivesDecodedAndShowsOnTheList)
     QSignalSpy posted(window.get(), &Thighscore::scorePosted);
     const QString name = "Zoë & Ann=#1";
     // A won game of deal 2, which the server plays again.
-    const QString line = "dd2133dd1414d334222221dd1133ddd1412d4333222222324442444d11y2432y121133";
+    const QString line = deal2Won;
     window->sendscore({name, "12/25/09", "556", 2, line});
     ASSERT_TRUE(posted.wait(answerMs));
     EXPECT_TRUE(window->isVisible());

@@ -1,12 +1,12 @@
 // Scores posted with their game: played again by the server, stored as verified or refused.
 
 #include "tests/server/serverfixture.h"
+#include "tests/support/knowngames.h"
 
 namespace {
 
-// Won games as the solver plays them: deal 2 to 556 points, deal 4 to 526.
-const std::string deal2 = "dd2133dd1414d334222221dd1133ddd1412d4333222222324442444d11y2432y121133";
-const std::string deal4 = "d4411332d224d3dd2442dd22223d4dd234444442d22214d133334334y11111111133422";
+const std::string deal2 = deal2Won;
+const std::string deal4 = deal4Won;
 
 class VerifiedTest : public ServerTest {
 protected:
