@@ -17,26 +17,27 @@ constexpr int slots = Column::slotCount;
 constexpr std::int16_t none = std::numeric_limits<std::int16_t>::min();
 constexpr std::int16_t max = std::numeric_limits<std::int16_t>::max();
 
-// What the rest of a game can still add to the score: the best of any ending, and the best of
-// the won ones (none when no win is left).
+// What the rest of a game can still add to the score at most.
 struct Value {
     std::int16_t best = none;
-    std::int16_t win = none;
     bool weighed = false; // the bound from stuck cards is in already
 };
 
-constexpr Value wonGame{scoring::winPoints, scoring::winPoints};
-Value lostGame(int deduction)
-{
-    return {static_cast<std::int16_t>(-deduction), none};
-}
-
-// One action and where it leads; `ending` holds the game's end when the action ends it.
+// One action and where it leads; when the action ends the game, `ending` holds what the end
+// adds (the win's points, or the deduction taken off).
 struct Step {
     char action[3] = {}; // a column or the deal, then 'y' after an ace question
     int points = 0;
     bool ended = false;
-    Value ending;
+    bool won = false;
+    int ending = 0;
+
+    void end(bool win, int deduction)
+    {
+        ended = true;
+        won = win;
+        ending = win ? scoring::winPoints : -deduction;
+    }
 };
 
 // The board in compact form. A card keeps its home (the column it lies in at the start, or is
@@ -91,17 +92,16 @@ public:
             throw TooLarge();
         if (2 * (m_size + 1) > m_entries.size())
             grow();
-        place(key, Value{max, max});
+        place(key, Value{max});
         ++m_size;
         return *find(key);
     }
 
-    // Keeps the smaller of the known bound and `bound`, for all endings or the won ones.
-    void lower(const Key &key, bool won, std::int16_t bound)
+    // Keeps the smaller of the known bound and `bound`.
+    void lower(const Key &key, int bound)
     {
         Value &known = at(key);
-        std::int16_t &field = won ? known.win : known.best;
-        field = std::min(field, bound);
+        known.best = static_cast<std::int16_t>(std::min<int>(known.best, bound));
     }
 
     std::size_t size() const { return m_size; }
@@ -190,9 +190,15 @@ int mostForRemovals(int removals, int turnclears)
 // downwards until nothing changes, so each earliest deal rests on cards that go before. A
 // column could be emptied if, after some deal, all its cards arrived by then might be gone;
 // then moves change the stacks, and nothing is known.
+//
+// When only won games count (`winsOnly`), an ace may go only once every other card of its suit
+// might have gone: an ace goes by the question, with the deck out, and after that nothing can
+// take the highest card of its suit left off. That keeps many more columns from ever emptying.
 class StuckCards {
 public:
-    StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck)
+    StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck,
+               bool winsOnly)
+        : m_winsOnly(winsOnly)
     {
         for (int c = 0; c < columns; ++c) {
             m_emptiable |= board.count[c] == 0;
@@ -207,31 +213,30 @@ public:
         settle();
     }
 
-    // Nothing known when a column is empty or could become empty, or when every card but the
-    // aces might still go (the usual ceiling says as much then).
-    std::optional<Value> bound(int turnclears) const
+    // A card other than an ace can never leave the board, so no line wins. Nothing is known
+    // when a column is empty or could become empty.
+    bool someCardStays() const
     {
-        if (m_emptiable)
-            return std::nullopt;
+        return !m_emptiable &&
+               std::any_of(m_staying.begin(), m_staying.end(), [](int cards) { return cards > 0; });
+    }
+
+    // What the rest of the game can add at most, when some card stays (and not only wins
+    // count): every card that might go removed, the ranks of those that stay deducted.
+    int lostAtMost(int turnclears) const
+    {
         int removable = 0;
         int deduction = 0;
-        bool winnable = true;
         for (int c = 0; c < columns; ++c) {
             for (int h = 0; h < m_top[c]; ++h) {
                 const std::uint8_t card = m_stack[c][h];
-                const bool ace = rankOf(card) == Card::Ace;
-                if (m_gone[card] != never) {
-                    removable += !ace;
-                } else {
+                if (m_gone[card] != never)
+                    removable += rankOf(card) != Card::Ace;
+                else
                     deduction += rankOf(card);
-                    winnable &= ace;
-                }
             }
         }
-        if (winnable)
-            return std::nullopt;
-        return Value{static_cast<std::int16_t>(mostForRemovals(removable, turnclears) - deduction),
-                     none};
+        return mostForRemovals(removable, turnclears) - deduction;
     }
 
 private:
@@ -257,6 +262,7 @@ private:
                          static_cast<std::uint8_t>(arrival)};
         m_ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
         m_gone[card] = never;
+        m_staying[suitOf(card)] += rankOf(card) != Card::Ace;
     }
 
     // For every card of the stack, the deals after which a card above it still lies on it:
@@ -279,7 +285,7 @@ private:
         const int rank = rankOf(card);
         const unsigned open = deals(at.arrival, m_lastDeal + 1) & ~m_covered[card];
         if (rank == Card::Ace)
-            return open >> m_lastDeal & 1 ? m_lastDeal : never;
+            return open >> m_lastDeal & 1 && !(m_winsOnly && m_staying[suit]) ? m_lastDeal : never;
         int first = never;
         for (unsigned higher = m_ranks[suit] & ~((2u << rank) - 1); higher; higher &= higher - 1) {
             const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
@@ -325,6 +331,8 @@ private:
                     if (m_gone[card] == m_place[card].arrival)
                         continue; // it cannot go any earlier
                     if (const int deal = earliest(card); deal < m_gone[card]) {
+                        m_staying[suitOf(card)] -=
+                            m_gone[card] == never && rankOf(card) != Card::Ace;
                         m_gone[card] = static_cast<std::int8_t>(deal);
                         findCovered(c);
                         changed = true;
@@ -344,8 +352,10 @@ private:
     std::array<std::int8_t, Card::deckSize + 1> m_gone{};      // the earliest deal, or never
     std::array<std::uint16_t, Card::deckSize + 1> m_covered{}; // deals, as bits
     std::array<std::uint16_t, Card::suitCount + 1> m_ranks{};  // the ranks present of each suit
+    std::array<int, Card::suitCount + 1> m_staying{}; // of each suit, non-aces still at never
     int m_lastDeal = 0;
     bool m_emptiable = false;
+    bool m_winsOnly = false;
 };
 
 // How often the bound from stuck cards cut the search off, by the number of cards dealt: it
@@ -418,38 +428,34 @@ public:
 
 private:
     // The best line by lowering a target from the highest conceivable: each pass cuts every
-    // line that cannot reach its target, and the bounds it learns carry over to the next.
-    void searchFromTop(bool wonOnly)
-    {
-        for (int target = ceiling(m_start);; target -= 30) {
-            m_bestTotal = target - 1;
-            search(m_start, 0, wonOnly);
-            if (m_bestTotal >= target)
-                return;
-            if (target < -1000) {
-                m_bestTotal = none;
-                return;
-            }
-        }
-    }
-
+    // line that cannot reach its target, and the bounds it learns carry over to the next. When
+    // the first falls short, whether any win is left is settled apart: it is often quickly
+    // known, and with no win the ceiling of every board drops by more than the win's points.
     void solveInto(Solution &solution, int score)
     {
-        searchFromTop(false);
-        if (m_bestTotal == none)
-            return; // no action is left: the game is over already
+        std::optional<bool> canWin;
+        for (int target = ceiling(m_start);; target -= 30) {
+            m_bestTotal = target - 1;
+            search(m_start, 0);
+            if (m_bestTotal >= target)
+                break;
+            if (target < scoring::lowestFinalScore - score) {
+                return; // no action is left: the game is over already
+            }
+            if (!canWin) {
+                canWin = winnable(m_start, 0);
+                m_noWin = !*canWin;
+                target = std::min(target, ceiling(m_start) + 30);
+            }
+        }
         solution.solved = true;
         solution.best = {score + m_bestTotal, m_bestWon, m_bestLine};
-        if (m_bestWon) {
+        if (!canWin && !m_bestWon)
+            canWin = winnable(m_start, 0);
+        if (m_bestWon)
             solution.win = solution.best;
-        } else if (m_bestTotal >=
-                   scoring::removalPoints * nonAcesLeft(m_start) + scoring::winPoints) {
-            // A win removes every non-ace left and adds the win's points, so none scores below
-            // that: with a best below it, there is no win to look for.
-            searchFromTop(true);
-            if (m_bestTotal != none)
-                solution.win = SolvedLine{score + m_bestTotal, true, m_bestLine};
-        }
+        else if (*canWin)
+            solution.win = SolvedLine{score + m_win.finalScore, true, m_win.actions};
     }
 
     bool exhausted(const Board &board) const { return board.dealt == Card::deckSize; }
@@ -512,6 +518,12 @@ private:
         return true;
     }
 
+    // Where the key keeps the deals made, the removals since the last deal, and the mark of a
+    // board the win search has found lost.
+    static constexpr int dealsShift = Card::deckSize;
+    static constexpr int turnclearsShift = dealsShift + 4;
+    static constexpr int winKeyBit = 63;
+
     Key key(const Board &board) const
     {
         Key key;
@@ -522,21 +534,18 @@ private:
             if (bottom && m_home[bottom] != c)
                 key.high |= std::uint64_t{bottom} << (6 * c);
         }
-        key.low |= std::uint64_t(board.dealt / columns) << 52;
-        key.low |= std::uint64_t(board.turnclears % scoring::bonusEvery) << 56;
+        key.low |= std::uint64_t(board.dealt / columns) << dealsShift;
+        key.low |= std::uint64_t(board.turnclears % scoring::bonusEvery) << turnclearsShift;
         return key;
     }
 
     // The end tests after a click on the board.
     void endAfterClick(const Board &board, Step &step) const
     {
-        if (exhausted(board) && onlyAces(board)) {
-            step.ended = true;
-            step.ending = wonGame;
-        } else if (over(board)) {
-            step.ended = true;
-            step.ending = lostGame(ranksLeft(board));
-        }
+        if (exhausted(board) && onlyAces(board))
+            step.end(true, 0);
+        else if (over(board))
+            step.end(false, ranksLeft(board));
     }
 
     // Once the deck is out, taking a removable card off at once is never worse than leaving
@@ -579,8 +588,7 @@ private:
             const std::uint8_t t = board.top(c);
             if (acesOnly) {
                 // After the last deal brought only aces: the first click ends the game won.
-                step.ended = true;
-                step.ending = wonGame;
+                step.end(true, 0);
             } else if (beatenElsewhere(board, c)) {
                 next.cards[c][--next.count[c]] = 0;
                 ++next.turnclears;
@@ -609,10 +617,8 @@ private:
             for (int c = 0; c < columns; ++c)
                 next.cards[c][next.count[c]++] = m_deck[next.dealt++];
             next.turnclears = 0;
-            if (over(next)) {
-                step.ended = true;
-                step.ending = lostGame(ranksLeft(next));
-            }
+            if (over(next))
+                step.end(false, ranksLeft(next));
             use(step, next);
         }
     }
@@ -627,38 +633,80 @@ private:
         return left + m_nonAcesUndealt[board.dealt];
     }
 
-    // The most the rest of the game could add: every non-ace still to go removed, every fourth
-    // removal from here on a bonus, and the win.
+    // Once the deck is out, a suit whose ace has gone by the question keeps its highest card
+    // left for good: nothing higher can ever take it off. Those cards and their ranks.
+    struct Staying {
+        int cards = 0;
+        int ranks = 0;
+    };
+    Staying stayingForGood(const Board &board) const
+    {
+        Staying staying;
+        if (!exhausted(board))
+            return staying;
+        std::array<unsigned, Card::suitCount + 1> ranks{}; // of each suit on the board
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                ranks[suitOf(board.cards[c][s])] |= 1u << rankOf(board.cards[c][s]);
+        }
+        for (const unsigned present : ranks) {
+            if (present && !(present >> Card::Ace & 1)) {
+                ++staying.cards;
+                staying.ranks += std::bit_width(present) - 1;
+            }
+        }
+        return staying;
+    }
+
+    // At least one non-ace, of the lowest rank: what a game that is not won leaves.
+    static constexpr Staying someCard{1, 2};
+
+    // The most the rest of the game could add with `staying` left on the board: every other
+    // non-ace still to go removed, every fourth removal from here on a bonus, and the win when
+    // nothing stays.
+    int mostWith(const Board &board, Staying staying) const
+    {
+        const int removals = mostForRemovals(nonAcesLeft(board) - staying.cards, board.turnclears);
+        return staying.cards ? removals - staying.ranks : removals + scoring::winPoints;
+    }
+
     int ceiling(const Board &board) const
     {
-        return mostForRemovals(nonAcesLeft(board), board.turnclears) + scoring::winPoints;
+        const Staying staying = stayingForGood(board);
+        return mostWith(board, staying.cards == 0 && m_noWin ? someCard : staying);
+    }
+
+    // The bound from the cards that can never leave the board: those that stay, when some must;
+    // else, when no win is left, the ceiling without one.
+    int stuckBound(const Board &board) const
+    {
+        if (const StuckCards any(board, m_deck, false); any.someCardStays())
+            return any.lostAtMost(board.turnclears);
+        if (!m_noWin && StuckCards(board, m_deck, true).someCardStays())
+            return mostWith(board, someCard);
+        return max;
     }
 
     // Depth-first branch and bound: what the board can add at most (exact when nothing below
-    // it was cut off), keeping every line that beats the best so far. wonOnly: lost games do
-    // not count.
-    int search(const Board &board, int gained, bool wonOnly)
+    // it was cut off), keeping every line that beats the best so far.
+    int search(const Board &board, int gained)
     {
-        if (m_stop && (++m_visits & 0xFFF) == 0 && m_stop->load(std::memory_order_relaxed))
-            throw Stopped();
+        checkStop();
         const Key k = key(board);
         int most = ceiling(board);
         const Value *known = m_memo.find(k);
         if (known)
-            most = std::min<int>(most, wonOnly ? known->win : known->best);
-        if (most == none || gained + most <= m_bestTotal)
+            most = std::min<int>(most, known->best);
+        if (gained + most <= m_bestTotal)
             return most;
         if (!(known && known->weighed) && m_memo.size() >= m_stuckCardsAfter &&
             m_stuckCards.worthTrying(board.dealt)) {
-            // Worked out once for both searches: the memo keeps it for the other.
+            // Worked out once a board: the memo keeps it for the later passes.
             Value &entry = m_memo.at(k);
             entry.weighed = true;
-            if (const auto stuck = StuckCards(board, m_deck).bound(board.turnclears)) {
-                entry.best = std::min(entry.best, stuck->best);
-                entry.win = std::min(entry.win, stuck->win);
-                most = std::min<int>(most, wonOnly ? stuck->win : stuck->best);
-            }
-            const bool cut = most == none || gained + most <= m_bestTotal;
+            most = std::min(most, stuckBound(board));
+            entry.best = static_cast<std::int16_t>(std::min<int>(entry.best, most));
+            const bool cut = gained + most <= m_bestTotal;
             m_stuckCards.tried(board.dealt, cut);
             if (cut)
                 return most;
@@ -669,28 +717,61 @@ private:
             m_path += step.action;
             int worth = none;
             if (step.ended) {
-                const int ending = wonOnly ? step.ending.win : step.ending.best;
-                if (ending != none) {
-                    worth = step.points + ending;
-                    // A win as good as the best loss found is the better line to show.
-                    const bool won = step.ending.win != none;
-                    if (gained + worth > m_bestTotal ||
-                        (gained + worth == m_bestTotal && won && !m_bestWon)) {
-                        m_bestTotal = gained + worth;
-                        m_bestLine = m_path;
-                        m_bestWon = won;
-                    }
+                worth = step.points + step.ending;
+                // A win as good as the best loss found is the better line to show.
+                if (gained + worth > m_bestTotal ||
+                    (gained + worth == m_bestTotal && step.won && !m_bestWon)) {
+                    m_bestTotal = gained + worth;
+                    m_bestLine = m_path;
+                    m_bestWon = step.won;
                 }
-            } else if (const int below = search(next, gained + step.points, wonOnly);
-                       below != none) {
+            } else if (const int below = search(next, gained + step.points); below != none) {
                 worth = step.points + below;
             }
             result = std::max(result, worth);
             m_path.resize(mark);
         });
         result = std::min(result, most);
-        m_memo.lower(k, wonOnly, static_cast<std::int16_t>(result));
+        m_memo.lower(k, result);
         return result;
+    }
+
+    // Whether some line from the board wins, found with no regard to points: so a board is
+    // known by its cards alone, not by the removals since the deal, and one that cannot be won
+    // is remembered as such (under a key of its own kind). Keeps the first win found in m_win.
+    bool winnable(const Board &board, int gained)
+    {
+        checkStop();
+        Key k = key(board);
+        k.low &= ~(std::uint64_t{scoring::bonusEvery - 1} << turnclearsShift);
+        k.high |= std::uint64_t{1} << winKeyBit;
+        if (m_memo.find(k))
+            return false;
+        if (stayingForGood(board).cards == 0 && !StuckCards(board, m_deck, true).someCardStays()) {
+            bool found = false;
+            forEachStep(board, [&](const Step &step, const Board &next) {
+                if (found)
+                    return;
+                const std::size_t mark = m_path.size();
+                m_path += step.action;
+                if (step.ended ? step.won : winnable(next, gained + step.points)) {
+                    found = true;
+                    if (step.ended)
+                        m_win = {gained + step.points + step.ending, true, m_path};
+                }
+                m_path.resize(mark);
+            });
+            if (found)
+                return true;
+        }
+        m_memo.at(k);
+        return false;
+    }
+
+    void checkStop()
+    {
+        if (m_stop && (++m_visits & 0xFFF) == 0 && m_stop->load(std::memory_order_relaxed))
+            throw Stopped();
     }
 
     std::array<std::uint8_t, Card::deckSize> m_deck{};
@@ -706,6 +787,8 @@ private:
     int m_bestTotal = none;
     std::string m_bestLine;
     bool m_bestWon = false;
+    bool m_noWin = false; // no line from the start wins
+    SolvedLine m_win;     // a winning line from the start, its score what it adds
 };
 
 } // namespace

@@ -31,7 +31,8 @@ struct SolvedLine {
 struct Solution {
     bool solved = false;           // false: no answer (see solve()); nothing below
     SolvedLine best;               // the highest final score still reachable, won or lost
-    std::optional<SolvedLine> win; // the highest-scoring won game, when a win is still reachable
+    std::optional<SolvedLine> win; // a won game, when a win is still reachable: the best line
+                                   // when that wins, else the first win found
     std::size_t positions = 0;     // positions weighed
 };
 
