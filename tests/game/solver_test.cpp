@@ -244,6 +244,23 @@ TEST(Solver, SolvesWholeDealsToLinesThatPlayOut)
     }
 }
 
+TEST(Solver, SettlesWholeDealsBelowTheHighestScoreWithAndWithoutAWin)
+{
+    struct Known {
+        std::uint32_t deal;
+        int best;
+        bool winnable;
+    };
+    for (const Known known : {Known{17, 496, true}, Known{14, -18, false}}) {
+        GameTable table;
+        table.startDeal(known.deal);
+        const Solution solution = solve(table.position());
+        EXPECT_EQ(solution.best.finalScore, known.best) << "deal " << known.deal;
+        EXPECT_EQ(solution.win.has_value(), known.winnable) << "deal " << known.deal;
+        expectLineEndsAsClaimed(table, solution.best);
+    }
+}
+
 TEST(DealNumbers, NameTheDealAndLeaveTheTablesOwnSequenceAlone)
 {
     GameTable played(1234);
