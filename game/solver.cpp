@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -191,14 +192,15 @@ int mostForRemovals(int removals, int turnclears)
 // column could be emptied if, after some deal, all its cards arrived by then might be gone;
 // then moves change the stacks, and nothing is known.
 //
-// When only won games count (`winsOnly`), an ace may go only once every other card of its suit
+// When only won games count (`Ends::wonOnly`), an ace may go only once every other card of its suit
 // might have gone: an ace goes by the question, with the deck out, and after that nothing can
 // take the highest card of its suit left off. That keeps many more columns from ever emptying.
 class StuckCards {
 public:
-    StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck,
-               bool winsOnly)
-        : m_winsOnly(winsOnly)
+    enum class Ends { any, wonOnly };
+
+    StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck, Ends ends)
+        : m_ends(ends)
     {
         for (int c = 0; c < columns; ++c) {
             m_emptiable |= board.count[c] == 0;
@@ -217,14 +219,15 @@ public:
     // when a column is empty or could become empty.
     bool someCardStays() const
     {
-        return !m_emptiable &&
-               std::any_of(m_staying.begin(), m_staying.end(), [](int cards) { return cards > 0; });
+        return !m_emptiable && std::any_of(m_notGoing.begin(), m_notGoing.end(),
+                                           [](int cards) { return cards > 0; });
     }
 
     // What the rest of the game can add at most, when some card stays (and not only wins
     // count): every card that might go removed, the ranks of those that stay deducted.
     int lostAtMost(int turnclears) const
     {
+        assert(m_ends == Ends::any); // with wins only, aces would go too late for lost lines
         int removable = 0;
         int deduction = 0;
         for (int c = 0; c < columns; ++c) {
@@ -262,7 +265,7 @@ private:
                          static_cast<std::uint8_t>(arrival)};
         m_ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
         m_gone[card] = never;
-        m_staying[suitOf(card)] += rankOf(card) != Card::Ace;
+        m_notGoing[suitOf(card)] += rankOf(card) != Card::Ace;
     }
 
     // For every card of the stack, the deals after which a card above it still lies on it:
@@ -285,7 +288,9 @@ private:
         const int rank = rankOf(card);
         const unsigned open = deals(at.arrival, m_lastDeal + 1) & ~m_covered[card];
         if (rank == Card::Ace)
-            return open >> m_lastDeal & 1 && !(m_winsOnly && m_staying[suit]) ? m_lastDeal : never;
+            return (open >> m_lastDeal & 1) && !(m_ends == Ends::wonOnly && m_notGoing[suit])
+                       ? m_lastDeal
+                       : never;
         int first = never;
         for (unsigned higher = m_ranks[suit] & ~((2u << rank) - 1); higher; higher &= higher - 1) {
             const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
@@ -331,7 +336,7 @@ private:
                     if (m_gone[card] == m_place[card].arrival)
                         continue; // it cannot go any earlier
                     if (const int deal = earliest(card); deal < m_gone[card]) {
-                        m_staying[suitOf(card)] -=
+                        m_notGoing[suitOf(card)] -=
                             m_gone[card] == never && rankOf(card) != Card::Ace;
                         m_gone[card] = static_cast<std::int8_t>(deal);
                         findCovered(c);
@@ -352,10 +357,10 @@ private:
     std::array<std::int8_t, Card::deckSize + 1> m_gone{};      // the earliest deal, or never
     std::array<std::uint16_t, Card::deckSize + 1> m_covered{}; // deals, as bits
     std::array<std::uint16_t, Card::suitCount + 1> m_ranks{};  // the ranks present of each suit
-    std::array<int, Card::suitCount + 1> m_staying{}; // of each suit, non-aces still at never
+    std::array<int, Card::suitCount + 1> m_notGoing{}; // of each suit, non-aces still at never
     int m_lastDeal = 0;
     bool m_emptiable = false;
-    bool m_winsOnly = false;
+    Ends m_ends = Ends::any;
 };
 
 // How often the bound from stuck cards cut the search off, by the number of cards dealt: it
@@ -433,29 +438,40 @@ private:
     // known, and with no win the ceiling of every board drops by more than the win's points.
     void solveInto(Solution &solution, int score)
     {
+        if (!hasStep(m_start))
+            return; // the game is over already
         std::optional<bool> canWin;
         for (int target = ceiling(m_start);; target -= 30) {
             m_bestTotal = target - 1;
             search(m_start, 0);
             if (m_bestTotal >= target)
                 break;
-            if (target < scoring::lowestFinalScore - score) {
-                return; // no action is left: the game is over already
-            }
             if (!canWin) {
                 canWin = winnable(m_start, 0);
                 m_noWin = !*canWin;
-                target = std::min(target, ceiling(m_start) + 30);
+                if (m_noWin) // the next pass from the lower ceiling, 30 being taken off first
+                    target = std::min(target, ceiling(m_start) + 30);
             }
         }
         solution.solved = true;
         solution.best = {score + m_bestTotal, m_bestWon, m_bestLine};
-        if (!canWin && !m_bestWon)
-            canWin = winnable(m_start, 0);
-        if (m_bestWon)
+        if (m_bestWon) {
             solution.win = solution.best;
-        else if (*canWin)
+            return;
+        }
+        // Not asked yet only when the first pass found a lost line: the ceiling knew of a card
+        // that stays for good, so the answer is quick.
+        if (!canWin)
+            canWin = winnable(m_start, 0);
+        if (*canWin)
             solution.win = SolvedLine{score + m_win.finalScore, true, m_win.actions};
+    }
+
+    bool hasStep(const Board &board) const
+    {
+        bool any = false;
+        forEachStep(board, [&](const Step &, const Board &) { any = true; });
+        return any;
     }
 
     bool exhausted(const Board &board) const { return board.dealt == Card::deckSize; }
@@ -518,11 +534,18 @@ private:
         return true;
     }
 
-    // Where the key keeps the deals made, the removals since the last deal, and the mark of a
-    // board the win search has found lost.
+    // Where the key keeps the deals made and the removals since the last deal (in `low`, above
+    // a bit for each card), and the mark of the win search's boards (in `high`, above the
+    // moved cards' six bits each).
     static constexpr int dealsShift = Card::deckSize;
     static constexpr int turnclearsShift = dealsShift + 4;
+    static constexpr std::uint64_t turnclearsMask = std::uint64_t{scoring::bonusEvery - 1}
+                                                    << turnclearsShift;
     static constexpr int winKeyBit = 63;
+    static_assert(Card::deckSize / columns < 1 << (turnclearsShift - dealsShift));
+    static_assert(std::has_single_bit(unsigned{scoring::bonusEvery}) &&
+                  turnclearsShift + std::bit_width(unsigned{scoring::bonusEvery - 1}) <= 64);
+    static_assert(6 * columns <= winKeyBit);
 
     Key key(const Board &board) const
     {
@@ -539,6 +562,16 @@ private:
         return key;
     }
 
+    // The key of a board in the win search: points play no part there, so neither do the
+    // removals since the deal.
+    Key winKey(const Board &board) const
+    {
+        Key k = key(board);
+        k.low &= ~turnclearsMask;
+        k.high |= std::uint64_t{1} << winKeyBit;
+        return k;
+    }
+
     // The end tests after a click on the board.
     void endAfterClick(const Board &board, Step &step) const
     {
@@ -546,6 +579,18 @@ private:
             step.end(true, 0);
         else if (over(board))
             step.end(false, ranksLeft(board));
+    }
+
+    // The ranks of each suit on the board, as bits.
+    using RanksBySuit = std::array<unsigned, Card::suitCount + 1>;
+    static RanksBySuit ranksOnBoard(const Board &board)
+    {
+        RanksBySuit ranks{};
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                ranks[suitOf(board.cards[c][s])] |= 1u << rankOf(board.cards[c][s]);
+        }
+        return ranks;
     }
 
     // Once the deck is out, taking a removable card off at once is never worse than leaving
@@ -558,11 +603,7 @@ private:
     {
         if (!exhausted(board))
             return -1;
-        std::array<unsigned, Card::suitCount + 1> ranks{}; // of each suit on the board
-        for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                ranks[suitOf(board.cards[c][s])] |= 1u << rankOf(board.cards[c][s]);
-        }
+        const RanksBySuit ranks = ranksOnBoard(board);
         for (int c = 0; c < columns; ++c) {
             const std::uint8_t t = board.top(c);
             const unsigned left = ranks[suitOf(t)];
@@ -644,12 +685,7 @@ private:
         Staying staying;
         if (!exhausted(board))
             return staying;
-        std::array<unsigned, Card::suitCount + 1> ranks{}; // of each suit on the board
-        for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                ranks[suitOf(board.cards[c][s])] |= 1u << rankOf(board.cards[c][s]);
-        }
-        for (const unsigned present : ranks) {
+        for (const unsigned present : ranksOnBoard(board)) {
             if (present && !(present >> Card::Ace & 1)) {
                 ++staying.cards;
                 staying.ranks += std::bit_width(present) - 1;
@@ -659,7 +695,7 @@ private:
     }
 
     // At least one non-ace, of the lowest rank: what a game that is not won leaves.
-    static constexpr Staying someCard{1, 2};
+    static constexpr Staying oneLowCard{1, 2};
 
     // The most the rest of the game could add with `staying` left on the board: every other
     // non-ace still to go removed, every fourth removal from here on a bonus, and the win when
@@ -673,17 +709,17 @@ private:
     int ceiling(const Board &board) const
     {
         const Staying staying = stayingForGood(board);
-        return mostWith(board, staying.cards == 0 && m_noWin ? someCard : staying);
+        return mostWith(board, staying.cards == 0 && m_noWin ? oneLowCard : staying);
     }
 
     // The bound from the cards that can never leave the board: those that stay, when some must;
     // else, when no win is left, the ceiling without one.
     int stuckBound(const Board &board) const
     {
-        if (const StuckCards any(board, m_deck, false); any.someCardStays())
-            return any.lostAtMost(board.turnclears);
-        if (!m_noWin && StuckCards(board, m_deck, true).someCardStays())
-            return mostWith(board, someCard);
+        if (const StuckCards anyEnd(board, m_deck, StuckCards::Ends::any); anyEnd.someCardStays())
+            return anyEnd.lostAtMost(board.turnclears);
+        if (!m_noWin && StuckCards(board, m_deck, StuckCards::Ends::wonOnly).someCardStays())
+            return mostWith(board, oneLowCard);
         return max;
     }
 
@@ -738,16 +774,14 @@ private:
 
     // Whether some line from the board wins, found with no regard to points: so a board is
     // known by its cards alone, not by the removals since the deal, and one that cannot be won
-    // is remembered as such (under a key of its own kind). Keeps the first win found in m_win.
+    // is remembered as such. Keeps the first win found in m_win.
     bool winnable(const Board &board, int gained)
     {
         checkStop();
-        Key k = key(board);
-        k.low &= ~(std::uint64_t{scoring::bonusEvery - 1} << turnclearsShift);
-        k.high |= std::uint64_t{1} << winKeyBit;
+        const Key k = winKey(board);
         if (m_memo.find(k))
             return false;
-        if (stayingForGood(board).cards == 0 && !StuckCards(board, m_deck, true).someCardStays()) {
+        if (mightWin(board)) {
             bool found = false;
             forEachStep(board, [&](const Step &step, const Board &next) {
                 if (found)
@@ -766,6 +800,17 @@ private:
         }
         m_memo.at(k);
         return false;
+    }
+
+    // A win takes off every non-ace left, two points each at least, and adds the win's points:
+    // a board the search has found to add less is lost, as is one where some card never goes.
+    bool mightWin(const Board &board)
+    {
+        const int leastWin = scoring::removalPoints * nonAcesLeft(board) + scoring::winPoints;
+        if (const Value *known = m_memo.find(key(board)); known && known->best < leastWin)
+            return false;
+        return stayingForGood(board).cards == 0 &&
+               !StuckCards(board, m_deck, StuckCards::Ends::wonOnly).someCardStays();
     }
 
     void checkStop()

@@ -39,8 +39,9 @@ struct Solution {
 // Weighs every action a player has, from the position to every end of the game, and returns
 // the best of them: exact, no guesses. Unsolved when the game is over already, when it would
 // have to remember more than `maxPositions` positions (some 100 bytes each at the peak), or
-// when `stop` turns true meanwhile. Once it has weighed `boundAfter` positions it also bounds
-// each by the cards that can never leave the board, which costs more than it saves on the
-// many deals settled sooner.
+// when `stop` turns true meanwhile. Once it has weighed `boundAfter` positions, the search for
+// the best score also bounds each by the cards that can never leave the board, which costs
+// more than it saves on the many deals settled sooner; the search for a win, which ignores
+// points, does so from the first.
 Solution solve(const Position &position, std::size_t maxPositions = 2'000'000,
                const std::atomic<bool> *stop = nullptr, std::size_t boundAfter = 16384);
