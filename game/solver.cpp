@@ -415,6 +415,8 @@ public:
         }
         m_start.dealt = position.dealt;
         m_start.turnclears = position.turnclears;
+        m_endsAtLastDeal = position.dealt <= lastDealFrom && lastDealEndsGame();
+        m_stayingAtLastDeal = stayingAtLastDeal();
     }
 
     Solution run(int score)
@@ -441,6 +443,10 @@ private:
         if (!hasStep(m_start))
             return; // the game is over already
         std::optional<bool> canWin;
+        if (m_endsAtLastDeal) {
+            canWin = false;
+            m_noWin = true;
+        }
         for (int target = ceiling(m_start);; target -= 30) {
             m_bestTotal = target - 1;
             search(m_start, 0);
@@ -475,6 +481,30 @@ private:
     }
 
     bool exhausted(const Board &board) const { return board.dealt == Card::deckSize; }
+
+    // Where in the deck the last deal starts.
+    static constexpr int lastDealFrom = Card::deckSize - columns;
+
+    // The last deal brings no ace and no two cards of a suit: with the deck out, nothing
+    // on top can be taken off, and no column is empty, so the game ends with it.
+    bool lastDealEndsGame() const
+    {
+        unsigned suits = 0;
+        for (int i = lastDealFrom; i < Card::deckSize; ++i) {
+            const unsigned suit = 1u << suitOf(m_deck[i]);
+            if (rankOf(m_deck[i]) == Card::Ace || (suits & suit))
+                return false;
+            suits |= suit;
+        }
+        return true;
+    }
+
+    // The phase in which every removal still to come falls, so that all count towards the
+    // same bonuses: once the deck is out, or before the last deal when the game ends with it.
+    bool lastPhase(const Board &board) const
+    {
+        return exhausted(board) || (m_endsAtLastDeal && board.dealt == lastDealFrom);
+    }
 
     bool onlyAces(const Board &board) const
     {
@@ -593,21 +623,23 @@ private:
         return ranks;
     }
 
-    // Once the deck is out, taking a removable card off at once is never worse than leaving
-    // it, unless it may be needed to take off a lower card of its suit later: the cards that
-    // allow it stay on top, or give way to higher ones, until an ace goes by the question, and
-    // nothing covers them; so any line that leaves the card does as well without it, and can
-    // only add its removal. Safe when nothing lower of its suit is left, or its ace is gone.
-    // Then that removal is the one action to weigh; -1 when there is none.
-    int safeRemovalOnceDealtOut(const Board &board) const
+    // In the last phase every removal counts towards the same bonuses, so taking a removable
+    // card off at once is never worse than leaving it, unless it may be needed to take off a
+    // lower card of its suit later: the cards that allow it stay on top, or give way to higher
+    // ones, until an ace goes by the question (once the deck is out), and nothing covers them;
+    // so any line that leaves the card does as well without it, and can only add its removal.
+    // Safe when nothing lower of its suit is left, or its ace is gone or cannot go. Then that
+    // removal is the one action to weigh; -1 when there is none.
+    int safeRemovalInLastPhase(const Board &board) const
     {
-        if (!exhausted(board))
+        if (!lastPhase(board))
             return -1;
         const RanksBySuit ranks = ranksOnBoard(board);
         for (int c = 0; c < columns; ++c) {
             const std::uint8_t t = board.top(c);
             const unsigned left = ranks[suitOf(t)];
-            const bool neededLater = (left & ((1u << rankOf(t)) - 1)) && (left >> Card::Ace & 1);
+            const bool neededLater =
+                exhausted(board) && (left & ((1u << rankOf(t)) - 1)) && (left >> Card::Ace & 1);
             if (t && !neededLater && beatenElsewhere(board, c))
                 return c;
         }
@@ -619,7 +651,7 @@ private:
     template <typename Use> void forEachStep(const Board &board, Use use) const
     {
         const bool acesOnly = exhausted(board) && onlyAces(board);
-        const int removal = acesOnly ? -1 : safeRemovalOnceDealtOut(board);
+        const int removal = acesOnly ? -1 : safeRemovalInLastPhase(board);
         for (int c = 0; c < columns; ++c) {
             if (board.count[c] == 0 || (removal >= 0 && c != removal))
                 continue;
@@ -706,8 +738,19 @@ private:
         return staying.cards ? removals - staying.ranks : removals + scoring::winPoints;
     }
 
+    // When the game ends with the last deal, its cards and the aces stay.
+    Staying stayingAtLastDeal() const
+    {
+        Staying staying{columns, Card::suitCount * Card::Ace};
+        for (int i = lastDealFrom; i < Card::deckSize; ++i)
+            staying.ranks += rankOf(m_deck[i]);
+        return staying;
+    }
+
     int ceiling(const Board &board) const
     {
+        if (m_endsAtLastDeal)
+            return mostWith(board, m_stayingAtLastDeal);
         const Staying staying = stayingForGood(board);
         return mostWith(board, staying.cards == 0 && m_noWin ? oneLowCard : staying);
     }
@@ -832,8 +875,10 @@ private:
     int m_bestTotal = none;
     std::string m_bestLine;
     bool m_bestWon = false;
-    bool m_noWin = false; // no line from the start wins
-    SolvedLine m_win;     // a winning line from the start, its score what it adds
+    bool m_noWin = false;          // no line from the start wins
+    bool m_endsAtLastDeal = false; // the game is sure to end with the last deal, still to come
+    Staying m_stayingAtLastDeal;
+    SolvedLine m_win; // a winning line from the start, its score what it adds
 };
 
 } // namespace
