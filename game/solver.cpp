@@ -181,46 +181,46 @@ int mostForRemovals(int removals, int turnclears)
                ((turnclears % scoring::bonusEvery + removals) / scoring::bonusEvery);
 }
 
-// What a board can still add at most, knowing which cards can never leave it. While no column
-// can be emptied, no card is ever moved, so a card leaves only by removal. Each column is seen
-// as a stack, its cards and then the cards still to be dealt to it in order, and each card gets
-// the earliest deal (from now, 0 for now) by which it might go: a non-ace once it and a higher
-// card of its suit in another column can both be on top after that deal, an ace (by the
+// What a board can still add at most, knowing which cards can never leave it. Each column is
+// seen as a stack, its cards and then the cards still to be dealt to it in order, and each card
+// gets the earliest deal (from now, 0 for now) by which it might go: a non-ace once it and a
+// higher card of its suit in another column can both be on top after that deal, an ace (by the
 // question) once it can be on top after the last deal. A card can be on top after a deal when
-// every card above it that has arrived by then might have gone by then. Worked out from "never"
-// downwards until nothing changes, so each earliest deal rests on cards that go before. A
-// column could be emptied if, after some deal, all its cards arrived by then might be gone;
-// then moves change the stacks, and nothing is known.
+// every card above it that has arrived by then might have left by then. Worked out from "never"
+// downwards until nothing changes, so each earliest deal rests on cards that go before.
 //
-// When only won games count (`Ends::wonOnly`), an ace may go only once every other card of its suit
-// might have gone: an ace goes by the question, with the deck out, and after that nothing can
-// take the highest card of its suit left off. That keeps many more columns from ever emptying.
+// A card leaves its stack by going, or by a move into an empty column. A column could be empty
+// after a deal when all its cards arrived by then might have left by then; after such a deal,
+// any card on top but the lowest of its stack might be moved. It then lies at the bottom of the
+// column it was moved to, under the cards dealt there later, so it can be on top again only
+// after a deal after which that column, but for it, could be empty too: after any such deal, as
+// the column is not known. There it lies apart from the cards of its own stack.
+//
+// When only won games count (`Ends::wonOnly`), an ace may go only once every other card of its
+// suit might have gone: an ace goes by the question, with the deck out, and after that nothing
+// can take the highest card of its suit left off. The aces then keep many more cards covered
+// for good.
 class StuckCards {
 public:
     enum class Ends { any, wonOnly };
 
     StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck, Ends ends)
-        : m_ends(ends)
+        : m_lastDeal((Card::deckSize - board.dealt) / columns), m_ends(ends)
     {
         for (int c = 0; c < columns; ++c) {
-            m_emptiable |= board.count[c] == 0;
             for (int s = 0; s < board.count[c]; ++s)
                 add(board.cards[c][s], c, 0);
         }
-        if (m_emptiable)
-            return;
-        m_lastDeal = (Card::deckSize - board.dealt) / columns;
         for (int i = board.dealt; i < Card::deckSize; ++i)
             add(deck[i], i % columns, (i - board.dealt) / columns + 1);
         settle();
     }
 
-    // A card other than an ace can never leave the board, so no line wins. Nothing is known
-    // when a column is empty or could become empty.
+    // A card other than an ace can never leave the board, so no line wins.
     bool someCardStays() const
     {
-        return !m_emptiable && std::any_of(m_notGoing.begin(), m_notGoing.end(),
-                                           [](int cards) { return cards > 0; });
+        return std::any_of(m_notGoing.begin(), m_notGoing.end(),
+                           [](int cards) { return cards > 0; });
     }
 
     // What the rest of the game can add at most, when some card stays (and not only wins
@@ -263,22 +263,37 @@ private:
         m_stack[stack][height] = card;
         m_place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height),
                          static_cast<std::uint8_t>(arrival)};
+        m_out[card] = static_cast<std::uint16_t>(deals(arrival, m_lastDeal + 1));
         m_ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
         m_gone[card] = never;
+        m_moved[card] = never;
         m_notGoing[suitOf(card)] += rankOf(card) != Card::Ace;
     }
 
-    // For every card of the stack, the deals after which a card above it still lies on it:
-    // those it has arrived by and might not have gone by.
-    void findCovered(int stack)
+    // The earliest deal by which the card might have left its stack.
+    int left(std::uint8_t card) const { return std::min(m_gone[card], m_moved[card]); }
+
+    // For every card of the stack, the deals after which it can be on top of the stack: those
+    // it has arrived by and no card above it that has arrived by then might not have left.
+    void findInStack(int stack)
     {
         unsigned covered = 0;
         for (int h = m_top[stack] - 1; h >= 0; --h) {
             const std::uint8_t card = m_stack[stack][h];
-            m_covered[card] = static_cast<std::uint16_t>(covered);
-            covered |= deals(m_place[card].arrival, m_gone[card]);
+            m_inStack[card] = static_cast<std::uint16_t>(m_out[card] & ~covered);
+            covered |= deals(m_place[card].arrival, left(card));
         }
     }
+
+    unsigned inStack(std::uint8_t card) const { return m_inStack[card]; }
+
+    // The deals after which the card, moved, can be on top apart from its stack.
+    unsigned apart(std::uint8_t card) const
+    {
+        return m_emptyAfter & deals(m_moved[card], m_lastDeal + 1);
+    }
+
+    unsigned onTop(std::uint8_t card) const { return inStack(card) | apart(card); }
 
     // The earliest deal by which the card might go, as things stand.
     int earliest(std::uint8_t card) const
@@ -286,7 +301,7 @@ private:
         const Place &at = m_place[card];
         const int suit = suitOf(card);
         const int rank = rankOf(card);
-        const unsigned open = deals(at.arrival, m_lastDeal + 1) & ~m_covered[card];
+        const unsigned open = onTop(card);
         if (rank == Card::Ace)
             return (open >> m_lastDeal & 1) && !(m_ends == Ends::wonOnly && m_notGoing[suit])
                        ? m_lastDeal
@@ -294,57 +309,80 @@ private:
         int first = never;
         for (unsigned higher = m_ranks[suit] & ~((2u << rank) - 1); higher; higher &= higher - 1) {
             const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
-            if (m_place[other].stack == at.stack)
-                continue;
-            if (const unsigned both =
-                    open & ~m_covered[other] & deals(m_place[other].arrival, m_lastDeal + 1))
+            unsigned both = open & onTop(other);
+            if (m_place[other].stack == at.stack) {
+                // Apart once the upper has been moved off. A lower one moved off before the
+                // upper arrived lies on top only after deals after which a column could be
+                // empty, and then the upper might have been moved off too.
+                both &= apart(m_place[other].height > at.height ? other : card);
+            }
+            if (both)
                 first = std::min(first, std::countr_zero(both));
         }
         return first;
     }
 
-    // After some deal, every card of the stack arrived by then might be gone by then. The
-    // cards arrive bottom first, so each deal to look at is the last before a later arrival.
-    bool emptiable(int stack) const
+    // The deals after which the stack could be empty: those after which every card arrived by
+    // then might have left by then.
+    void findEmpty(int stack)
     {
-        int latest = 0; // the latest any card below goes
-        for (int h = 0; h < m_top[stack]; ++h) {
+        // The cards out now first, then one a deal.
+        int latest = 0; // the deal by which all cards arrived so far might have left
+        int h = 0;
+        for (; h < m_top[stack] && m_place[m_stack[stack][h]].arrival == 0; ++h)
+            latest = std::max(latest, left(m_stack[stack][h]));
+        m_emptyAfter |= latest == 0 ? 1u : 0u;
+        for (; h < m_top[stack]; ++h) {
             const std::uint8_t card = m_stack[stack][h];
-            if (h > 0 && m_place[card].arrival > m_place[m_stack[stack][h - 1]].arrival &&
-                latest < m_place[card].arrival)
-                return true;
-            latest = std::max<int>(latest, m_gone[card]);
+            latest = std::max(latest, left(card));
+            if (latest <= m_place[card].arrival)
+                m_emptyAfter |= 1u << m_place[card].arrival;
         }
-        return latest <= m_lastDeal;
     }
 
-    // Lowers earliest deals until nothing changes, upper cards first as they uncover those
-    // beneath. Earliest deals only fall, so once a column could be emptied it stays so and
-    // there is nothing more to learn.
+    // The earliest deal after which the card might be moved: it is on top of its stack, some
+    // column could be empty, and the card is not the lowest of its column, as a card at the
+    // bottom of a stack dealt to an empty column might not be.
+    bool findMoved(std::uint8_t card)
+    {
+        const Place &at = m_place[card];
+        const unsigned when = at.height > 0 || at.arrival > 0 ? inStack(card) & m_emptyAfter : 0;
+        if (when == 0 || std::countr_zero(when) >= m_moved[card])
+            return false;
+        m_moved[card] = static_cast<std::int8_t>(std::countr_zero(when));
+        return true;
+    }
+
+    // Lowers the earliest deals by which cards might go or be moved until nothing changes,
+    // upper cards first as they uncover those beneath; or until every card but the aces might
+    // go, when there is nothing more to learn.
     void settle()
     {
-        for (int c = 0; c < columns; ++c)
-            findCovered(c);
+        for (int c = 0; c < columns; ++c) {
+            findInStack(c);
+            findEmpty(c);
+        }
         const int highest = *std::max_element(m_top.begin(), m_top.end());
-        for (bool changed = true; changed;) {
+        for (bool changed = true; changed && someCardStays();) {
             changed = false;
             for (int h = highest - 1; h >= 0; --h) {
                 for (int c = 0; c < columns; ++c) {
                     if (h >= m_top[c])
                         continue;
                     const std::uint8_t card = m_stack[c][h];
-                    if (m_gone[card] == m_place[card].arrival)
-                        continue; // it cannot go any earlier
-                    if (const int deal = earliest(card); deal < m_gone[card]) {
-                        m_notGoing[suitOf(card)] -=
-                            m_gone[card] == never && rankOf(card) != Card::Ace;
-                        m_gone[card] = static_cast<std::int8_t>(deal);
-                        findCovered(c);
-                        changed = true;
-                        if (emptiable(c)) {
-                            m_emptiable = true;
-                            return;
+                    bool lowered = findMoved(card);
+                    if (m_gone[card] != m_place[card].arrival) {
+                        if (const int deal = earliest(card); deal < m_gone[card]) {
+                            m_notGoing[suitOf(card)] -=
+                                m_gone[card] == never && rankOf(card) != Card::Ace;
+                            m_gone[card] = static_cast<std::int8_t>(deal);
+                            lowered = true;
                         }
+                    }
+                    if (lowered) {
+                        findInStack(c);
+                        findEmpty(c);
+                        changed = true;
                     }
                 }
             }
@@ -355,17 +393,19 @@ private:
     std::array<int, columns> m_top{};
     std::array<Place, Card::deckSize + 1> m_place{};
     std::array<std::int8_t, Card::deckSize + 1> m_gone{};      // the earliest deal, or never
-    std::array<std::uint16_t, Card::deckSize + 1> m_covered{}; // deals, as bits
+    std::array<std::int8_t, Card::deckSize + 1> m_moved{};     // the earliest deal, or never
+    std::array<std::uint16_t, Card::deckSize + 1> m_out{};     // deals since its arrival, as bits
+    std::array<std::uint16_t, Card::deckSize + 1> m_inStack{}; // deals, as bits
     std::array<std::uint16_t, Card::suitCount + 1> m_ranks{};  // the ranks present of each suit
     std::array<int, Card::suitCount + 1> m_notGoing{}; // of each suit, non-aces still at never
     int m_lastDeal = 0;
-    bool m_emptiable = false;
+    unsigned m_emptyAfter = 0; // the deals after which some column could be empty, as bits
     Ends m_ends = Ends::any;
 };
 
-// How often the bound from stuck cards cut the search off, by the number of cards dealt: it
-// costs more than the rest of a position's work, and for some deals it never cuts early in the
-// game, so once it has failed there often enough it is left out there.
+// How often the stuck cards cut a search off, by the number of cards dealt: working them out
+// costs more than the rest of a position's work, and for some deals they never cut early in
+// the game, so once they have failed there often enough they are left out there.
 class StuckCardsRecord {
 public:
     bool worthTrying(int dealt) const
@@ -846,14 +886,20 @@ private:
     }
 
     // A win takes off every non-ace left, two points each at least, and adds the win's points:
-    // a board the search has found to add less is lost, as is one where some card never goes.
+    // a board the search has found to add less is lost, as is one where some card never goes
+    // (where looking for such cards has not proved hopeless).
     bool mightWin(const Board &board)
     {
         const int leastWin = scoring::removalPoints * nonAcesLeft(board) + scoring::winPoints;
         if (const Value *known = m_memo.find(key(board)); known && known->best < leastWin)
             return false;
-        return stayingForGood(board).cards == 0 &&
-               !StuckCards(board, m_deck, StuckCards::Ends::wonOnly).someCardStays();
+        if (stayingForGood(board).cards)
+            return false;
+        if (!m_winStuckCards.worthTrying(board.dealt))
+            return true;
+        const bool stays = StuckCards(board, m_deck, StuckCards::Ends::wonOnly).someCardStays();
+        m_winStuckCards.tried(board.dealt, stays);
+        return !stays;
     }
 
     void checkStop()
@@ -866,8 +912,9 @@ private:
     std::array<std::uint8_t, Card::deckSize + 1> m_home{};
     std::array<int, Card::deckSize + 1> m_nonAcesUndealt{}; // from each deck place on
     Board m_start;
-    Memo m_memo; // upper bounds of what each board can add
-    StuckCardsRecord m_stuckCards;
+    Memo m_memo;                       // upper bounds of what each board can add
+    StuckCardsRecord m_stuckCards;     // in the search for the best score
+    StuckCardsRecord m_winStuckCards;  // in the search for a win
     std::size_t m_stuckCardsAfter = 0; // positions weighed before it is brought in
     std::string m_path;
     const std::atomic<bool> *m_stop = nullptr;
