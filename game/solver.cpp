@@ -455,8 +455,8 @@ public:
         }
         m_start.dealt = position.dealt;
         m_start.turnclears = position.turnclears;
-        m_endsAtLastDeal = position.dealt <= lastDealFrom && lastDealEndsGame();
-        m_stayingAtLastDeal = stayingAtLastDeal();
+        if (position.dealt <= lastDealFrom && lastDealEndsGame())
+            m_stayingAtLastDeal = stayingAtLastDeal();
     }
 
     Solution run(int score)
@@ -483,7 +483,7 @@ private:
         if (!hasStep(m_start))
             return; // the game is over already
         std::optional<bool> canWin;
-        if (m_endsAtLastDeal) {
+        if (m_stayingAtLastDeal) {
             canWin = false;
             m_noWin = true;
         }
@@ -543,7 +543,7 @@ private:
     // same bonuses: once the deck is out, or before the last deal when the game ends with it.
     bool lastPhase(const Board &board) const
     {
-        return exhausted(board) || (m_endsAtLastDeal && board.dealt == lastDealFrom);
+        return exhausted(board) || (m_stayingAtLastDeal && board.dealt == lastDealFrom);
     }
 
     bool onlyAces(const Board &board) const
@@ -789,8 +789,8 @@ private:
 
     int ceiling(const Board &board) const
     {
-        if (m_endsAtLastDeal)
-            return mostWith(board, m_stayingAtLastDeal);
+        if (m_stayingAtLastDeal)
+            return mostWith(board, *m_stayingAtLastDeal);
         const Staying staying = stayingForGood(board);
         return mostWith(board, staying.cards == 0 && m_noWin ? oneLowCard : staying);
     }
@@ -922,9 +922,9 @@ private:
     int m_bestTotal = none;
     std::string m_bestLine;
     bool m_bestWon = false;
-    bool m_noWin = false;          // no line from the start wins
-    bool m_endsAtLastDeal = false; // the game is sure to end with the last deal, still to come
-    Staying m_stayingAtLastDeal;
+    bool m_noWin = false; // no line from the start wins
+    // What stays when the game is sure to end with the last deal, still to come.
+    std::optional<Staying> m_stayingAtLastDeal;
     SolvedLine m_win; // a winning line from the start, its score what it adds
 };
 
