@@ -251,10 +251,10 @@ private:
         std::uint8_t arrival = 0; // the deal from now that brings the card, 0 when it is out
     };
 
-    // Deals `from` to `to` - 1 as bits.
-    static unsigned deals(int from, int to)
+    // The deals from `deal` to the last as bits; none from never.
+    unsigned from(int deal) const
     {
-        return to <= from ? 0 : ((1u << (std::min<int>(to, 16) - from)) - 1) << from;
+        return deal > m_lastDeal ? 0 : ((2u << m_lastDeal) - 1) >> deal << deal;
     }
 
     void add(std::uint8_t card, int stack, int arrival)
@@ -263,37 +263,49 @@ private:
         m_stack[stack][height] = card;
         m_place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height),
                          static_cast<std::uint8_t>(arrival)};
-        m_out[card] = static_cast<std::uint16_t>(deals(arrival, m_lastDeal + 1));
+        m_arrivalAt[stack][height] = static_cast<std::uint8_t>(arrival);
+        m_leftAt[stack][height] = never;
+        m_outNow[stack] += arrival == 0;
+        m_out[card] = static_cast<std::uint16_t>(from(arrival));
         m_ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
         m_gone[card] = never;
         m_moved[card] = never;
         m_notGoing[suitOf(card)] += rankOf(card) != Card::Ace;
     }
 
-    // The earliest deal by which the card might have left its stack.
-    int left(std::uint8_t card) const { return std::min(m_gone[card], m_moved[card]); }
-
-    // For every card of the stack, the deals after which it can be on top of the stack: those
-    // it has arrived by and no card above it that has arrived by then might not have left.
-    void findInStack(int stack)
+    // The card at the height has left its stack by `deal` at the earliest.
+    void leaves(int stack, int height, int deal)
     {
-        unsigned covered = 0;
-        for (int h = m_top[stack] - 1; h >= 0; --h) {
+        m_leftAt[stack][height] =
+            static_cast<std::int8_t>(std::min<int>(m_leftAt[stack][height], deal));
+    }
+
+    // For every card of the stack from `height` down, the deals after which it can be on top
+    // of the stack: those it has arrived by and no card above it that has arrived by then might
+    // not have left. The cards above `height` cover what they did before.
+    void findInStack(int stack, int height)
+    {
+        unsigned covered = m_coveredAt[stack][height];
+        for (int h = height; h >= 0; --h) {
             const std::uint8_t card = m_stack[stack][h];
+            m_coveredAt[stack][h] = static_cast<std::uint16_t>(covered);
             m_inStack[card] = static_cast<std::uint16_t>(m_out[card] & ~covered);
-            covered |= deals(m_place[card].arrival, left(card));
+            findOnTop(card);
+            covered |= from(m_arrivalAt[stack][h]) & ~from(m_leftAt[stack][h]);
         }
     }
 
     unsigned inStack(std::uint8_t card) const { return m_inStack[card]; }
 
     // The deals after which the card, moved, can be on top apart from its stack.
-    unsigned apart(std::uint8_t card) const
-    {
-        return m_emptyAfter & deals(m_moved[card], m_lastDeal + 1);
-    }
+    unsigned apart(std::uint8_t card) const { return m_emptyAfter & from(m_moved[card]); }
 
-    unsigned onTop(std::uint8_t card) const { return inStack(card) | apart(card); }
+    unsigned onTop(std::uint8_t card) const { return m_onTop[card]; }
+
+    void findOnTop(std::uint8_t card)
+    {
+        m_onTop[card] = static_cast<std::uint16_t>(inStack(card) | apart(card));
+    }
 
     // The earliest deal by which the card might go, as things stand.
     int earliest(std::uint8_t card) const
@@ -302,11 +314,14 @@ private:
         const int suit = suitOf(card);
         const int rank = rankOf(card);
         const unsigned open = onTop(card);
+        if (open == 0)
+            return never;
         if (rank == Card::Ace)
             return (open >> m_lastDeal & 1) && !(m_ends == Ends::wonOnly && m_notGoing[suit])
                        ? m_lastDeal
                        : never;
         int first = never;
+        const int soonest = std::countr_zero(open);
         for (unsigned higher = m_ranks[suit] & ~((2u << rank) - 1); higher; higher &= higher - 1) {
             const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
             unsigned both = open & onTop(other);
@@ -318,25 +333,32 @@ private:
             }
             if (both)
                 first = std::min(first, std::countr_zero(both));
+            if (first == soonest)
+                break;
         }
         return first;
     }
 
     // The deals after which the stack could be empty: those after which every card arrived by
-    // then might have left by then.
+    // then might have left by then. More of them put the moved cards on top more often.
     void findEmpty(int stack)
     {
+        const unsigned before = m_emptyAfter;
         // The cards out now first, then one a deal.
+        const auto &left = m_leftAt[stack];
         int latest = 0; // the deal by which all cards arrived so far might have left
         int h = 0;
-        for (; h < m_top[stack] && m_place[m_stack[stack][h]].arrival == 0; ++h)
-            latest = std::max(latest, left(m_stack[stack][h]));
+        for (; h < m_outNow[stack]; ++h)
+            latest = std::max<int>(latest, left[h]);
         m_emptyAfter |= latest == 0 ? 1u : 0u;
         for (; h < m_top[stack]; ++h) {
-            const std::uint8_t card = m_stack[stack][h];
-            latest = std::max(latest, left(card));
-            if (latest <= m_place[card].arrival)
-                m_emptyAfter |= 1u << m_place[card].arrival;
+            latest = std::max<int>(latest, left[h]);
+            if (latest <= m_arrivalAt[stack][h])
+                m_emptyAfter |= 1u << m_arrivalAt[stack][h];
+        }
+        if (m_emptyAfter != before) {
+            for (std::uint64_t moved = m_movedCards; moved; moved &= moved - 1)
+                findOnTop(static_cast<std::uint8_t>(std::countr_zero(moved)));
         }
     }
 
@@ -350,6 +372,9 @@ private:
         if (when == 0 || std::countr_zero(when) >= m_moved[card])
             return false;
         m_moved[card] = static_cast<std::int8_t>(std::countr_zero(when));
+        m_movedCards |= std::uint64_t{1} << card;
+        leaves(at.stack, at.height, m_moved[card]);
+        findOnTop(card);
         return true;
     }
 
@@ -359,7 +384,8 @@ private:
     void settle()
     {
         for (int c = 0; c < columns; ++c) {
-            findInStack(c);
+            if (m_top[c])
+                findInStack(c, m_top[c] - 1);
             findEmpty(c);
         }
         const int highest = *std::max_element(m_top.begin(), m_top.end());
@@ -376,11 +402,12 @@ private:
                             m_notGoing[suitOf(card)] -=
                                 m_gone[card] == never && rankOf(card) != Card::Ace;
                             m_gone[card] = static_cast<std::int8_t>(deal);
+                            leaves(c, h, deal);
                             lowered = true;
                         }
                     }
                     if (lowered) {
-                        findInStack(c);
+                        findInStack(c, h);
                         findEmpty(c);
                         changed = true;
                     }
@@ -391,15 +418,23 @@ private:
 
     std::array<std::array<std::uint8_t, slots>, columns> m_stack{}; // bottom first
     std::array<int, columns> m_top{};
+    std::array<int, columns> m_outNow{}; // the cards of each stack on the board now
+    // By stack and height, as the fixed point reads them most: the deal that brings the card,
+    // the earliest deal by which it might have left, and the deals the cards above cover it.
+    std::array<std::array<std::uint8_t, slots>, columns> m_arrivalAt{};
+    std::array<std::array<std::int8_t, slots>, columns> m_leftAt{};
+    std::array<std::array<std::uint16_t, slots>, columns> m_coveredAt{};
     std::array<Place, Card::deckSize + 1> m_place{};
     std::array<std::int8_t, Card::deckSize + 1> m_gone{};      // the earliest deal, or never
     std::array<std::int8_t, Card::deckSize + 1> m_moved{};     // the earliest deal, or never
     std::array<std::uint16_t, Card::deckSize + 1> m_out{};     // deals since its arrival, as bits
     std::array<std::uint16_t, Card::deckSize + 1> m_inStack{}; // deals, as bits
+    std::array<std::uint16_t, Card::deckSize + 1> m_onTop{};   // in its stack or apart
     std::array<std::uint16_t, Card::suitCount + 1> m_ranks{};  // the ranks present of each suit
     std::array<int, Card::suitCount + 1> m_notGoing{}; // of each suit, non-aces still at never
     int m_lastDeal = 0;
-    unsigned m_emptyAfter = 0; // the deals after which some column could be empty, as bits
+    unsigned m_emptyAfter = 0;      // the deals after which some column could be empty, as bits
+    std::uint64_t m_movedCards = 0; // the cards that might be moved, a bit each
     Ends m_ends = Ends::any;
 };
 
