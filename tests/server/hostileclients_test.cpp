@@ -165,7 +165,7 @@ TEST_F(HostileClientsTest, SlowClientsLeaveOthersServedAndCannotHoldOffTheEnd)
     EXPECT_LT(steady_clock::now() - asked, seconds(1));
 
     for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(post(*server, "P" + std::to_string(i), std::to_string(i)), 200);
+        ASSERT_EQ(post(*server, named("P", i), std::to_string(i)), 200);
     const auto stopping = steady_clock::now();
     EXPECT_EQ(server->stop(SIGTERM), 0);
     EXPECT_LT(steady_clock::now() - stopping, seconds(2));

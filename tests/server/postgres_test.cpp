@@ -151,7 +151,7 @@ TEST_F(PostgresTest, PostsFromEightClientsAcrossTwoServersAreEachStoredOnce)
         clients.emplace_back([&, client] {
             for (int i = 0; i < 25; ++i) {
                 const ServerProcess &server = (client + i) % 2 ? *first : *second;
-                const std::string name = "C" + std::to_string(client) + "-" + std::to_string(i);
+                const std::string name = named("C", client, "-", i);
                 acknowledged += post(server, name, std::to_string(i)) == 200;
             }
         });
@@ -172,7 +172,7 @@ TEST_F(PostgresTest, NoAcknowledgedPostIsLostToAKilledServerOrARestartedDatabase
     std::atomic<bool> stop = false;
     std::thread client([&] {
         for (int i = 0; !stop; ++i) {
-            const std::string name = "K" + std::to_string(i);
+            const std::string name = named("K", i);
             if (post(*server, name, "7") == 200) {
                 const std::lock_guard lock(mutex);
                 acknowledged.insert(name);

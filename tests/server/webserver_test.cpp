@@ -168,7 +168,7 @@ TEST_F(WebServerTest, StoresEveryPostFromManyClientsAtOnce)
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&, c] {
             for (int i = 0; i < postsEach; ++i) {
-                const auto name = "c" + std::to_string(c) + "p" + std::to_string(i);
+                const auto name = named("c", c, "p", i);
                 acknowledged[c] += post(*server, name, std::to_string(i)) == 200;
             }
         });
