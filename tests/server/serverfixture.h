@@ -28,10 +28,10 @@ protected:
 
     // Player names such as "C3-12" for posts made in a loop. Built by a stream, as GCC 12 at
     // -O3 warns falsely about a literal added to a temporary string.
-    template <typename... Parts> static std::string named(const Parts &...parts)
+    template <typename... Pieces> static std::string named(const Pieces &...pieces)
     {
         std::ostringstream name;
-        (name << ... << parts);
+        (name << ... << pieces);
         return name.str();
     }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace samplepages {
+
 QString nestedTables(int depth, const QString &inner)
 {
     return QString("<table border=\"1\"><tr><td>").repeated(depth) + inner +
@@ -129,7 +131,7 @@ int largestAccepted(const PageKind &kind)
         return cost.microseconds <= maxLayoutMicroseconds && cost.bytes <= 1'000'000;
     };
     // Doubling until refused, then halving the gap.
-    int lo = 1;
+    int lo = 0;
     int hi = 1;
     while (accepted(hi))
         lo = std::exchange(hi, hi * 2);
@@ -139,3 +141,5 @@ int largestAccepted(const PageKind &kind)
     }
     return lo;
 }
+
+} // namespace samplepages

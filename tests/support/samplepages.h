@@ -7,6 +7,7 @@
 
 // Pages for the HTML view's tests and its benchmark: what a high-score server sends, and
 // pages built to be as slow to lay out as a megabyte allows.
+namespace samplepages {
 
 // `inner` inside tables nested `depth` deep.
 QString nestedTables(int depth, const QString &inner);
@@ -42,5 +43,8 @@ struct PageKind {
 
 std::vector<PageKind> pageKinds();
 
-// The largest n for which the view accepts `kind`'s page: one a little larger is refused.
+// The largest n for which the view accepts `kind`'s page, so that one a little larger is
+// refused; 0 when it accepts none.
 int largestAccepted(const PageKind &kind);
+
+} // namespace samplepages
