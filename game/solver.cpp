@@ -247,8 +247,7 @@ private:
 
     struct Place {
         std::uint8_t stack = 0;
-        std::uint8_t height = 0;  // 0 at the bottom
-        std::uint8_t arrival = 0; // the deal from now that brings the card, 0 when it is out
+        std::uint8_t height = 0; // 0 at the bottom
     };
 
     // The deals from `deal` to the last as bits; none from never.
@@ -261,8 +260,7 @@ private:
     {
         const int height = m_top[stack]++;
         m_stack[stack][height] = card;
-        m_place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height),
-                         static_cast<std::uint8_t>(arrival)};
+        m_place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height)};
         m_arrivalAt[stack][height] = static_cast<std::uint8_t>(arrival);
         m_leftAt[stack][height] = never;
         m_outNow[stack] += arrival == 0;
@@ -368,7 +366,8 @@ private:
     bool findMoved(std::uint8_t card)
     {
         const Place &at = m_place[card];
-        const unsigned when = at.height > 0 || at.arrival > 0 ? inStack(card) & m_emptyAfter : 0;
+        const bool lowest = at.height == 0 && m_arrivalAt[at.stack][0] == 0;
+        const unsigned when = lowest ? 0 : inStack(card) & m_emptyAfter;
         if (when == 0 || std::countr_zero(when) >= m_moved[card])
             return false;
         m_moved[card] = static_cast<std::int8_t>(std::countr_zero(when));
@@ -397,7 +396,7 @@ private:
                         continue;
                     const std::uint8_t card = m_stack[c][h];
                     bool lowered = findMoved(card);
-                    if (m_gone[card] != m_place[card].arrival) {
+                    if (m_gone[card] != m_arrivalAt[c][h]) {
                         if (const int deal = earliest(card); deal < m_gone[card]) {
                             m_notGoing[suitOf(card)] -=
                                 m_gone[card] == never && rankOf(card) != Card::Ace;
