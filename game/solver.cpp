@@ -181,13 +181,69 @@ int mostForRemovals(int removals, int turnclears)
                ((turnclears % scoring::bonusEvery + removals) / scoring::bonusEvery);
 }
 
-// What a board can still add at most, knowing which cards can never leave it. Each column is
-// seen as a stack, its cards and then the cards still to be dealt to it in order, and each card
-// gets the earliest deal (from now, 0 for now) by which it might go: a non-ace once it and a
-// higher card of its suit in another column can both be on top after that deal, an ace (by the
-// question) once it can be on top after the last deal. A card can be on top after a deal when
-// every card above it that has arrived by then might have left by then. Worked out from "never"
-// downwards until nothing changes, so each earliest deal rests on cards that go before.
+// Each column seen as a stack: its cards, then the cards still to be dealt to it in order, each
+// with the deal that brings it (from now, 0 for the cards out now).
+struct Stacks {
+    struct Place {
+        std::uint8_t stack = 0;
+        std::uint8_t height = 0; // 0 at the bottom
+    };
+
+    Stacks(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck)
+        : lastDeal((Card::deckSize - board.dealt) / columns)
+    {
+        for (int c = 0; c < columns; ++c) {
+            for (int s = 0; s < board.count[c]; ++s)
+                add(board.cards[c][s], c, 0);
+        }
+        for (int i = board.dealt; i < Card::deckSize; ++i)
+            add(deck[i], i % columns, (i - board.dealt) / columns + 1);
+    }
+
+    // What the rest of the game can add at most when only the cards for which `mightGo` holds
+    // can ever leave the board: every non-ace of them removed, the ranks of the others deducted.
+    template <typename MightGo> int lostAtMost(int turnclears, MightGo mightGo) const
+    {
+        int removable = 0;
+        int deduction = 0;
+        for (int c = 0; c < columns; ++c) {
+            for (int h = 0; h < top[c]; ++h) {
+                const std::uint8_t card = cards[c][h];
+                if (mightGo(card))
+                    removable += rankOf(card) != Card::Ace;
+                else
+                    deduction += rankOf(card);
+            }
+        }
+        return mostForRemovals(removable, turnclears) - deduction;
+    }
+
+    std::array<std::array<std::uint8_t, slots>, columns> cards{}; // bottom first
+    std::array<std::array<std::uint8_t, slots>, columns> arrival{};
+    std::array<int, columns> top{};
+    std::array<int, columns> outNow{}; // the cards of each stack on the board now
+    std::array<Place, Card::deckSize + 1> place{};
+    std::array<std::uint16_t, Card::suitCount + 1> ranks{}; // the ranks present of each suit
+    int lastDeal = 0;
+
+private:
+    void add(std::uint8_t card, int stack, int deal)
+    {
+        const int height = top[stack]++;
+        cards[stack][height] = card;
+        arrival[stack][height] = static_cast<std::uint8_t>(deal);
+        place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height)};
+        outNow[stack] += deal == 0;
+        ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
+    }
+};
+
+// What a board can still add at most, knowing which cards can never leave it. Each card of the
+// stacks gets the earliest deal by which it might go: a non-ace once it and a higher card of
+// its suit in another column can both be on top after that deal, an ace (by the question) once
+// it can be on top after the last deal. A card can be on top after a deal when every card above
+// it that has arrived by then might have left by then. Worked out from "never" downwards until
+// nothing changes, so each earliest deal rests on cards that go before.
 //
 // A card leaves its stack by going, or by a move into an empty column. A column could be empty
 // after a deal when all its cards arrived by then might have left by then; after such a deal,
@@ -204,15 +260,18 @@ class StuckCards {
 public:
     enum class Ends { any, wonOnly };
 
-    StuckCards(const Board &board, const std::array<std::uint8_t, Card::deckSize> &deck, Ends ends)
-        : m_lastDeal((Card::deckSize - board.dealt) / columns), m_ends(ends)
+    StuckCards(const Stacks &stacks, Ends ends) : m_stacks(stacks), m_ends(ends)
     {
         for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                add(board.cards[c][s], c, 0);
+            for (int h = 0; h < stacks.top[c]; ++h) {
+                const std::uint8_t card = stacks.cards[c][h];
+                m_leftAt[c][h] = never;
+                m_out[card] = static_cast<std::uint16_t>(from(stacks.arrival[c][h]));
+                m_gone[card] = never;
+                m_moved[card] = never;
+                m_notGoing[suitOf(card)] += rankOf(card) != Card::Ace;
+            }
         }
-        for (int i = board.dealt; i < Card::deckSize; ++i)
-            add(deck[i], i % columns, (i - board.dealt) / columns + 1);
         settle();
     }
 
@@ -224,51 +283,22 @@ public:
     }
 
     // What the rest of the game can add at most, when some card stays (and not only wins
-    // count): every card that might go removed, the ranks of those that stay deducted.
+    // count).
     int lostAtMost(int turnclears) const
     {
         assert(m_ends == Ends::any); // with wins only, aces would go too late for lost lines
-        int removable = 0;
-        int deduction = 0;
-        for (int c = 0; c < columns; ++c) {
-            for (int h = 0; h < m_top[c]; ++h) {
-                const std::uint8_t card = m_stack[c][h];
-                if (m_gone[card] != never)
-                    removable += rankOf(card) != Card::Ace;
-                else
-                    deduction += rankOf(card);
-            }
-        }
-        return mostForRemovals(removable, turnclears) - deduction;
+        return m_stacks.lostAtMost(turnclears,
+                                   [this](std::uint8_t card) { return m_gone[card] != never; });
     }
 
 private:
     static constexpr std::int8_t never = std::numeric_limits<std::int8_t>::max();
 
-    struct Place {
-        std::uint8_t stack = 0;
-        std::uint8_t height = 0; // 0 at the bottom
-    };
-
     // The deals from `deal` to the last as bits; none from never.
     unsigned from(int deal) const
     {
-        return deal > m_lastDeal ? 0 : ((2u << m_lastDeal) - 1) >> deal << deal;
-    }
-
-    void add(std::uint8_t card, int stack, int arrival)
-    {
-        const int height = m_top[stack]++;
-        m_stack[stack][height] = card;
-        m_place[card] = {static_cast<std::uint8_t>(stack), static_cast<std::uint8_t>(height)};
-        m_arrivalAt[stack][height] = static_cast<std::uint8_t>(arrival);
-        m_leftAt[stack][height] = never;
-        m_outNow[stack] += arrival == 0;
-        m_out[card] = static_cast<std::uint16_t>(from(arrival));
-        m_ranks[suitOf(card)] |= static_cast<std::uint16_t>(1u << rankOf(card));
-        m_gone[card] = never;
-        m_moved[card] = never;
-        m_notGoing[suitOf(card)] += rankOf(card) != Card::Ace;
+        const int last = m_stacks.lastDeal;
+        return deal > last ? 0 : ((2u << last) - 1) >> deal << deal;
     }
 
     // The card at the height has left its stack by `deal` at the earliest.
@@ -285,11 +315,11 @@ private:
     {
         unsigned covered = m_coveredAt[stack][height];
         for (int h = height; h >= 0; --h) {
-            const std::uint8_t card = m_stack[stack][h];
+            const std::uint8_t card = m_stacks.cards[stack][h];
             m_coveredAt[stack][h] = static_cast<std::uint16_t>(covered);
             m_inStack[card] = static_cast<std::uint16_t>(m_out[card] & ~covered);
             findOnTop(card);
-            covered |= from(m_arrivalAt[stack][h]) & ~from(m_leftAt[stack][h]);
+            covered |= from(m_stacks.arrival[stack][h]) & ~from(m_leftAt[stack][h]);
         }
     }
 
@@ -308,26 +338,28 @@ private:
     // The earliest deal by which the card might go, as things stand.
     int earliest(std::uint8_t card) const
     {
-        const Place &at = m_place[card];
+        const Stacks::Place &at = m_stacks.place[card];
         const int suit = suitOf(card);
         const int rank = rankOf(card);
         const unsigned open = onTop(card);
         if (open == 0)
             return never;
+        const int last = m_stacks.lastDeal;
         if (rank == Card::Ace)
-            return (open >> m_lastDeal & 1) && !(m_ends == Ends::wonOnly && m_notGoing[suit])
-                       ? m_lastDeal
-                       : never;
+            return (open >> last & 1) && !(m_ends == Ends::wonOnly && m_notGoing[suit]) ? last
+                                                                                        : never;
         int first = never;
         const int soonest = std::countr_zero(open);
-        for (unsigned higher = m_ranks[suit] & ~((2u << rank) - 1); higher; higher &= higher - 1) {
+        for (unsigned higher = m_stacks.ranks[suit] & ~((2u << rank) - 1); higher;
+             higher &= higher - 1) {
             const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
+            const Stacks::Place &otherAt = m_stacks.place[other];
             unsigned both = open & onTop(other);
-            if (m_place[other].stack == at.stack) {
+            if (otherAt.stack == at.stack) {
                 // Apart once the upper has been moved off. A lower one moved off before the
                 // upper arrived lies on top only after deals after which a column could be
                 // empty, and then the upper might have been moved off too.
-                both &= apart(m_place[other].height > at.height ? other : card);
+                both &= apart(otherAt.height > at.height ? other : card);
             }
             if (both)
                 first = std::min(first, std::countr_zero(both));
@@ -344,15 +376,16 @@ private:
         const unsigned before = m_emptyAfter;
         // The cards out now first, then one a deal.
         const auto &left = m_leftAt[stack];
+        const auto &arrival = m_stacks.arrival[stack];
         int latest = 0; // the deal by which all cards arrived so far might have left
         int h = 0;
-        for (; h < m_outNow[stack]; ++h)
+        for (; h < m_stacks.outNow[stack]; ++h)
             latest = std::max<int>(latest, left[h]);
         m_emptyAfter |= latest == 0 ? 1u : 0u;
-        for (; h < m_top[stack]; ++h) {
+        for (; h < m_stacks.top[stack]; ++h) {
             latest = std::max<int>(latest, left[h]);
-            if (latest <= m_arrivalAt[stack][h])
-                m_emptyAfter |= 1u << m_arrivalAt[stack][h];
+            if (latest <= arrival[h])
+                m_emptyAfter |= 1u << arrival[h];
         }
         if (m_emptyAfter != before) {
             for (std::uint64_t moved = m_movedCards; moved; moved &= moved - 1)
@@ -365,8 +398,8 @@ private:
     // bottom of a stack dealt to an empty column might not be.
     bool findMoved(std::uint8_t card)
     {
-        const Place &at = m_place[card];
-        const bool lowest = at.height == 0 && m_arrivalAt[at.stack][0] == 0;
+        const Stacks::Place &at = m_stacks.place[card];
+        const bool lowest = at.height == 0 && m_stacks.arrival[at.stack][0] == 0;
         const unsigned when = lowest ? 0 : inStack(card) & m_emptyAfter;
         if (when == 0 || std::countr_zero(when) >= m_moved[card])
             return false;
@@ -382,21 +415,22 @@ private:
     // go, when there is nothing more to learn.
     void settle()
     {
+        const auto &top = m_stacks.top;
         for (int c = 0; c < columns; ++c) {
-            if (m_top[c])
-                findInStack(c, m_top[c] - 1);
+            if (top[c])
+                findInStack(c, top[c] - 1);
             findEmpty(c);
         }
-        const int highest = *std::max_element(m_top.begin(), m_top.end());
+        const int highest = *std::max_element(top.begin(), top.end());
         for (bool changed = true; changed && someCardStays();) {
             changed = false;
             for (int h = highest - 1; h >= 0; --h) {
                 for (int c = 0; c < columns; ++c) {
-                    if (h >= m_top[c])
+                    if (h >= top[c])
                         continue;
-                    const std::uint8_t card = m_stack[c][h];
+                    const std::uint8_t card = m_stacks.cards[c][h];
                     bool lowered = findMoved(card);
-                    if (m_gone[card] != m_arrivalAt[c][h]) {
+                    if (m_gone[card] != m_stacks.arrival[c][h]) {
                         if (const int deal = earliest(card); deal < m_gone[card]) {
                             m_notGoing[suitOf(card)] -=
                                 m_gone[card] == never && rankOf(card) != Card::Ace;
@@ -415,32 +449,197 @@ private:
         }
     }
 
-    std::array<std::array<std::uint8_t, slots>, columns> m_stack{}; // bottom first
-    std::array<int, columns> m_top{};
-    std::array<int, columns> m_outNow{}; // the cards of each stack on the board now
-    // By stack and height, as the fixed point reads them most: the deal that brings the card,
-    // the earliest deal by which it might have left, and the deals the cards above cover it.
-    std::array<std::array<std::uint8_t, slots>, columns> m_arrivalAt{};
+    const Stacks &m_stacks;
+    // By stack and height, as the fixed point reads them most: the earliest deal by which the
+    // card might have left, and the deals the cards above cover it.
     std::array<std::array<std::int8_t, slots>, columns> m_leftAt{};
     std::array<std::array<std::uint16_t, slots>, columns> m_coveredAt{};
-    std::array<Place, Card::deckSize + 1> m_place{};
     std::array<std::int8_t, Card::deckSize + 1> m_gone{};      // the earliest deal, or never
     std::array<std::int8_t, Card::deckSize + 1> m_moved{};     // the earliest deal, or never
     std::array<std::uint16_t, Card::deckSize + 1> m_out{};     // deals since its arrival, as bits
     std::array<std::uint16_t, Card::deckSize + 1> m_inStack{}; // deals, as bits
     std::array<std::uint16_t, Card::deckSize + 1> m_onTop{};   // in its stack or apart
-    std::array<std::uint16_t, Card::suitCount + 1> m_ranks{};  // the ranks present of each suit
     std::array<int, Card::suitCount + 1> m_notGoing{}; // of each suit, non-aces still at never
-    int m_lastDeal = 0;
     unsigned m_emptyAfter = 0;      // the deals after which some column could be empty, as bits
     std::uint64_t m_movedCards = 0; // the cards that might be moved, a bit each
     Ends m_ends = Ends::any;
 };
 
-// How often the stuck cards cut a search off, by the number of cards dealt: working them out
-// costs more than the rest of a position's work, and for some deals they never cut early in
-// the game, so once they have failed there often enough they are left out there.
-class StuckCardsRecord {
+// Which cards can ever go while no card is ever moved, knowing for each card and each deal
+// after which it might go the cards that must have gone before it, whatever the line: a card
+// that must go first can be neither one that lies above it nor the higher card that lets it
+// go. Worked out upwards from "no card goes" until nothing changes. It holds only while no
+// column can ever be emptied, so that no move is ever open, and it tells whether that is so:
+// then, by induction over the removals of any line, each card goes only after a deal it was
+// found to go after, with every card found needed for that gone before it.
+class RemovalOrder {
+public:
+    explicit RemovalOrder(const Stacks &stacks) : m_stacks(stacks)
+    {
+        if (std::find(stacks.outNow.begin(), stacks.outNow.end(), 0) != stacks.outNow.end())
+            return; // a move may be open now
+        settle();
+        m_someCardStays = holds() && findStaying();
+    }
+
+    bool holds() const { return !m_emptied; }
+
+    // Where it holds, a card other than an ace can never leave the board, so no line wins.
+    bool someCardStays() const { return m_someCardStays; }
+
+    int lostAtMost(int turnclears) const
+    {
+        return m_stacks.lostAtMost(turnclears, [this](std::uint8_t card) { return mightGo(card); });
+    }
+
+private:
+    static constexpr int deals = Card::deckSize / columns + 1;
+    // No card has number 0, so its bit marks what cannot be on top, or cannot go.
+    static constexpr std::uint64_t covered = 1;
+
+    static std::uint64_t bit(std::uint8_t card) { return std::uint64_t{1} << card; }
+
+    bool mightGo(std::uint8_t card) const { return m_goesAt[card] != 0; }
+
+    // What must have gone for the card, arrived after `arrival`, to have gone by `deal`:
+    // itself, and what must go before it whenever it goes; `covered` when it cannot have.
+    std::uint64_t gone(std::uint8_t card, int arrival, int deal) const
+    {
+        const unsigned when = m_goesAt[card] & (((2u << deal) - 1) >> arrival << arrival);
+        if (when == 0)
+            return covered;
+        std::uint64_t must = ~std::uint64_t{0};
+        for (unsigned w = when; w; w &= w - 1)
+            must &= m_need[card][std::countr_zero(w)];
+        return bit(card) | must;
+    }
+
+    // What must have gone before the card at the height can go after `deal`; `covered` when
+    // it cannot go then. Reads what its stack above it must have lost by then.
+    std::uint64_t goes(int stack, int height, int deal) const
+    {
+        const std::uint8_t card = m_stacks.cards[stack][height];
+        const std::uint64_t mine = m_uncovered[stack][height][deal];
+        if (mine & covered)
+            return covered;
+        const int suit = suitOf(card);
+        const int rank = rankOf(card);
+        if (rank == Card::Ace)
+            return deal == m_stacks.lastDeal ? mine : covered;
+        std::uint64_t must = ~std::uint64_t{0};
+        for (unsigned higher = m_stacks.ranks[suit] & ~((2u << rank) - 1); higher;
+             higher &= higher - 1) {
+            const std::uint8_t other = facts.number[suit][std::countr_zero(higher)];
+            const Stacks::Place &at = m_stacks.place[other];
+            if (at.stack == stack || m_stacks.arrival[at.stack][at.height] > deal)
+                continue;
+            const std::uint64_t both = mine | m_uncovered[at.stack][at.height][deal];
+            if (!(both & (covered | bit(card) | bit(other))))
+                must &= both;
+        }
+        return must == ~std::uint64_t{0} ? covered : must;
+    }
+
+    // What must have gone for each card to be on top after each deal, as things stand.
+    void findUncovered()
+    {
+        for (int c = 0; c < columns; ++c) {
+            for (int deal = 0; deal <= m_stacks.lastDeal; ++deal) {
+                std::uint64_t must = 0;
+                for (int h = m_stacks.top[c] - 1; h >= 0; --h) {
+                    m_uncovered[c][h][deal] = must;
+                    if (m_stacks.arrival[c][h] <= deal)
+                        must |= gone(m_stacks.cards[c][h], m_stacks.arrival[c][h], deal);
+                }
+            }
+        }
+    }
+
+    // Adds the deals after which cards might go and lowers what must go first, until nothing
+    // changes or some column could be emptied, when nothing holds. A stack from the top, so
+    // what a card learns reaches the cards under it in the same round.
+    void settle()
+    {
+        findUncovered();
+        m_emptied = false;
+        for (bool changed = true; changed && !m_emptied;) {
+            changed = false;
+            for (int c = 0; c < columns; ++c) {
+                std::array<std::uint64_t, deals> above{};
+                for (int h = m_stacks.top[c] - 1; h >= 0; --h) {
+                    const std::uint8_t card = m_stacks.cards[c][h];
+                    const int arrival = m_stacks.arrival[c][h];
+                    for (int deal = 0; deal < arrival; ++deal)
+                        m_uncovered[c][h][deal] = above[deal];
+                    for (int deal = arrival; deal <= m_stacks.lastDeal; ++deal) {
+                        m_uncovered[c][h][deal] = above[deal];
+                        changed |= learn(card, deal, goes(c, h, deal));
+                        above[deal] |= gone(card, arrival, deal);
+                    }
+                }
+            }
+            m_emptied = someColumnEmptied();
+        }
+    }
+
+    // Keeps that the card might go after the deal, with `must` gone before; true when that is
+    // more than was known.
+    bool learn(std::uint8_t card, int deal, std::uint64_t must)
+    {
+        if (must & covered)
+            return false;
+        std::uint64_t &known = m_need[card][deal];
+        if (!(m_goesAt[card] >> deal & 1)) {
+            m_goesAt[card] |= static_cast<std::uint16_t>(1u << deal);
+            known = must;
+            return true;
+        }
+        if ((known & must) == known)
+            return false;
+        known &= must;
+        return true;
+    }
+
+    bool findStaying() const
+    {
+        for (int c = 0; c < columns; ++c) {
+            for (int h = 0; h < m_stacks.top[c]; ++h) {
+                const std::uint8_t card = m_stacks.cards[c][h];
+                if (!mightGo(card) && rankOf(card) != Card::Ace)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    // Whether, after some deal, every card arrived in some column by then might have gone.
+    bool someColumnEmptied() const
+    {
+        for (int c = 0; c < columns; ++c) {
+            for (int deal = 0; deal <= m_stacks.lastDeal; ++deal) {
+                bool empty = true;
+                for (int h = 0; h < m_stacks.top[c] && m_stacks.arrival[c][h] <= deal && empty; ++h)
+                    empty = !(gone(m_stacks.cards[c][h], m_stacks.arrival[c][h], deal) & covered);
+                if (empty)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    const Stacks &m_stacks;
+    std::array<std::uint16_t, Card::deckSize + 1> m_goesAt{}; // the deals after which, as bits
+    // Read only where set: left unset, as clearing them would cost more than the rest.
+    std::array<std::array<std::uint64_t, deals>, Card::deckSize + 1> m_need;
+    std::array<std::array<std::array<std::uint64_t, deals>, slots>, columns> m_uncovered;
+    bool m_emptied = true; // some column could be emptied: nothing holds
+    bool m_someCardStays = false;
+};
+
+// How often a bound from the cards that stay cut a search off, by the number of cards dealt:
+// working one out costs more than the rest of a position's work, and for some deals it never
+// cuts early in the game, so once it has failed there often enough it is left out there.
+class CutRecord {
 public:
     bool worthTrying(int dealt) const
     {
@@ -831,13 +1030,35 @@ private:
 
     // The bound from the cards that can never leave the board: those that stay, when some must;
     // else, when no win is left, the ceiling without one.
-    int stuckBound(const Board &board) const
+    int stuckBound(const Board &board)
     {
-        if (const StuckCards anyEnd(board, m_deck, StuckCards::Ends::any); anyEnd.someCardStays())
-            return anyEnd.lostAtMost(board.turnclears);
-        if (!m_noWin && StuckCards(board, m_deck, StuckCards::Ends::wonOnly).someCardStays())
+        const Stacks stacks(board, m_deck);
+        if (const int lost = lostBound(board, stacks); lost != max)
+            return lost;
+        if (!m_noWin && StuckCards(stacks, StuckCards::Ends::wonOnly).someCardStays())
             return mostWith(board, oneLowCard);
         return max;
+    }
+
+    // What the rest of the game can add at most when some card must stay, however it ends;
+    // `max` when none must. The removal order is the sharper where it holds.
+    int lostBound(const Board &board, const Stacks &stacks)
+    {
+        if (removalOrderWorthTrying(board, m_removalOrder)) {
+            const RemovalOrder order(stacks);
+            m_removalOrder.tried(board.dealt, order.someCardStays());
+            if (order.holds())
+                return order.someCardStays() ? order.lostAtMost(board.turnclears) : max;
+        }
+        const StuckCards anyEnd(stacks, StuckCards::Ends::any);
+        return anyEnd.someCardStays() ? anyEnd.lostAtMost(board.turnclears) : max;
+    }
+
+    // The removal order is worked out only from the last deal's phase, as before it columns can
+    // be emptied too often for it to hold, and only where it has not proved hopeless.
+    static bool removalOrderWorthTrying(const Board &board, const CutRecord &record)
+    {
+        return board.dealt >= lastDealFrom && record.worthTrying(board.dealt);
     }
 
     // Depth-first branch and bound: what the board can add at most (exact when nothing below
@@ -929,9 +1150,16 @@ private:
             return false;
         if (stayingForGood(board).cards)
             return false;
+        const Stacks stacks(board, m_deck);
+        if (removalOrderWorthTrying(board, m_winRemovalOrder)) {
+            const bool stays = RemovalOrder(stacks).someCardStays();
+            m_winRemovalOrder.tried(board.dealt, stays);
+            if (stays)
+                return false;
+        }
         if (!m_winStuckCards.worthTrying(board.dealt))
             return true;
-        const bool stays = StuckCards(board, m_deck, StuckCards::Ends::wonOnly).someCardStays();
+        const bool stays = StuckCards(stacks, StuckCards::Ends::wonOnly).someCardStays();
         m_winStuckCards.tried(board.dealt, stays);
         return !stays;
     }
@@ -947,8 +1175,10 @@ private:
     std::array<int, Card::deckSize + 1> m_nonAcesUndealt{}; // from each deck place on
     Board m_start;
     Memo m_memo;                       // upper bounds of what each board can add
-    StuckCardsRecord m_stuckCards;     // in the search for the best score
-    StuckCardsRecord m_winStuckCards;  // in the search for a win
+    CutRecord m_stuckCards;            // of the stuck cards, in the search for the best score
+    CutRecord m_winStuckCards;         // of the stuck cards, in the search for a win
+    CutRecord m_removalOrder;          // of the removal order, in the search for the best score
+    CutRecord m_winRemovalOrder;       // of the removal order, in the search for a win
     std::size_t m_stuckCardsAfter = 0; // positions weighed before it is brought in
     std::string m_path;
     const std::atomic<bool> *m_stop = nullptr;

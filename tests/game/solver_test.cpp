@@ -297,6 +297,20 @@ TEST(Solver, SolvesWholeDealsToLinesThatPlayOut)
     }
 }
 
+TEST(Solver, ProvesTheBestLostScoreWhereOnlyTheOrderOfRemovalsRulesCardsOut)
+{
+    // In deal 691 no win is left and the best lost line has to be proved. Judged one card at
+    // a time, too many cards might go: the proof of 366 (found with a far higher limit) took
+    // more positions than the game allows until the order cards must go in was weighed too.
+    GameTable table;
+    table.startDeal(691);
+    const Solution solution = solve(table.position());
+    ASSERT_TRUE(solution.solved);
+    EXPECT_EQ(solution.best.finalScore, 366);
+    EXPECT_FALSE(solution.win.has_value());
+    expectLineEndsAsClaimed(table, solution.best);
+}
+
 TEST(DealNumbers, NameTheDealAndLeaveTheTablesOwnSequenceAlone)
 {
     GameTable played(1234);
