@@ -260,6 +260,7 @@ class StuckCards {
 public:
     enum class Ends { any, wonOnly };
 
+    StuckCards(Stacks &&, Ends) = delete; // it keeps a reference
     StuckCards(const Stacks &stacks, Ends ends) : m_stacks(stacks), m_ends(ends)
     {
         for (int c = 0; c < columns; ++c) {
@@ -466,14 +467,16 @@ private:
 };
 
 // Which cards can ever go while no card is ever moved, knowing for each card and each deal
-// after which it might go the cards that must have gone before it, whatever the line: a card
-// that must go first can be neither one that lies above it nor the higher card that lets it
-// go. Worked out upwards from "no card goes" until nothing changes. It holds only while no
+// after which it might go the cards that must have gone before it, whatever the line: a higher
+// card that would have to be gone before the card is uncovered, or before the card itself is,
+// cannot be the one that lets it go. Worked out upwards from "no card goes" until nothing
+// changes. It holds only while no
 // column can ever be emptied, so that no move is ever open, and it tells whether that is so:
 // then, by induction over the removals of any line, each card goes only after a deal it was
 // found to go after, with every card found needed for that gone before it.
 class RemovalOrder {
 public:
+    explicit RemovalOrder(Stacks &&) = delete; // it keeps a reference
     explicit RemovalOrder(const Stacks &stacks) : m_stacks(stacks)
     {
         if (std::find(stacks.outNow.begin(), stacks.outNow.end(), 0) != stacks.outNow.end())
@@ -629,16 +632,17 @@ private:
 
     const Stacks &m_stacks;
     std::array<std::uint16_t, Card::deckSize + 1> m_goesAt{}; // the deals after which, as bits
-    // Read only where set: left unset, as clearing them would cost more than the rest.
+    // Read only where set (`learn` sets the one, `findUncovered` all of the other): left unset,
+    // as clearing them would add about a tenth to the work.
     std::array<std::array<std::uint64_t, deals>, Card::deckSize + 1> m_need;
     std::array<std::array<std::array<std::uint64_t, deals>, slots>, columns> m_uncovered;
     bool m_emptied = true; // some column could be emptied: nothing holds
     bool m_someCardStays = false;
 };
 
-// How often a bound from the cards that stay cut a search off, by the number of cards dealt:
-// working one out costs more than the rest of a position's work, and for some deals it never
-// cuts early in the game, so once it has failed there often enough it is left out there.
+// How often a bound from the cards that stay was of use, by the number of cards dealt: working
+// one out costs more than the rest of a position's work, and for some deals it is seldom of
+// use at some stage of the game, so once it has failed there often enough it is left out there.
 class CutRecord {
 public:
     bool worthTrying(int dealt) const
@@ -1041,7 +1045,9 @@ private:
     }
 
     // What the rest of the game can add at most when some card must stay, however it ends;
-    // `max` when none must. The removal order is the sharper where it holds.
+    // `max` when none must. The removal order is the sharper where it holds. Its record counts
+    // it of use when it finds a card that stays; both are reached only where the stuck cards'
+    // record lets the search weigh the board.
     int lostBound(const Board &board, const Stacks &stacks)
     {
         if (removalOrderWorthTrying(board, m_removalOrder)) {
@@ -1054,8 +1060,9 @@ private:
         return anyEnd.someCardStays() ? anyEnd.lostAtMost(board.turnclears) : max;
     }
 
-    // The removal order is worked out only from the last deal's phase, as before it columns can
-    // be emptied too often for it to hold, and only where it has not proved hopeless.
+    // The removal order is worked out only from the phase before the last deal on, as earlier
+    // columns can be emptied too often for it to hold, and only where it has not proved
+    // hopeless.
     static bool removalOrderWorthTrying(const Board &board, const CutRecord &record)
     {
         return board.dealt >= lastDealFrom && record.worthTrying(board.dealt);
@@ -1150,14 +1157,18 @@ private:
             return false;
         if (stayingForGood(board).cards)
             return false;
+        const bool order = removalOrderWorthTrying(board, m_winRemovalOrder);
+        const bool stuckCards = m_winStuckCards.worthTrying(board.dealt);
+        if (!order && !stuckCards)
+            return true;
         const Stacks stacks(board, m_deck);
-        if (removalOrderWorthTrying(board, m_winRemovalOrder)) {
+        if (order) {
             const bool stays = RemovalOrder(stacks).someCardStays();
             m_winRemovalOrder.tried(board.dealt, stays);
             if (stays)
                 return false;
         }
-        if (!m_winStuckCards.worthTrying(board.dealt))
+        if (!stuckCards)
             return true;
         const bool stays = StuckCards(stacks, StuckCards::Ends::wonOnly).someCardStays();
         m_winStuckCards.tried(board.dealt, stays);
