@@ -543,46 +543,43 @@ private:
         return must == ~std::uint64_t{0} ? covered : must;
     }
 
-    // What must have gone for each card to be on top after each deal, as things stand.
-    void findUncovered()
-    {
-        for (int c = 0; c < columns; ++c) {
-            for (int deal = 0; deal <= m_stacks.lastDeal; ++deal) {
-                std::uint64_t must = 0;
-                for (int h = m_stacks.top[c] - 1; h >= 0; --h) {
-                    m_uncovered[c][h][deal] = must;
-                    if (m_stacks.arrival[c][h] <= deal)
-                        must |= gone(m_stacks.cards[c][h], m_stacks.arrival[c][h], deal);
-                }
-            }
-        }
-    }
-
     // Adds the deals after which cards might go and lowers what must go first, until nothing
-    // changes or some column could be emptied, when nothing holds. A stack from the top, so
-    // what a card learns reaches the cards under it in the same round.
+    // changes or some column could be emptied, when nothing holds. First what must have gone
+    // for each card to be on top while no card goes, as the other stacks are read from the
+    // start; then a stack from the top, so what a card learns reaches the cards under it in
+    // the same round.
     void settle()
     {
-        findUncovered();
+        for (int c = 0; c < columns; ++c)
+            workOutStack<false>(c);
         m_emptied = false;
         for (bool changed = true; changed && !m_emptied;) {
             changed = false;
-            for (int c = 0; c < columns; ++c) {
-                std::array<std::uint64_t, deals> above{};
-                for (int h = m_stacks.top[c] - 1; h >= 0; --h) {
-                    const std::uint8_t card = m_stacks.cards[c][h];
-                    const int arrival = m_stacks.arrival[c][h];
-                    for (int deal = 0; deal < arrival; ++deal)
-                        m_uncovered[c][h][deal] = above[deal];
-                    for (int deal = arrival; deal <= m_stacks.lastDeal; ++deal) {
-                        m_uncovered[c][h][deal] = above[deal];
-                        changed |= learn(card, deal, goes(c, h, deal));
-                        above[deal] |= gone(card, arrival, deal);
-                    }
-                }
-            }
+            for (int c = 0; c < columns; ++c)
+                changed |= workOutStack<true>(c);
             m_emptied = someColumnEmptied();
         }
+    }
+
+    // What must have gone for each card of the stack to be on top after each deal, as things
+    // stand; and when `learning`, what each card learns from it. True when some card learnt.
+    template <bool learning> bool workOutStack(int c)
+    {
+        bool learnt = false;
+        std::array<std::uint64_t, deals> above{};
+        for (int h = m_stacks.top[c] - 1; h >= 0; --h) {
+            const std::uint8_t card = m_stacks.cards[c][h];
+            const int arrival = m_stacks.arrival[c][h];
+            for (int deal = 0; deal < arrival; ++deal)
+                m_uncovered[c][h][deal] = above[deal];
+            for (int deal = arrival; deal <= m_stacks.lastDeal; ++deal) {
+                m_uncovered[c][h][deal] = above[deal];
+                if constexpr (learning)
+                    learnt |= learn(card, deal, goes(c, h, deal));
+                above[deal] |= gone(card, arrival, deal);
+            }
+        }
+        return learnt;
     }
 
     // Keeps that the card might go after the deal, with `must` gone before; true when that is
@@ -632,7 +629,7 @@ private:
 
     const Stacks &m_stacks;
     std::array<std::uint16_t, Card::deckSize + 1> m_goesAt{}; // the deals after which, as bits
-    // Read only where set (`learn` sets the one, `findUncovered` all of the other): left unset,
+    // Read only where set (`learn` sets the one, `workOutStack` all of the other): left unset,
     // as clearing them would add about a tenth to the work.
     std::array<std::array<std::uint64_t, deals>, Card::deckSize + 1> m_need;
     std::array<std::array<std::array<std::uint64_t, deals>, slots>, columns> m_uncovered;
