@@ -181,6 +181,12 @@ int mostForRemovals(int removals, int turnclears)
                ((turnclears % scoring::bonusEvery + removals) / scoring::bonusEvery);
 }
 
+// The deals from `first` to `last` as bits.
+unsigned dealsBetween(int first, int last)
+{
+    return ((2u << last) - 1) >> first << first;
+}
+
 // Each column seen as a stack: its cards, then the cards still to be dealt to it in order, each
 // with the deal that brings it (from now, 0 for the cards out now).
 struct Stacks {
@@ -216,6 +222,18 @@ struct Stacks {
             }
         }
         return mostForRemovals(removable, turnclears) - deduction;
+    }
+
+    // Whether a card other than an ace can never leave the board, so that no line wins.
+    template <typename MightGo> bool someCardStays(MightGo mightGo) const
+    {
+        for (int c = 0; c < columns; ++c) {
+            for (int h = 0; h < top[c]; ++h) {
+                if (rankOf(cards[c][h]) != Card::Ace && !mightGo(cards[c][h]))
+                    return true;
+            }
+        }
+        return false;
     }
 
     std::array<std::array<std::uint8_t, slots>, columns> cards{}; // bottom first
@@ -298,8 +316,7 @@ private:
     // The deals from `deal` to the last as bits; none from never.
     unsigned from(int deal) const
     {
-        const int last = m_stacks.lastDeal;
-        return deal > last ? 0 : ((2u << last) - 1) >> deal << deal;
+        return deal > m_stacks.lastDeal ? 0 : dealsBetween(deal, m_stacks.lastDeal);
     }
 
     // The card at the height has left its stack by `deal` at the earliest.
@@ -470,10 +487,10 @@ private:
 // after which it might go the cards that must have gone before it, whatever the line: a higher
 // card that would have to be gone before the card is uncovered, or before the card itself is,
 // cannot be the one that lets it go. Worked out upwards from "no card goes" until nothing
-// changes. It holds only while no
-// column can ever be emptied, so that no move is ever open, and it tells whether that is so:
-// then, by induction over the removals of any line, each card goes only after a deal it was
-// found to go after, with every card found needed for that gone before it.
+// changes. It holds only while no column can ever be emptied, so that no move is ever open,
+// and it tells whether that is so: then, by induction over the removals of any line, each card
+// goes only after a deal it was found to go after, with every card found needed for that gone
+// before it.
 class RemovalOrder {
 public:
     explicit RemovalOrder(Stacks &&) = delete; // it keeps a reference
@@ -482,7 +499,8 @@ public:
         if (std::find(stacks.outNow.begin(), stacks.outNow.end(), 0) != stacks.outNow.end())
             return; // a move may be open now
         settle();
-        m_someCardStays = holds() && findStaying();
+        m_someCardStays =
+            holds() && stacks.someCardStays([this](std::uint8_t card) { return mightGo(card); });
     }
 
     bool holds() const { return !m_emptied; }
@@ -508,7 +526,7 @@ private:
     // itself, and what must go before it whenever it goes; `covered` when it cannot have.
     std::uint64_t gone(std::uint8_t card, int arrival, int deal) const
     {
-        const unsigned when = m_goesAt[card] & (((2u << deal) - 1) >> arrival << arrival);
+        const unsigned when = m_goesAt[card] & dealsBetween(arrival, deal);
         if (when == 0)
             return covered;
         std::uint64_t must = ~std::uint64_t{0};
@@ -598,18 +616,6 @@ private:
             return false;
         known &= must;
         return true;
-    }
-
-    bool findStaying() const
-    {
-        for (int c = 0; c < columns; ++c) {
-            for (int h = 0; h < m_stacks.top[c]; ++h) {
-                const std::uint8_t card = m_stacks.cards[c][h];
-                if (!mightGo(card) && rankOf(card) != Card::Ace)
-                    return true;
-            }
-        }
-        return false;
     }
 
     // Whether, after some deal, every card arrived in some column by then might have gone.
