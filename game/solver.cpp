@@ -22,6 +22,8 @@ constexpr std::int16_t max = std::numeric_limits<std::int16_t>::max();
 struct Value {
     std::int16_t best = none;
     bool weighed = false; // the bound from stuck cards is in already
+    bool exact = false;   // `best` is what the board adds at best, found by the endgame search
+    bool won = false;     // where exact: a won line adds that much
 };
 
 // One action and where it leads; when the action ends the game, `ending` holds what the end
@@ -50,15 +52,62 @@ struct Board {
     std::array<std::uint8_t, columns> count{};
     int dealt = 0;
     int turnclears = 0;
+    // The cards on the board, a bit each (card 1 the lowest): kept along with the columns, as
+    // the key, the end tests and the bounds all ask which cards are left.
+    std::uint64_t onBoard = 0;
 
     std::uint8_t top(int c) const { return count[c] ? cards[c][count[c] - 1] : 0; }
+
+    void put(int c, std::uint8_t card)
+    {
+        cards[c][count[c]++] = card;
+        onBoard |= bit(card);
+    }
+    // Takes the top card off column `c`; returns it.
+    std::uint8_t take(int c)
+    {
+        const std::uint8_t card = cards[c][--count[c]];
+        cards[c][count[c]] = 0;
+        onBoard &= ~bit(card);
+        return card;
+    }
+
+    static std::uint64_t bit(std::uint8_t card) { return std::uint64_t{1} << (card - 1); }
 };
+
+// Every card but the aces, a bit each as on the board.
+constexpr std::uint64_t nonAceBits = [] {
+    std::uint64_t bits = 0;
+    for (int n = 1; n <= Card::deckSize; ++n) {
+        if (!Card(n).isAce())
+            bits |= std::uint64_t{1} << (n - 1);
+    }
+    return bits;
+}();
+
+// The ranks of the suit among `cards` (a bit each, as on the board), as `1u << rank`.
+unsigned ranksOfSuit(std::uint64_t cards, int suit)
+{
+    constexpr unsigned suitBits = (1u << Card::ranksPerSuit) - 1;
+    const unsigned field =
+        static_cast<unsigned>(cards >> ((suit - 1) * Card::ranksPerSuit)) & suitBits;
+    // Within a suit's block the ace comes first, then the two.
+    return (field & ~1u) << 1 | (field & 1u) << Card::Ace;
+}
 
 struct Key {
     std::uint64_t low = 0;
     std::uint64_t high = 0;
     bool operator==(const Key &) const = default;
 };
+
+std::uint64_t hashOf(const Key &key)
+{
+    std::uint64_t h = key.low * 0x9E3779B97F4A7C15ull ^ (key.high + 0x632BE59BD9B4E019ull);
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ h >> 32;
+}
 
 // Open addressing with linear probing; entries are added and lowered, never removed.
 class Memo {
@@ -116,11 +165,7 @@ private:
 
     std::size_t slot(const Key &key) const
     {
-        std::uint64_t h = key.low * 0x9E3779B97F4A7C15ull ^ (key.high + 0x632BE59BD9B4E019ull);
-        h ^= h >> 29;
-        h *= 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 32;
-        return static_cast<std::size_t>(h) & (m_entries.size() - 1);
+        return static_cast<std::size_t>(hashOf(key)) & (m_entries.size() - 1);
     }
 
     void place(const Key &key, Value value)
@@ -671,8 +716,87 @@ private:
     std::array<Tally, Card::deckSize / columns + 1> m_tallies{};
 };
 
+// How many boards the endgame search has weighed a call, by the number of cards dealt: where
+// it takes many, the search for the best score weighs the board itself, with its bounds.
+class EndgameRecord {
+public:
+    bool worthTrying(int dealt) const
+    {
+        const Tally &tally = m_tallies[static_cast<std::size_t>(dealt / columns)];
+        return tally.calls < enoughCalls || tally.boards <= mostBoardsACall * tally.calls;
+    }
+    void spent(int dealt, std::size_t boards)
+    {
+        Tally &tally = m_tallies[static_cast<std::size_t>(dealt / columns)];
+        ++tally.calls;
+        tally.boards += boards;
+    }
+
+private:
+    static constexpr std::size_t enoughCalls = 256;
+    static constexpr std::size_t mostBoardsACall = 64;
+
+    struct Tally {
+        std::size_t calls = 0;
+        std::size_t boards = 0;
+    };
+    std::array<Tally, Card::deckSize / columns + 1> m_tallies{};
+};
+
+// What a line adds, as the endgame search weighs it: twice the points, plus one when the line
+// wins, so that the larger is the better line, a win the better at a tie.
+constexpr int encoded(int points, bool won)
+{
+    return 2 * points + (won ? 1 : 0);
+}
+constexpr int pointsOf(int value)
+{
+    return value >> 1;
+}
+constexpr bool wonOf(int value)
+{
+    return (value & 1) != 0;
+}
+
+// What boards near the end of a game add at best, as the endgame search found them (encoded),
+// or bounds on it: true wherever the board was reached from, so kept across searches. A board
+// takes the place of the one before it in its slot, so some are weighed again.
+class ExactCache {
+public:
+    struct Entry {
+        Key key;
+        int value = 0;
+        bool exact = false; // else a bound on the value
+        bool used = false;
+    };
+
+    const Entry *find(const Key &key) const
+    {
+        const Entry &entry = m_entries[slotOf(key)];
+        return entry.used && entry.key == key ? &entry : nullptr;
+    }
+    void store(const Key &key, int value, bool exact)
+    {
+        m_entries[slotOf(key)] = {key, value, exact, true};
+    }
+
+private:
+    // Small enough to stay in the processor's cache: a larger one is slower for all it keeps.
+    static constexpr std::size_t slots = std::size_t{1} << 14;
+
+    static std::size_t slotOf(const Key &key)
+    {
+        return static_cast<std::size_t>(hashOf(key)) & (slots - 1);
+    }
+
+    std::vector<Entry> m_entries = std::vector<Entry>(slots);
+};
+
 // Thrown out of the search when it was asked to stop.
 struct Stopped {};
+
+// Thrown out of the endgame search when it has weighed as many boards as it may.
+struct EndgameTooLarge {};
 
 class Solver {
 public:
@@ -689,7 +813,9 @@ public:
             m_nonAcesUndealt[i] = m_nonAcesUndealt[i + 1] + (rankOf(m_deck[i]) != Card::Ace);
         for (int c = 0; c < columns; ++c) {
             for (const Card card : position.columns[c]) {
-                m_start.cards[c][m_start.count[c]++] = static_cast<std::uint8_t>(card.number());
+                if (!card.isCard())
+                    continue; // a slot the end of a game has swept
+                m_start.put(c, static_cast<std::uint8_t>(card.number()));
                 m_home[card.number()] = static_cast<std::uint8_t>(c);
             }
         }
@@ -708,6 +834,8 @@ public:
             solution = Solution();
         } catch (const Stopped &) {
             solution = Solution();
+        } catch (const EndgameTooLarge &) {
+            solution = Solution(); // no line: never, as an answered board is answered again
         }
         solution.positions = m_memo.size();
         return solution;
@@ -740,6 +868,8 @@ private:
             }
         }
         solution.solved = true;
+        if (m_bestEnd)
+            m_bestLine += endgameLine(*m_bestEnd);
         solution.best = {score + m_bestTotal, m_bestWon, m_bestLine};
         if (m_bestWon) {
             solution.win = solution.best;
@@ -786,16 +916,7 @@ private:
         return exhausted(board) || (m_stayingAtLastDeal && board.dealt == lastDealFrom);
     }
 
-    bool onlyAces(const Board &board) const
-    {
-        for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s) {
-                if (rankOf(board.cards[c][s]) != Card::Ace)
-                    return false;
-            }
-        }
-        return true;
-    }
+    static bool onlyAces(const Board &board) { return (board.onBoard & nonAceBits) == 0; }
 
     bool beatenElsewhere(const Board &board, int c) const
     {
@@ -817,13 +938,11 @@ private:
         return -1;
     }
 
-    int ranksLeft(const Board &board) const
+    static int ranksLeft(const Board &board)
     {
         int sum = 0;
-        for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                sum += rankOf(board.cards[c][s]);
-        }
+        for (std::uint64_t left = board.onBoard; left; left &= left - 1)
+            sum += rankOf(static_cast<std::uint8_t>(std::countr_zero(left) + 1));
         return sum;
     }
 
@@ -859,10 +978,8 @@ private:
 
     Key key(const Board &board) const
     {
-        Key key;
+        Key key{board.onBoard};
         for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                key.low |= std::uint64_t{1} << (board.cards[c][s] - 1);
             const std::uint8_t bottom = board.count[c] ? board.cards[c][0] : 0;
             if (bottom && m_home[bottom] != c)
                 key.high |= std::uint64_t{bottom} << (6 * c);
@@ -896,10 +1013,8 @@ private:
     static RanksBySuit ranksOnBoard(const Board &board)
     {
         RanksBySuit ranks{};
-        for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                ranks[suitOf(board.cards[c][s])] |= 1u << rankOf(board.cards[c][s]);
-        }
+        for (int suit = Card::Clubs; suit <= Card::Spades; ++suit)
+            ranks[suit] = ranksOfSuit(board.onBoard, suit);
         return ranks;
     }
 
@@ -943,20 +1058,18 @@ private:
                 // After the last deal brought only aces: the first click ends the game won.
                 step.end(true, 0);
             } else if (beatenElsewhere(board, c)) {
-                next.cards[c][--next.count[c]] = 0;
+                next.take(c);
                 ++next.turnclears;
                 step.points = next.turnclears % scoring::bonusEvery == 0 ? scoring::bonusPoints
                                                                          : scoring::removalPoints;
                 endAfterClick(next, step);
             } else if (const int empty = board.count[c] > 1 ? firstEmpty(board, c) : -1;
                        empty >= 0) {
-                next.cards[c][--next.count[c]] = 0;
-                next.cards[empty][0] = t;
-                next.count[empty] = 1;
+                next.put(empty, next.take(c));
                 endAfterClick(next, step);
             } else if (rankOf(t) == Card::Ace && exhausted(board)) {
                 step.action[1] = 'y';
-                next.cards[c][--next.count[c]] = 0;
+                next.take(c);
                 endAfterClick(next, step);
             } else {
                 continue;
@@ -968,7 +1081,7 @@ private:
             step.action[0] = 'd';
             Board next = board;
             for (int c = 0; c < columns; ++c)
-                next.cards[c][next.count[c]++] = m_deck[next.dealt++];
+                next.put(c, m_deck[next.dealt++]);
             next.turnclears = 0;
             if (over(next))
                 step.end(false, ranksLeft(next));
@@ -978,12 +1091,7 @@ private:
 
     int nonAcesLeft(const Board &board) const
     {
-        int left = 0;
-        for (int c = 0; c < columns; ++c) {
-            for (int s = 0; s < board.count[c]; ++s)
-                left += rankOf(board.cards[c][s]) != Card::Ace;
-        }
-        return left + m_nonAcesUndealt[board.dealt];
+        return std::popcount(board.onBoard & nonAceBits) + m_nonAcesUndealt[board.dealt];
     }
 
     // Once the deck is out, a suit whose ace has gone by the question keeps its highest card
@@ -1079,10 +1187,26 @@ private:
         const Key k = key(board);
         int most = ceiling(board);
         const Value *known = m_memo.find(k);
+        if (known && known->exact) {
+            reached(gained + known->best, known->won, &board);
+            return known->best;
+        }
         if (known)
             most = std::min<int>(most, known->best);
         if (gained + most <= m_bestTotal)
             return most;
+        const int floor = encoded(m_bestTotal - gained, m_bestWon);
+        if (const std::optional<int> value = endgameValue(board, floor)) {
+            const int best = pointsOf(*value);
+            if (*value <= floor) {
+                m_memo.lower(k, best);
+                return best;
+            }
+            const bool won = wonOf(*value);
+            m_memo.at(k) = {static_cast<std::int16_t>(best), true, true, won};
+            reached(gained + best, won, &board);
+            return best;
+        }
         if (!(known && known->weighed) && m_memo.size() >= m_stuckCardsAfter &&
             m_stuckCards.worthTrying(board.dealt)) {
             // Worked out once a board: the memo keeps it for the later passes.
@@ -1102,13 +1226,7 @@ private:
             int worth = none;
             if (step.ended) {
                 worth = step.points + step.ending;
-                // A win as good as the best loss found is the better line to show.
-                if (gained + worth > m_bestTotal ||
-                    (gained + worth == m_bestTotal && step.won && !m_bestWon)) {
-                    m_bestTotal = gained + worth;
-                    m_bestLine = m_path;
-                    m_bestWon = step.won;
-                }
+                reached(gained + worth, step.won, nullptr);
             } else if (const int below = search(next, gained + step.points); below != none) {
                 worth = step.points + below;
             }
@@ -1118,6 +1236,98 @@ private:
         result = std::min(result, most);
         m_memo.lower(k, result);
         return result;
+    }
+
+    // Keeps the line so far as the best when it beats it; a win as good as the best loss found
+    // is the better line to show. `end` is the board the line goes on from, the endgame
+    // search's answer, or null when the line has ended.
+    void reached(int total, bool won, const Board *end)
+    {
+        if (total > m_bestTotal || (total == m_bestTotal && won && !m_bestWon)) {
+            m_bestTotal = total;
+            m_bestLine = m_path;
+            m_bestWon = won;
+            m_bestEnd = end ? std::optional<Board>(*end) : std::nullopt;
+        }
+    }
+
+    // Near the end of a game few boards are left to weigh from a board, and the bounds seldom
+    // rule a board out there, so lines from it are weighed at once, in a cache of their own.
+    // What endgame() answers, or none: before that phase, where such a search has taken many
+    // boards, or where this one would pass its limit.
+    std::optional<int> endgameValue(const Board &board, int floor)
+    {
+        if (board.dealt < endgameFrom || !m_endgameRecord.worthTrying(board.dealt))
+            return std::nullopt;
+        m_endgameBoardsLeft = endgameLimit;
+        std::optional<int> value;
+        try {
+            value = endgame(board, floor);
+        } catch (const EndgameTooLarge &) {
+        }
+        m_endgameRecord.spent(board.dealt,
+                              value ? endgameLimit - m_endgameBoardsLeft : endgameLimit);
+        return value;
+    }
+
+    // The endgame search starts two deals before the deck is out: earlier it has seldom paid.
+    static constexpr int endgameFrom = lastDealFrom - columns;
+    // The boards an endgame search may weigh.
+    static constexpr std::size_t endgameLimit = 400;
+    // Below every value, with room for the points of a line taken off.
+    static constexpr int noFloor = 2 * none;
+
+    // What the board adds at best, encoded as ExactCache keeps it, where that beats `floor`;
+    // else a bound on it no higher than `floor`. Throws EndgameTooLarge past its limit.
+    int endgame(const Board &board, int floor)
+    {
+        const Key k = key(board);
+        if (const ExactCache::Entry *known = m_exact.find(k);
+            known && (known->exact || known->value <= floor))
+            return known->value;
+        if (m_endgameBoardsLeft-- == 0)
+            throw EndgameTooLarge();
+        int best = std::numeric_limits<int>::min();
+        forEachStep(board, [&](const Step &step, const Board &next) {
+            best = std::max(best, endgameWorth(step, next, std::max(best, floor)));
+        });
+        m_exact.store(k, best, best > floor);
+        return best;
+    }
+
+    // What the step adds at best, as endgame() answers for a board: a step that cannot beat
+    // `floor` by its ceiling is bounded by it and no more.
+    int endgameWorth(const Step &step, const Board &next, int floor)
+    {
+        if (step.ended)
+            return encoded(step.points + step.ending, step.won);
+        const int most = encoded(step.points + ceiling(next), true);
+        const int points = encoded(step.points, false);
+        return most <= floor ? most : points + endgame(next, floor - points);
+    }
+
+    // The best line from a board the endgame search has answered.
+    std::string endgameLine(Board board)
+    {
+        // The board was answered within the limit, but some of what that took may have given
+        // way in the cache since.
+        m_endgameBoardsLeft = std::numeric_limits<std::size_t>::max();
+        std::string line;
+        for (bool ended = false; !ended;) {
+            const int value = endgame(board, noFloor);
+            Board chosen;
+            bool found = false;
+            forEachStep(board, [&](const Step &step, const Board &next) {
+                if (found || endgameWorth(step, next, noFloor) != value)
+                    return;
+                found = true;
+                line += step.action;
+                ended = step.ended;
+                chosen = next;
+            });
+            board = chosen;
+        }
+        return line;
     }
 
     // Whether some line from the board wins, found with no regard to points: so a board is
@@ -1200,6 +1410,10 @@ private:
     int m_bestTotal = none;
     std::string m_bestLine;
     bool m_bestWon = false;
+    std::optional<Board> m_bestEnd; // where the best line goes on as the endgame search found
+    ExactCache m_exact;
+    std::size_t m_endgameBoardsLeft = 0;
+    EndgameRecord m_endgameRecord;
     bool m_noWin = false; // no line from the start wins
     // What stays when the game is sure to end with the last deal, still to come.
     std::optional<Staying> m_stayingAtLastDeal;

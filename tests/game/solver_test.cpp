@@ -10,6 +10,7 @@
 #include <climits>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -309,6 +310,22 @@ TEST(Solver, ProvesTheBestLostScoreWhereOnlyTheOrderOfRemovalsRulesCardsOut)
     EXPECT_EQ(solution.best.finalScore, 366);
     EXPECT_FALSE(solution.win.has_value());
     expectLineEndsAsClaimed(table, solution.best);
+}
+
+TEST(Solver, AnswersDealsWhoseProofLiesInTheirLastDeals)
+{
+    // In both, proving that nothing beats the best lost line took more positions than the game
+    // allows until boards from two deals before the end were weighed apart, each at once; the
+    // best lines go on from such boards. The scores were found with a far higher limit.
+    for (const auto &[deal, best] : {std::pair{839u, 396}, std::pair{593u, 374}}) {
+        GameTable table;
+        table.startDeal(deal);
+        const Solution solution = solve(table.position());
+        ASSERT_TRUE(solution.solved) << "deal " << deal;
+        EXPECT_EQ(solution.best.finalScore, best) << "deal " << deal;
+        EXPECT_FALSE(solution.win.has_value()) << "deal " << deal;
+        expectLineEndsAsClaimed(table, solution.best);
+    }
 }
 
 TEST(DealNumbers, NameTheDealAndLeaveTheTablesOwnSequenceAlone)
