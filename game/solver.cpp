@@ -869,7 +869,7 @@ private:
         }
         solution.solved = true;
         if (m_bestEnd)
-            m_bestLine += endgameLine(*m_bestEnd);
+            m_bestLine += endgameBestLine(*m_bestEnd);
         solution.best = {score + m_bestTotal, m_bestWon, m_bestLine};
         if (m_bestWon) {
             solution.win = solution.best;
@@ -1196,7 +1196,8 @@ private:
         if (gained + most <= m_bestTotal)
             return most;
         const int floor = encoded(m_bestTotal - gained, m_bestWon);
-        if (const std::optional<int> value = endgameValue(board, floor)) {
+        if (const std::optional<int> value =
+                endgameAnswer(board, m_endgameRecord, [&] { return endgame(board, floor); })) {
             const int best = pointsOf(*value);
             if (*value <= floor) {
                 m_memo.lower(k, best);
@@ -1253,21 +1254,22 @@ private:
 
     // Near the end of a game few boards are left to weigh from a board, and the bounds seldom
     // rule a board out there, so lines from it are weighed at once, in a cache of their own.
-    // What endgame() answers, or none: before that phase, where such a search has taken many
-    // boards, or where this one would pass its limit.
-    std::optional<int> endgameValue(const Board &board, int floor)
+    // What `search` answers for the board, or none: before that phase, where such a search has
+    // taken many boards by its record, or where this one would pass its limit.
+    template <typename Search>
+    auto endgameAnswer(const Board &board, EndgameRecord &record, Search search)
+        -> std::optional<decltype(search())>
     {
-        if (board.dealt < endgameFrom || !m_endgameRecord.worthTrying(board.dealt))
+        if (board.dealt < endgameFrom || !record.worthTrying(board.dealt))
             return std::nullopt;
         m_endgameBoardsLeft = endgameLimit;
-        std::optional<int> value;
+        std::optional<decltype(search())> answer;
         try {
-            value = endgame(board, floor);
+            answer = search();
         } catch (const EndgameTooLarge &) {
         }
-        m_endgameRecord.spent(board.dealt,
-                              value ? endgameLimit - m_endgameBoardsLeft : endgameLimit);
-        return value;
+        record.spent(board.dealt, answer ? endgameLimit - m_endgameBoardsLeft : endgameLimit);
+        return answer;
     }
 
     // The endgame search starts two deals before the deck is out: earlier it has seldom paid.
@@ -1306,25 +1308,65 @@ private:
         return most <= floor ? most : points + endgame(next, floor - points);
     }
 
+    // Whether some line from the board wins, found with no regard to points as the endgame
+    // search does. Throws EndgameTooLarge past its limit.
+    bool endgameWins(const Board &board)
+    {
+        const Key k = winKey(board);
+        if (const ExactCache::Entry *known = m_exact.find(k))
+            return known->value != 0;
+        if (m_endgameBoardsLeft-- == 0)
+            throw EndgameTooLarge();
+        bool wins = false;
+        if (stayingForGood(board).cards == 0) {
+            forEachStep(board, [&](const Step &step, const Board &next) {
+                wins = wins || (step.ended ? step.won : endgameWins(next));
+            });
+        }
+        m_exact.store(k, wins, true);
+        return wins;
+    }
+
     // The best line from a board the endgame search has answered.
-    std::string endgameLine(Board board)
+    std::string endgameBestLine(const Board &board)
+    {
+        return endgameLine(board,
+                           [this](const Board &from, const Step &step, const Board &next) {
+                               return endgameWorth(step, next, noFloor) == endgame(from, noFloor);
+                           })
+            .actions;
+    }
+
+    // A winning line from a board the endgame search has found one from.
+    SolvedLine endgameWinningLine(const Board &board)
+    {
+        return endgameLine(board, [this](const Board &, const Step &step, const Board &next) {
+            return step.ended ? step.won : endgameWins(next);
+        });
+    }
+
+    // The line from the board that takes at each board the first step `follow(board, step,
+    // next)` accepts, and what it adds.
+    template <typename Follow> SolvedLine endgameLine(Board board, Follow follow)
     {
         // The board was answered within the limit, but some of what that took may have given
         // way in the cache since.
         m_endgameBoardsLeft = std::numeric_limits<std::size_t>::max();
-        std::string line;
+        SolvedLine line;
         for (bool ended = false; !ended;) {
-            const int value = endgame(board, noFloor);
             Board chosen;
             bool found = false;
             forEachStep(board, [&](const Step &step, const Board &next) {
-                if (found || endgameWorth(step, next, noFloor) != value)
+                if (found || !follow(board, step, next))
                     return;
                 found = true;
-                line += step.action;
+                line.actions += step.action;
+                line.finalScore += step.points + step.ending;
+                line.won = step.won;
                 ended = step.ended;
                 chosen = next;
             });
+            assert(found);
             board = chosen;
         }
         return line;
@@ -1339,7 +1381,14 @@ private:
         const Key k = winKey(board);
         if (m_memo.find(k))
             return false;
-        if (mightWin(board)) {
+        if (const std::optional<bool> wins =
+                endgameAnswer(board, m_winEndgameRecord, [&] { return endgameWins(board); })) {
+            if (*wins) {
+                const SolvedLine rest = endgameWinningLine(board);
+                m_win = {gained + rest.finalScore, true, m_path + rest.actions};
+                return true;
+            }
+        } else if (mightWin(board)) {
             bool found = false;
             forEachStep(board, [&](const Step &step, const Board &next) {
                 if (found)
@@ -1413,8 +1462,9 @@ private:
     std::optional<Board> m_bestEnd; // where the best line goes on as the endgame search found
     ExactCache m_exact;
     std::size_t m_endgameBoardsLeft = 0;
-    EndgameRecord m_endgameRecord;
-    bool m_noWin = false; // no line from the start wins
+    EndgameRecord m_endgameRecord;    // in the search for the best score
+    EndgameRecord m_winEndgameRecord; // in the search for a win
+    bool m_noWin = false;             // no line from the start wins
     // What stays when the game is sure to end with the last deal, still to come.
     std::optional<Staying> m_stayingAtLastDeal;
     SolvedLine m_win; // a winning line from the start, its score what it adds
