@@ -23,7 +23,7 @@ struct Value {
     std::int16_t best = none;
     bool weighed = false; // the bound from stuck cards is in already
     bool exact = false;   // `best` is what the board adds at best, found by the endgame search
-    bool won = false;     // where exact: a won line adds that much
+    bool won = false;     // where exact: the best line, a win preferred at a tie, is a win
 };
 
 // One action and where it leads; when the action ends the game, `ending` holds what the end
@@ -717,7 +717,7 @@ private:
 };
 
 // How many boards the endgame search has weighed a call, by the number of cards dealt: where
-// it takes many, the search for the best score weighs the board itself, with its bounds.
+// it takes many, the search that calls it weighs the boards itself, as before that stage.
 class EndgameRecord {
 public:
     bool worthTrying(int dealt) const
@@ -758,9 +758,10 @@ constexpr bool wonOf(int value)
     return (value & 1) != 0;
 }
 
-// What boards near the end of a game add at best, as the endgame search found them (encoded),
-// or bounds on it: true wherever the board was reached from, so kept across searches. A board
-// takes the place of the one before it in its slot, so some are weighed again.
+// What the endgame search found of boards near the end of a game: what a board adds at best
+// (encoded), or a bound on it; or, under a board's key in the search for a win, whether some
+// line wins (1 or 0). True wherever the board was reached from, so kept across searches. A
+// board takes the place of the one before it in its slot, so some are weighed again.
 class ExactCache {
 public:
     struct Entry {
@@ -835,7 +836,7 @@ public:
         } catch (const Stopped &) {
             solution = Solution();
         } catch (const EndgameTooLarge &) {
-            solution = Solution(); // no line: never, as an answered board is answered again
+            solution = Solution(); // a line not rebuilt: never, as each board's value is a step's
         }
         solution.positions = m_memo.size();
         return solution;
@@ -1201,11 +1202,13 @@ private:
             const int best = pointsOf(*value);
             if (*value <= floor) {
                 m_memo.lower(k, best);
-                return best;
+                return std::min(best, most);
             }
-            const bool won = wonOf(*value);
-            m_memo.at(k) = {static_cast<std::int16_t>(best), true, true, won};
-            reached(gained + best, won, &board);
+            Value &entry = m_memo.at(k);
+            entry.best = static_cast<std::int16_t>(best);
+            entry.exact = true;
+            entry.won = wonOf(*value);
+            reached(gained + best, entry.won, &board);
             return best;
         }
         if (!(known && known->weighed) && m_memo.size() >= m_stuckCardsAfter &&
@@ -1287,8 +1290,7 @@ private:
         if (const ExactCache::Entry *known = m_exact.find(k);
             known && (known->exact || known->value <= floor))
             return known->value;
-        if (m_endgameBoardsLeft-- == 0)
-            throw EndgameTooLarge();
+        weighOneMore();
         int best = std::numeric_limits<int>::min();
         forEachStep(board, [&](const Step &step, const Board &next) {
             best = std::max(best, endgameWorth(step, next, std::max(best, floor)));
@@ -1308,15 +1310,22 @@ private:
         return most <= floor ? most : points + endgame(next, floor - points);
     }
 
-    // Whether some line from the board wins, found with no regard to points as the endgame
-    // search does. Throws EndgameTooLarge past its limit.
+    // The endgame search counts the boards it weighs. Throws EndgameTooLarge past its limit.
+    void weighOneMore()
+    {
+        checkStop();
+        if (m_endgameBoardsLeft-- == 0)
+            throw EndgameTooLarge();
+    }
+
+    // Whether some line from the board wins, as the endgame search finds it, with no regard to
+    // points. Throws EndgameTooLarge past its limit.
     bool endgameWins(const Board &board)
     {
         const Key k = winKey(board);
         if (const ExactCache::Entry *known = m_exact.find(k))
             return known->value != 0;
-        if (m_endgameBoardsLeft-- == 0)
-            throw EndgameTooLarge();
+        weighOneMore();
         bool wins = false;
         if (stayingForGood(board).cards == 0) {
             forEachStep(board, [&](const Step &step, const Board &next) {
@@ -1327,12 +1336,16 @@ private:
         return wins;
     }
 
-    // The best line from a board the endgame search has answered.
+    // The best line from a board the endgame search has answered: at each board a step that
+    // adds its value, found without weighing the others exactly.
     std::string endgameBestLine(const Board &board)
     {
         return endgameLine(board,
-                           [this](const Board &from, const Step &step, const Board &next) {
-                               return endgameWorth(step, next, noFloor) == endgame(from, noFloor);
+                           [this](const Board &from) {
+                               const int value = endgame(from, noFloor);
+                               return [this, value](const Step &step, const Board &next) {
+                                   return endgameWorth(step, next, value - 1) == value;
+                               };
                            })
             .actions;
     }
@@ -1340,33 +1353,37 @@ private:
     // A winning line from a board the endgame search has found one from.
     SolvedLine endgameWinningLine(const Board &board)
     {
-        return endgameLine(board, [this](const Board &, const Step &step, const Board &next) {
-            return step.ended ? step.won : endgameWins(next);
+        return endgameLine(board, [this](const Board &) {
+            return [this](const Step &step, const Board &next) {
+                return step.ended ? step.won : endgameWins(next);
+            };
         });
     }
 
-    // The line from the board that takes at each board the first step `follow(board, step,
-    // next)` accepts, and what it adds.
-    template <typename Follow> SolvedLine endgameLine(Board board, Follow follow)
+    // The line from the board that takes at each board the first step accepted by the test
+    // `chooser(board)` makes, and what it adds. Unsolved (by EndgameTooLarge) rather than a
+    // wrong line, should it accept none.
+    template <typename Chooser> SolvedLine endgameLine(Board board, Chooser chooser)
     {
         // The board was answered within the limit, but some of what that took may have given
-        // way in the cache since.
+        // way in the cache since, so some boards are weighed again.
         m_endgameBoardsLeft = std::numeric_limits<std::size_t>::max();
         SolvedLine line;
         for (bool ended = false; !ended;) {
+            const auto accepts = chooser(board);
             Board chosen;
             bool found = false;
             forEachStep(board, [&](const Step &step, const Board &next) {
-                if (found || !follow(board, step, next))
+                if (found || !accepts(step, next))
                     return;
                 found = true;
                 line.actions += step.action;
                 line.finalScore += step.points + step.ending;
-                line.won = step.won;
                 ended = step.ended;
                 chosen = next;
             });
-            assert(found);
+            if (!found)
+                throw EndgameTooLarge();
             board = chosen;
         }
         return line;

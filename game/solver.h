@@ -43,7 +43,7 @@ struct Solution {
 // the best score also bounds each by the cards that can never leave the board, which costs
 // more than it saves on the many deals settled sooner; the search for a win, which ignores
 // points, does so from the first. Both leave it out where it has seldom cut. From two deals
-// before the deck is out, the search for the best score weighs the lines from a board at once,
-// in a small cache of their own that is not counted among the positions.
+// before the deck is out, both weigh the lines from a board at once, in a small cache of their
+// own that is not counted among the positions.
 Solution solve(const Position &position, std::size_t maxPositions = 2'000'000,
                const std::atomic<bool> *stop = nullptr, std::size_t boundAfter = 16384);
