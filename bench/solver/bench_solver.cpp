@@ -1,23 +1,18 @@
 // The solver on whole deals from their first deal, one after another on one core: the
 // median, 99th percentile and longest solve, how many deals it gave up on, and the process's
-// peak memory (each solve frees its table, so this is the largest single solve's).
+// peak memory (each solve frees its table, so this is the largest single solve's). A solve's
+// time is the processor time of its thread, so other work on the machine does not count.
 #include "game/gametable.h"
 #include "game/solver.h"
+#include "tools/solve/solvereport.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <sys/resource.h>
 #include <vector>
 
 namespace {
-
-double percentile(std::vector<double> times, double share)
-{
-    std::sort(times.begin(), times.end());
-    return times[static_cast<std::size_t>(share * static_cast<double>(times.size() - 1) + 0.5)];
-}
 
 void SolveDeals(benchmark::State &state)
 {
@@ -28,18 +23,16 @@ void SolveDeals(benchmark::State &state)
         for (std::uint32_t deal = 0; deal < deals; ++deal) {
             GameTable table;
             table.startDeal(deal);
-            const auto start = std::chrono::steady_clock::now();
+            const double start = solvereport::threadMilliseconds();
             const Solution solution = solve(table.position());
-            times.push_back(
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count());
+            times.push_back(solvereport::threadMilliseconds() - start);
             unsolved += !solution.solved;
             benchmark::DoNotOptimize(solution);
         }
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        state.counters["median_ms"] = percentile(times, 0.5);
-        state.counters["p99_ms"] = percentile(times, 0.99);
+        state.counters["median_ms"] = solvereport::percentile(times, 0.5);
+        state.counters["p99_ms"] = solvereport::percentile(times, 0.99);
         state.counters["max_ms"] = *std::max_element(times.begin(), times.end());
         state.counters["unsolved"] = unsolved;
         state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <thread>
 
 namespace solvereport {
@@ -50,14 +50,21 @@ std::string spreadText(const std::vector<Solved> &solved)
     return text;
 }
 
-double percentile(std::vector<double> times, double share)
+} // namespace
+
+double threadMilliseconds()
 {
-    std::sort(times.begin(), times.end());
-    const auto at = static_cast<std::size_t>(share * static_cast<double>(times.size() - 1) + 0.5);
-    return times[at];
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
 }
 
-} // namespace
+double percentile(std::vector<double> values, double share)
+{
+    std::sort(values.begin(), values.end());
+    const auto at = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    return values[at];
+}
 
 std::string dealText(std::uint32_t deal)
 {
@@ -78,12 +85,10 @@ std::vector<Solved> solveRange(std::uint32_t first, std::uint32_t count, unsigne
     for (unsigned t = 0; t < std::max(1u, threads); ++t) {
         workers.emplace_back([&] {
             for (std::uint32_t i = next++; i < count; i = next++) {
-                const auto start = std::chrono::steady_clock::now();
+                const double start = threadMilliseconds();
                 const Solution solution = solveDeal(first + i);
-                const std::chrono::duration<double, std::milli> took =
-                    std::chrono::steady_clock::now() - start;
                 solved[i] = {solution.solved, solution.win.has_value(), solution.best.finalScore,
-                             took.count()};
+                             threadMilliseconds() - start};
             }
         });
     }

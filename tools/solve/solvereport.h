@@ -18,6 +18,13 @@ struct Solved {
     double milliseconds = 0;
 };
 
+// The processor time this thread has used so far, in milliseconds: a solve's time measured by
+// it does not grow with other work on the machine.
+double threadMilliseconds();
+
+// The value that a share of the values (0.5 for the median) do not exceed, the nearest one.
+double percentile(std::vector<double> values, double share);
+
 // Solves deals first … first + count − 1 on `threads` threads.
 std::vector<Solved> solveRange(std::uint32_t first, std::uint32_t count, unsigned threads);
 
