@@ -2,6 +2,7 @@
 
 #include "tests/support/mainwindowtest.h"
 
+#include "app/solverworker.h"
 #include "game/solver.h"
 
 #include <QApplication>
@@ -123,6 +124,20 @@ TEST_F(DealsTest, AnAssistedGameIsNeitherRankedNorPostedAndShowsTheBestPossible)
     QLabel *best = child<QLabel>("label_best");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !best->text().isEmpty(); }, 5000));
     EXPECT_EQ(best->text(), "Best possible: 556 (won)");
+}
+
+TEST(BestPossible, SaysWhetherTheBestLineWinsAndNothingWithoutAnAnswer)
+{
+    Solution solution;
+    EXPECT_EQ(bestPossibleText(solution), "");
+    solution.solved = true;
+    solution.best = {-12, false, "d"};
+    EXPECT_EQ(bestPossibleText(solution), "Best possible: -12 (no win in this deal)");
+    solution.win = SolvedLine{420, true, "1d"};
+    solution.best = {422, false, "2d"};
+    EXPECT_EQ(bestPossibleText(solution), "Best possible: 422 (a win scores less)");
+    solution.best = *solution.win;
+    EXPECT_EQ(bestPossibleText(solution), "Best possible: 420 (won)");
 }
 
 } // namespace
