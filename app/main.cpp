@@ -3,6 +3,7 @@
 #include "app/scoreposter.h"
 #include "app/solverworker.h"
 #include "app/soundplayer.h"
+#include "app/tabletexts.h"
 #include "app/updatechecker.h"
 #include "app/windowplacement.h"
 #include "highscore/highscore.h"
@@ -165,8 +166,9 @@ void Tmain::showTable()
 {
     for (int c = 1; c <= GameTable::columnCount; ++c)
         placecard(c, m_table.column(c).count);
-    showPile(image_deal, m_table.dealPile());
-    showPile(image_played, m_table.played());
+    showPile(image_deal, m_table.deckOnPile() ? CardImages::BackIndex : CardImages::EmptyMarkIndex);
+    showPile(image_played,
+             m_table.played().isCard() ? m_table.played().number() : CardImages::EmptyMarkIndex);
     label_score->setText(QString("Score: %1").arg(m_table.score()));
     label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
     label_cardsleft->adjustSize();
@@ -269,7 +271,7 @@ void Tmain::ChangeName1Click()
 
 void Tmain::showAceQuestion()
 {
-    label_removeace->setText(QString::fromStdString(m_table.aceQuestion()));
+    label_removeace->setText(tabletexts::aceQuestion(m_table.questionedAce()));
     if (m_table.aceQuestionOpen())
         panel_removeace->showInFront();
     else

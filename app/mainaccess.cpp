@@ -1,6 +1,7 @@
 // The main window without a mouse: Undo, play by keys, and the names and descriptions an
 // assistive tool reads out for the table's parts.
 #include "app/main.h"
+#include "app/tabletexts.h"
 #include "widgets/flatpanel.h"
 #include "widgets/image.h"
 #include "widgets/selbutton.h"
@@ -10,39 +11,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+using tabletexts::columnDescription;
+using tabletexts::columnName;
+using tabletexts::spokenName;
+
 namespace {
-
-// "queen of hearts", "10 of clubs", "ace of spades".
-QString spokenName(Card card)
-{
-    static const char *const faces[] = {"jack", "queen", "king", "ace"};
-    static const char *const suits[] = {"clubs", "diamonds", "hearts", "spades"};
-    const int rank = card.rank();
-    const QString face = rank >= Card::Jack ? faces[rank - Card::Jack] : QString::number(rank);
-    return face + " of " + suits[card.suit() - Card::Clubs];
-}
-
-QString columnName(int number, const Column &column)
-{
-    if (column.count == 0)
-        return QString("Column %1: empty").arg(number);
-    return QString("Column %1: %2, %3 %4")
-        .arg(number)
-        .arg(spokenName(column.top()))
-        .arg(column.count)
-        .arg(column.count == 1 ? "card" : "cards");
-}
-
-// Every card of the column, the top one first as it is the one a click plays.
-QString columnDescription(const Column &column)
-{
-    if (column.count == 0)
-        return "No cards";
-    QStringList cards;
-    for (int slot = column.count; slot >= 1; --slot)
-        cards << spokenName(column.cards[slot]);
-    return "From the top: " + cards.join(", ");
-}
 
 // Gives the part its name and description, and tells assistive tools of each that changed.
 void describe(QWidget *part, const QString &name, const QString &description)
@@ -103,15 +76,14 @@ void Tmain::describeTable()
     describe(image_deal, QString("Deal pile, %1 cards left").arg(m_table.cardsLeft()),
              m_table.gameactive() && !m_table.deckExhausted() ? "Deals one card onto each column"
                                                               : "Nothing to deal");
-    const int played = m_table.played();
+    const Card played = m_table.played();
     describe(image_played,
-             played == GameTable::emptyMark ? QString("Discard pile, empty")
-                                            : "Discard pile: " + spokenName(Card(played)),
+             played.isCard() ? "Discard pile: " + spokenName(played)
+                             : QString("Discard pile, empty"),
              "The last card played off the table");
     describe(label_score, label_score->text(),
-             m_table.thisturn().empty()
-                 ? QString("No points in the last play")
-                 : "Last points: " + QString::fromStdString(m_table.thisturn()));
+             m_table.lastPoints() ? "Last points: " + tabletexts::points(m_table.lastPoints())
+                                  : QString("No points in the last play"));
 }
 
 void Tmain::describeButtons()

@@ -1,6 +1,7 @@
 // The main window's help beyond the rules: deals chosen by number and hints.
 #include "app/main.h"
 #include "app/solverworker.h"
+#include "app/tabletexts.h"
 #include "game/dealnumber.h"
 #include "widgets/flatpanel.h"
 #include "widgets/fonts.h"
@@ -66,7 +67,7 @@ void Tmain::showThisTurn()
     label_thisturn->setFont(m_thisturnFont);
     label_thisturn->setWordWrap(false);
     label_thisturn->setGeometry(m_thisturnPlace);
-    label_thisturn->setText(QString::fromStdString(m_table.thisturn()));
+    label_thisturn->setText(tabletexts::points(m_table.lastPoints()));
 }
 
 void Tmain::Hint1Click()

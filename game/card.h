@@ -36,23 +36,6 @@ public:
     }
     constexpr bool isAce() const { return rank() == Ace; }
 
-    // The suit's name as the ace question spells it.
-    constexpr const char *suitName() const
-    {
-        switch (suit()) {
-        case Clubs:
-            return "CLUBS";
-        case Diamonds:
-            return "DIAMONDS";
-        case Hearts:
-            return "HEARTS";
-        case Spades:
-            return "SPADES";
-        default:
-            return "";
-        }
-    }
-
     friend constexpr bool operator==(Card, Card) = default;
 
 private:

@@ -1,28 +1,9 @@
 #include "game/gametable.h"
 
 #include "game/scoring.h"
-#include "game/solver.h"
 
 #include <stdexcept>
 #include <utility>
-
-using scoring::bonusEvery;
-using scoring::bonusPoints;
-using scoring::removalPoints;
-using scoring::winPoints;
-
-namespace {
-
-// The points of a scoring event after their sign. Built by appending: GCC 12 warns falsely
-// about an overlapping copy in `"+" + std::to_string(n)` when optimising.
-std::string signedText(char sign, int points)
-{
-    std::string text(1, sign);
-    text += std::to_string(points);
-    return text;
-}
-
-} // namespace
 
 void GameTable::start()
 {
@@ -59,7 +40,7 @@ void GameTable::startround(Random &random)
     // A fresh round: score 0, no question left open by the last game.
     m_undo.clear();
     m_round = Round();
-    m_round.dealPile = cardBack;
+    m_round.deckOnPile = true;
     shufflecards(random);
     dealcards();
 }
@@ -80,7 +61,7 @@ void GameTable::shufflecards(Random &random)
 
 bool GameTable::dealcards()
 {
-    m_round.thisturn.clear();
+    m_round.lastPoints.reset();
     if (deckExhausted())
         return false;
     m_round.turnclears = 0;
@@ -90,7 +71,7 @@ bool GameTable::dealcards()
         column.cards[column.count] = getcard();
     }
     if (deckExhausted())
-        m_round.dealPile = emptyMark;
+        m_round.deckOnPile = false;
     return true;
 }
 
@@ -103,8 +84,8 @@ DealResult GameTable::dealClick()
     result.dealt = dealcards();
     if (result.dealt) {
         remember(std::move(before));
-        m_round.line += 'd';
-    } else if (m_round.thisturn != before.thisturn) {
+        m_round.line += rules::moves::deal;
+    } else if (m_round.lastPoints != before.lastPoints) {
         // No deal, but the turn's points were cleared: a step back shows them again.
         remember(std::move(before));
     }
@@ -114,49 +95,61 @@ DealResult GameTable::dealClick()
 
 ClickResult GameTable::clickColumn(int c)
 {
-    if (!m_gameactive || !validColumn(c) || m_round.columns[c].count == 0)
+    if (!m_gameactive || !validColumn(c))
+        return {};
+    const Play play = rules::playOf(tops(), c - 1, deckExhausted());
+    if (play == Play::Ignored)
         return {};
     const Column &clicked = m_round.columns[c];
     const int n = clicked.count;
     const Card t = clicked.top();
     Round before = m_round;
-    ClickResult result;
+    ClickResult result{play};
 
-    if (topBeatenElsewhere(c)) {
+    if (play == Play::Removed) {
         m_round.played = t;
         removeTop(c);
-        ++m_round.turnclears;
-        addScore(m_round.turnclears % bonusEvery == 0 ? bonusPoints : removalPoints);
-        result.play = Play::Removed;
-    } else if (const int empty = n > 1 ? firstEmptyColumn(c) : 0; empty != 0) {
+        addScore(rules::removalPoints(++m_round.turnclears));
+    } else if (play == Play::Moved) {
+        const int empty = rules::emptyColumnBesides(tops(), c - 1) + 1;
         m_round.columns[empty].count = 1;
         m_round.columns[empty].cards[1] = t;
         removeTop(c);
-        result.play = Play::Moved;
-    } else if (t.isAce() && deckExhausted()) {
+    } else if (play == Play::AceQuestion) {
         // Asking again about the ace already asked about changes nothing to take back.
         if (m_round.aceQuestion && m_round.acecolumn == c && m_round.aceslot == n &&
             m_round.acecard == t) {
-            result.play = Play::AceQuestion;
             result.ending = checkEnding();
             return result;
         }
         m_round.acecolumn = c;
         m_round.aceslot = n;
         m_round.acecard = t;
-        m_round.aceText =
-            std::string("Are you sure you want to remove the ACE of ") + t.suitName() + "?";
         m_round.aceQuestion = true;
-        result.play = Play::AceQuestion;
-    } else {
-        result.play = Play::Invalid;
     }
-    if (result.play != Play::Invalid) {
+    if (play != Play::Invalid) {
         remember(std::move(before));
-        m_round.line += static_cast<char>('0' + c);
+        m_round.line += rules::moves::click(c - 1);
     }
     result.ending = checkEnding();
     return result;
+}
+
+bool GameTable::play(char move)
+{
+    const std::size_t before = m_round.line.size();
+    if (move == rules::moves::deal)
+        return dealClick().dealt;
+    if (move == rules::moves::yes) {
+        removeAce();
+        return m_round.line.size() > before;
+    }
+    if (!rules::moves::isClick(move))
+        return false;
+    // A NO leaves no mark in the line, so a click that asks again about the ace asked about
+    // before it plays as well as one that changed the board.
+    const Play play = clickColumn(rules::moves::clicked(move) + 1).play;
+    return play != Play::Ignored && play != Play::Invalid;
 }
 
 Ending GameTable::removeAce()
@@ -175,7 +168,7 @@ Ending GameTable::removeAce()
     if (!stillThere)
         return Ending::None;
     removeTop(m_round.acecolumn);
-    m_round.line += 'y';
+    m_round.line += rules::moves::yes;
     return checkEnding();
 }
 
@@ -205,9 +198,9 @@ Ending GameTable::checkEnding()
 
 Ending GameTable::checkforwin()
 {
-    if (!deckExhausted() || !boardHoldsOnlyAces())
+    if (!rules::won(deckExhausted(), boardHoldsOnlyAces()))
         return Ending::None;
-    addScore(winPoints);
+    addScore(scoring::winPoints);
     sweep();
     m_gameactive = false;
     return Ending::Won;
@@ -215,21 +208,11 @@ Ending GameTable::checkforwin()
 
 Ending GameTable::checkforover()
 {
-    if (!deckExhausted())
+    if (!rules::over(tops(), deckExhausted()))
         return Ending::None;
-    for (int c = 1; c <= columnCount; ++c) {
-        if (m_round.columns[c].top().isAce())
-            return Ending::None;
-    }
-    for (int c = 1; c <= columnCount; ++c) {
-        if (m_round.columns[c].count == 0)
-            continue;
-        if (topBeatenElsewhere(c) || (m_round.columns[c].count > 1 && firstEmptyColumn(c) != 0))
-            return Ending::None;
-    }
     const int deduction = sumOfRanksLeft();
     m_round.score -= deduction;
-    m_round.thisturn = signedText('-', deduction);
+    m_round.lastPoints = -deduction;
     sweep();
     m_gameactive = false;
     return Ending::Lost;
@@ -263,7 +246,7 @@ void GameTable::setBoard(const std::array<std::vector<Card>, columnCount> &colum
     }
     m_round.dealt = dealt;
     m_gameactive = true;
-    m_round.dealPile = deckExhausted() ? emptyMark : cardBack;
+    m_round.deckOnPile = !deckExhausted();
 }
 
 void GameTable::removeTop(int c)
@@ -276,27 +259,17 @@ void GameTable::removeTop(int c)
 void GameTable::addScore(int points)
 {
     m_round.score += points;
-    m_round.thisturn = signedText('+', points);
+    m_round.lastPoints = points;
 }
 
-bool GameTable::topBeatenElsewhere(int c) const
+rules::Tops GameTable::tops() const
 {
-    const Card t = m_round.columns[c].top();
-    for (int i = 1; i <= columnCount; ++i) {
-        const Card other = m_round.columns[i].top();
-        if (i != c && other.isCard() && other.suit() == t.suit() && other.rank() > t.rank())
-            return true;
+    rules::Tops tops;
+    for (int c = 1; c <= columnCount; ++c) {
+        tops.card[c - 1] = m_round.columns[c].top();
+        tops.count[c - 1] = m_round.columns[c].count;
     }
-    return false;
-}
-
-int GameTable::firstEmptyColumn(int except) const
-{
-    for (int j = 1; j <= columnCount; ++j) {
-        if (j != except && m_round.columns[j].count == 0)
-            return j;
-    }
-    return 0;
+    return tops;
 }
 
 bool GameTable::boardHoldsOnlyAces() const

@@ -1,51 +1,44 @@
 #pragma once
 
 #include "game/card.h"
+#include "game/position.h"
 #include "game/random.h"
+#include "game/rules.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 // One of the four board stacks. Slot 1 is the bottom card, slot `count` the top card;
 // every slot above `count` holds no card, and so does every slot a card has left.
 struct Column {
-    // One card from each of the game's thirteen deals.
-    static constexpr int slotCount = 13;
+    // One card from each of the game's deals.
+    static constexpr int slotCount = rules::dealCount;
     int count = 0;
     std::array<Card, slotCount + 1> cards{}; // index 0 unused, so slots read as 1–13
 
     Card top() const { return count > 0 ? cards[count] : Card(); }
 };
 
-// What a click on a column did, in the order the rules try them.
-enum class Play { Ignored, Removed, Moved, AceQuestion, Invalid };
-
-// How the end tests found the game.
-enum class Ending { None, Won, Lost };
+using rules::Ending;
+using rules::Play;
 
 struct ClickResult {
     Play play = Play::Ignored;
     Ending ending = Ending::None;
 };
 
-struct Position; // game/solver.h
-
 struct DealResult {
     bool dealt = false;
     Ending ending = Ending::None;
 };
 
-// The card table: deck, columns, score and the rules of play. The main window drives it
-// and draws what it holds; nothing here knows about widgets, sounds or the tally list.
+// The card table: deck, columns and score, played by the rules. The main window drives it
+// and shows what it holds; nothing here knows about widgets, texts, sounds or the tally list.
 class GameTable {
 public:
-    static constexpr int columnCount = 4;
-    // Every deal puts one card onto each column until the deck is out.
-    static_assert(Column::slotCount * columnCount == Card::deckSize);
-    // The pictures the two piles show besides a card: a card number names its own picture.
-    static constexpr int cardBack = 0;
-    static constexpr int emptyMark = Card::deckSize + 1;
+    static constexpr int columnCount = rules::columnCount;
 
     explicit GameTable(std::uint32_t seed = 0) : m_random(seed) {}
 
@@ -58,6 +51,9 @@ public:
     DealResult dealClick();
     // The click on column 1–4.
     ClickResult clickColumn(int column);
+    // Plays one action of a game's line (see line()); true when it did what the line says:
+    // dealt, took an ace off, or played the clicked card or asked about it.
+    bool play(char move);
     // YES on the ace question: removes the remembered ace if it is still the top card of
     // its column in a running game; the question closes either way.
     Ending removeAce();
@@ -77,16 +73,17 @@ public:
     int cardsLeft() const { return Card::deckSize - m_round.dealt; }
     // All 52 cards are out: no deal is left, and the game can end.
     bool deckExhausted() const { return cardsLeft() == 0; }
-    // Points of the last scoring event: "+2", "+32", "+100", "-" and the deduction, or empty.
-    const std::string &thisturn() const { return m_round.thisturn; }
-    // "Are you sure you want to remove the ACE of <suit>?" for the last ace question.
-    const std::string &aceQuestion() const { return m_round.aceText; }
+    // The points of the last scoring event: a removal's or the win's, or the deduction of a
+    // lost game as a negative number; none since the last deal.
+    std::optional<int> lastPoints() const { return m_round.lastPoints; }
+    // The ace the last ace question asked about.
+    Card questionedAce() const { return m_round.acecard; }
     // The ace question is waiting for YES or NO.
     bool aceQuestionOpen() const { return m_round.aceQuestion; }
-    // Picture on the deal pile: the card back while a game has cards to deal, else the mark.
-    int dealPile() const { return m_round.dealPile; }
-    // Picture on the discard pile: the card last played off the board, or the empty mark.
-    int played() const { return m_round.played.isCard() ? m_round.played.number() : emptyMark; }
+    // The deck lies on the deal pile: a game has been dealt and cards remain to deal.
+    bool deckOnPile() const { return m_round.deckOnPile; }
+    // The card last played off the board, or no card.
+    Card played() const { return m_round.played; }
     Random &random() { return m_random; }
     // The state of the random generator just before this game's shuffle: the deal's number.
     std::uint32_t dealNumber() const { return m_dealNumber; }
@@ -95,9 +92,8 @@ public:
     void markAssisted() { m_assisted = true; }
     // What the solver needs of the running game.
     Position position() const;
-    // The game so far, one character an action that changed the table, as the solver writes
-    // its lines: '1'–'4' a click on that column, 'd' a deal, 'y' a YES that took an ace off.
-    // Played again from the deal's number, it leads to this very table.
+    // The game so far in the move alphabet of rules::moves, one character an action that
+    // changed the table. Played again from the deal's number, it leads to this very table.
     const std::string &line() const { return m_round.line; }
 
     // Puts a board in place, for tests: the columns bottom to top and the number of cards
@@ -118,10 +114,10 @@ private:
     // The end tests after a play on the board.
     Ending checkEnding();
     void removeTop(int column);
-    // Adds the points and shows them as this turn's "+<points>".
+    // Adds the points and keeps them as the last scoring event's.
     void addScore(int points);
-    bool topBeatenElsewhere(int column) const;
-    int firstEmptyColumn(int except) const;
+    // The columns' top cards and counts as the rules read them.
+    rules::Tops tops() const;
     bool boardHoldsOnlyAces() const;
     int sumOfRanksLeft() const;
     void sweep();
@@ -133,14 +129,13 @@ private:
         std::array<Column, columnCount + 1> columns{}; // columns 1–4
         int turnclears = 0;
         int score = 0;
-        std::string thisturn;
+        std::optional<int> lastPoints;
         Card played;
-        int dealPile = emptyMark;
+        bool deckOnPile = false;
         bool aceQuestion = false;
         int acecolumn = 0;
         int aceslot = 0;
         Card acecard;
-        std::string aceText;
         std::string line;
     };
 

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int columns = GameTable::columnCount;
-constexpr int slots = Column::slotCount;
+constexpr int columns = rules::columnCount;
+constexpr int slots = rules::dealCount;
 constexpr std::int16_t none = std::numeric_limits<std::int16_t>::min();
 constexpr std::int16_t max = std::numeric_limits<std::int16_t>::max();
 

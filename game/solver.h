@@ -1,24 +1,11 @@
 #pragma once
 
-#include "game/card.h"
-#include "game/gametable.h"
+#include "game/position.h"
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <vector>
-
-// A running game as the solver weighs it: the board, the deck in dealing order, how far it
-// has been dealt, the removals since the last deal and the score so far.
-struct Position {
-    std::array<std::vector<Card>, GameTable::columnCount> columns; // each bottom to top
-    std::array<Card, Card::deckSize> deck{};
-    int dealt = 0;
-    int turnclears = 0;
-    int score = 0;
-};
 
 // A way to play a game to its end, one character an action: '1'–'4' a click on that column,
 // 'd' a deal, 'y' yes to the ace question the click before it opened.

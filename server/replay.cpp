@@ -1,6 +1,7 @@
 #include "server/replay.h"
 
 #include "game/gametable.h"
+#include "game/rules.h"
 
 namespace server {
 
@@ -9,9 +10,9 @@ namespace {
 // Why the action changed nothing, which no action of a whole game may do.
 std::string idleAction(char action)
 {
-    if (action == 'd')
+    if (action == rules::moves::deal)
         return "the line deals with no cards left";
-    if (action == 'y')
+    if (action == rules::moves::yes)
         return "the line answers yes with no ace to take off";
     return "the line has an invalid click";
 }
@@ -25,15 +26,7 @@ std::string replayProblem(std::uint32_t deal, std::string_view moves, std::int32
     for (const char action : moves) {
         if (!table.gameactive())
             return "the line goes on after the game ended";
-        const std::size_t before = table.line().size();
-        if (action == 'd')
-            table.dealClick();
-        else if (action == 'y')
-            table.removeAce();
-        else
-            table.clickColumn(action - '0');
-        // The table writes down each action that changed it, and only those.
-        if (table.line().size() == before)
+        if (!table.play(action))
             return idleAction(action);
     }
     if (table.gameactive())

@@ -1,6 +1,5 @@
 #include "resources/pictures/cardimages.h"
 
-#include "game/gametable.h"
 #include "resources/pictures/render.h"
 #include "widgets/fonts.h"
 #include "widgets/palette.h"
@@ -12,10 +11,6 @@
 #include <vector>
 
 namespace {
-
-// The table names the pictures its piles show by these indices.
-static_assert(GameTable::cardBack == CardImages::BackIndex &&
-              GameTable::emptyMark == CardImages::EmptyMarkIndex);
 
 using Suit = Card::Suit;
 

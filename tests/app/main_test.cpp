@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, AGamePlayedToItsEndShowsTheGameOverPanel)
     playToTheEnd();
     ASSERT_FALSE(main.table().gameactive());
     const int score = main.table().score();
-    const bool won = main.table().thisturn() == "+100";
+    const bool won = main.table().lastPoints() == 100;
     EXPECT_TRUE(child<TFlatPanel>("panel_cleared")->isVisible());
     EXPECT_EQ(child<QLabel>("label_cleared")->text(), won ? "Game Won!" : "Game Over!");
     EXPECT_EQ(child<QLabel>("label_score1")->text(), QString("Your Score: %1").arg(score));

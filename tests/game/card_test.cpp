@@ -7,18 +7,17 @@ TEST(Card, SuitRankAndAceFollowFromTheCardNumberAtEveryBlockEdge)
     struct Expected {
         int number, suit, rank;
         bool ace;
-        const char *suitName;
     };
-    for (const Expected e : {Expected{1, 1, 14, true, "CLUBS"},
-                             {13, 1, 13, false, "CLUBS"},
-                             {14, 2, 14, true, "DIAMONDS"},
-                             {26, 2, 13, false, "DIAMONDS"},
-                             {27, 3, 14, true, "HEARTS"},
-                             {39, 3, 13, false, "HEARTS"},
-                             {40, 4, 14, true, "SPADES"},
-                             {52, 4, 13, false, "SPADES"},
-                             {2, 1, 2, false, "CLUBS"},
-                             {50, 4, 11, false, "SPADES"}}) {
+    for (const Expected e : {Expected{1, 1, 14, true},
+                             {13, 1, 13, false},
+                             {14, 2, 14, true},
+                             {26, 2, 13, false},
+                             {27, 3, 14, true},
+                             {39, 3, 13, false},
+                             {40, 4, 14, true},
+                             {52, 4, 13, false},
+                             {2, 1, 2, false},
+                             {50, 4, 11, false}}) {
         SCOPED_TRACE(e.number);
         const Card card(e.number);
         EXPECT_TRUE(card.isCard());
@@ -26,7 +25,6 @@ TEST(Card, SuitRankAndAceFollowFromTheCardNumberAtEveryBlockEdge)
         EXPECT_EQ(card.suit(), e.suit);
         EXPECT_EQ(card.rank(), e.rank);
         EXPECT_EQ(card.isAce(), e.ace);
-        EXPECT_STREQ(card.suitName(), e.suitName);
     }
 }
 

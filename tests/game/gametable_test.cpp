@@ -1,5 +1,4 @@
 #include "game/gametable.h"
-#include "game/solver.h"
 
 #include <gtest/gtest.h>
 
@@ -61,16 +60,16 @@ TEST(GameTable, StartDealsOneCardOntoEachColumn)
 {
     GameTable table(12345);
     EXPECT_FALSE(table.gameactive());
-    EXPECT_EQ(table.dealPile(), GameTable::emptyMark);
-    EXPECT_EQ(table.played(), GameTable::emptyMark);
+    EXPECT_FALSE(table.deckOnPile());
+    EXPECT_FALSE(table.played().isCard());
     table.start();
     EXPECT_TRUE(table.gameactive());
     EXPECT_EQ(table.score(), 0);
     EXPECT_EQ(table.cardsLeft(), 48);
     EXPECT_FALSE(table.deckExhausted());
-    EXPECT_EQ(table.dealPile(), GameTable::cardBack);
-    EXPECT_EQ(table.played(), GameTable::emptyMark);
-    EXPECT_EQ(table.thisturn(), "");
+    EXPECT_TRUE(table.deckOnPile());
+    EXPECT_FALSE(table.played().isCard());
+    EXPECT_EQ(table.lastPoints(), std::nullopt);
     for (int c = 1; c <= GameTable::columnCount; ++c)
         EXPECT_EQ(columnCards(table, c), std::vector<Card>{dealOf12345[c - 1]}) << c;
 }
@@ -86,7 +85,7 @@ TEST(GameTable, DealsTakeTheShuffledDeckInTurnUntilItIsOut)
     // This deal leaves moves to make, so the board is still there to read.
     ASSERT_TRUE(table.gameactive());
     EXPECT_TRUE(table.deckExhausted());
-    EXPECT_EQ(table.dealPile(), GameTable::emptyMark);
+    EXPECT_FALSE(table.deckOnPile());
     std::vector<Card> dealt;
     for (int slot = 1; slot <= Column::slotCount; ++slot) {
         for (int c = 1; c <= GameTable::columnCount; ++c) {
@@ -103,7 +102,7 @@ TEST(GameTable, DealsTakeTheShuffledDeckInTurnUntilItIsOut)
         EXPECT_EQ(numbers[n - 1], n);
 
     EXPECT_FALSE(table.dealClick().dealt);
-    EXPECT_EQ(table.thisturn(), "");
+    EXPECT_EQ(table.lastPoints(), std::nullopt);
     EXPECT_EQ(table.cardsLeft(), 0);
     EXPECT_EQ(table.column(1).count, Column::slotCount);
 }
@@ -148,6 +147,18 @@ TEST(GameTable, ClicksWhileNoGameRunsAreIgnored)
     EXPECT_EQ(table.score(), -20);
 }
 
+TEST(GameTable, AClickOnAnEmptyColumnDoesNothingAtAll)
+{
+    GameTable table;
+    table.setBoard({{{club(5)}, {}, {heart(7)}, {spade(8)}}}, 48);
+    const ClickResult result = table.clickColumn(2);
+    EXPECT_EQ(result.play, Play::Ignored); // not invalid: the window sounds no error for it
+    EXPECT_EQ(result.ending, Ending::None);
+    EXPECT_FALSE(table.canUndo());
+    EXPECT_TRUE(table.line().empty());
+    EXPECT_FALSE(table.play('2'));
+}
+
 TEST(GameTable, RemovalBeatsMoveIntoEmptyColumn)
 {
     GameTable table;
@@ -157,7 +168,7 @@ TEST(GameTable, RemovalBeatsMoveIntoEmptyColumn)
     EXPECT_EQ(columnCards(table, 1), std::vector<Card>{club(2)});
     EXPECT_FALSE(table.column(1).cards[2].isCard());
     EXPECT_EQ(table.column(2).count, 0);
-    EXPECT_EQ(table.played(), heart(12).number());
+    EXPECT_EQ(table.played(), heart(12));
     EXPECT_EQ(columnCards(table, 3), std::vector<Card>{heart(13)});
 }
 
@@ -170,8 +181,8 @@ TEST(GameTable, MoveGoesToTheLeftmostEmptyColumnWithoutScoring)
     EXPECT_EQ(columnCards(table, 1), (std::vector<Card>{club(2), club(5)}));
     EXPECT_EQ(table.column(4).count, 0);
     EXPECT_EQ(table.score(), 0);
-    EXPECT_EQ(table.thisturn(), "");
-    EXPECT_EQ(table.played(), GameTable::emptyMark);
+    EXPECT_EQ(table.lastPoints(), std::nullopt);
+    EXPECT_FALSE(table.played().isCard());
 }
 
 TEST(GameTable, LoneCardIsInvalidUntilTheDeckIsOutThenAnAceAsks)
@@ -187,11 +198,11 @@ TEST(GameTable, LoneCardIsInvalidUntilTheDeckIsOutThenAnAceAsks)
     const ClickResult result = table.clickColumn(4);
     EXPECT_EQ(result.play, Play::AceQuestion);
     EXPECT_EQ(result.ending, Ending::None);
-    EXPECT_EQ(table.aceQuestion(), "Are you sure you want to remove the ACE of SPADES?");
+    EXPECT_EQ(table.questionedAce(), spade(ace));
     // With the ace gone nothing is left to play: the seven and the three count against.
     EXPECT_EQ(table.removeAce(), Ending::Lost);
     EXPECT_EQ(table.column(4).count, 0);
-    EXPECT_EQ(table.thisturn(), "-10");
+    EXPECT_EQ(table.lastPoints(), -10);
 }
 
 TEST(GameTable, AceOnAStackIsMovedRatherThanQuestioned)
@@ -222,11 +233,11 @@ TEST(GameTable, EveryFourthRemovalSinceTheLastDealScoresThirtyTwo)
                      {club(2)},
                      {heart(13)}}},
                    32);
-    const std::vector<std::string> labels{"+2", "+2", "+2", "+32", "+2", "+2", "+2", "+32"};
+    const std::vector<int> points{2, 2, 2, 32, 2, 2, 2, 32};
     const std::vector<int> clicks{1, 1, 1, 1, 2, 2, 2, 2};
     for (size_t i = 0; i < clicks.size(); ++i) {
         ASSERT_EQ(table.clickColumn(clicks[i]).play, Play::Removed) << i;
-        EXPECT_EQ(table.thisturn(), labels[i]) << i;
+        EXPECT_EQ(table.lastPoints(), points[i]) << i;
     }
     EXPECT_EQ(table.score(), 2 * (2 + 2 + 2 + 32));
 }
@@ -246,12 +257,12 @@ TEST(GameTable, ADealRestartsTheBonusCount)
         ASSERT_EQ(table.clickColumn(c).play, Play::Removed) << c;
     EXPECT_EQ(table.score(), 6);
     ASSERT_TRUE(table.dealClick().dealt);
-    EXPECT_EQ(table.thisturn(), "");
+    EXPECT_EQ(table.lastPoints(), std::nullopt);
     ASSERT_EQ(table.column(3).top(), heart(6));
     ASSERT_EQ(table.column(4).top(), heart(8));
     // The fourth removal of the game is the first since the deal: no bonus.
     EXPECT_EQ(table.clickColumn(3).play, Play::Removed);
-    EXPECT_EQ(table.thisturn(), "+2");
+    EXPECT_EQ(table.lastPoints(), 2);
     EXPECT_EQ(table.score(), 8);
 }
 
@@ -267,14 +278,32 @@ TEST(GameTable, NoKeepsTheAceAndYesTakesItOffWithoutScoring)
     EXPECT_EQ(table.score(), 0);
 
     ASSERT_EQ(table.clickColumn(1).play, Play::AceQuestion);
-    const int playedBefore = table.played();
+    const Card playedBefore = table.played();
     EXPECT_EQ(table.removeAce(), Ending::None); // the nine of clubs can still beat the three
     EXPECT_EQ(columnCards(table, 1), std::vector<Card>{club(9)});
     EXPECT_FALSE(table.column(1).cards[2].isCard());
     EXPECT_EQ(table.score(), 0);
-    EXPECT_EQ(table.thisturn(), "");
+    EXPECT_EQ(table.lastPoints(), std::nullopt);
     EXPECT_EQ(table.played(), playedBefore);
     EXPECT_TRUE(table.gameactive());
+}
+
+TEST(GameTable, ALineWithANoBeforeTheSameAceIsAskedAgainPlaysAgain)
+{
+    const std::array<std::vector<Card>, 4> board{
+        {{club(9), spade(ace)}, {club(3)}, {heart(3)}, {diamond(7)}}};
+    GameTable table;
+    table.setBoard(board, 52);
+    table.clickColumn(1);
+    table.keepAce();
+    table.clickColumn(1);
+    table.removeAce();
+    ASSERT_EQ(table.line(), "11y");
+    GameTable again;
+    again.setBoard(board, 52);
+    for (const char action : table.line())
+        EXPECT_TRUE(again.play(action)) << action;
+    EXPECT_EQ(again.position().columns, table.position().columns);
 }
 
 TEST(GameTable, YesRechecksTheRememberedAce)
@@ -330,7 +359,7 @@ TEST(GameTable, NoGameEndsWhileCardsRemain)
     // The same stuck board after the last deal is lost.
     table.setBoard({{{club(5)}, {diamond(6)}, {heart(7)}, {spade(8)}}}, 52);
     EXPECT_EQ(table.clickColumn(1).ending, Ending::Lost);
-    EXPECT_EQ(table.thisturn(), "-26");
+    EXPECT_EQ(table.lastPoints(), -26);
     EXPECT_FALSE(table.gameactive());
 }
 
@@ -353,7 +382,7 @@ TEST(GameTable, SinglesWithAnEmptyColumnAndNothingToRemoveLose)
     EXPECT_EQ(result.play, Play::Invalid);
     EXPECT_EQ(result.ending, Ending::Lost);
     EXPECT_EQ(table.score(), -(5 + 7 + 8));
-    EXPECT_EQ(table.thisturn(), "-20");
+    EXPECT_EQ(table.lastPoints(), -20);
     EXPECT_FALSE(table.gameactive());
 }
 
@@ -362,10 +391,10 @@ TEST(GameTable, TheDeductionCountsAcesAsFourteen)
     GameTable table;
     table.setBoard({{{heart(ace), spade(5)}, {club(13)}, {diamond(12)}, {heart(11)}}}, 52);
     EXPECT_EQ(table.clickColumn(2).ending, Ending::Lost);
-    EXPECT_EQ(table.thisturn(), "-55");
+    EXPECT_EQ(table.lastPoints(), -55);
     EXPECT_EQ(table.score(), -55);
     // The sweep leaves the last card swept on the discard pile: column 4's lowest card.
-    EXPECT_EQ(table.played(), heart(11).number());
+    EXPECT_EQ(table.played(), heart(11));
     for (int c = 1; c <= GameTable::columnCount; ++c) {
         for (int slot = 1; slot <= Column::slotCount; ++slot)
             EXPECT_FALSE(table.column(c).cards[slot].isCard()) << c << " " << slot;
@@ -397,8 +426,8 @@ TEST(GameTable, AcesOnlyBoardIsWonWhereverTheAcesStand)
     EXPECT_EQ(won.play, Play::Removed);
     EXPECT_EQ(won.ending, Ending::Won);
     EXPECT_EQ(table.score(), 2 + 100);
-    EXPECT_EQ(table.thisturn(), "+100");
-    EXPECT_EQ(table.played(), spade(ace).number()); // column 4's ace was swept last
+    EXPECT_EQ(table.lastPoints(), 100);
+    EXPECT_EQ(table.played(), spade(ace)); // column 4's ace was swept last
     EXPECT_FALSE(table.gameactive());
 }
 
@@ -417,7 +446,7 @@ TEST(GameTable, GreedyGameFromAKnownSeedScoresRemovalsBonusesAndDeduction)
             const ClickResult r = table.clickColumn(c);
             if (r.play == Play::Removed) {
                 ++removals;
-                bonuses += table.thisturn() == "+32" ? 1 : 0;
+                bonuses += table.lastPoints() == 32 ? 1 : 0;
             }
             ending = r.play == Play::AceQuestion ? table.removeAce() : r.ending;
             changed = changed || r.play == Play::Removed || r.play == Play::AceQuestion;
@@ -429,7 +458,7 @@ TEST(GameTable, GreedyGameFromAKnownSeedScoresRemovalsBonusesAndDeduction)
     EXPECT_EQ(ending, Ending::Lost);
     EXPECT_EQ(removals, 36);
     EXPECT_EQ(bonuses, 4);
-    EXPECT_EQ(table.thisturn(), "-168");
+    EXPECT_EQ(table.lastPoints(), -168);
     EXPECT_EQ(table.score(), 2 * (removals - bonuses) + 32 * bonuses - 168);
     EXPECT_EQ(table.score(), 24);
 }
@@ -437,13 +466,14 @@ TEST(GameTable, GreedyGameFromAKnownSeedScoresRemovalsBonusesAndDeduction)
 // Everything a player sees of a running game.
 struct Seen {
     Position position;
-    std::string thisturn, aceText;
-    int played = 0, dealPile = 0;
-    bool aceQuestion = false;
+    std::optional<int> lastPoints;
+    Card ace, played;
+    bool deckOnPile = false, aceQuestion = false;
 
     explicit Seen(const GameTable &table)
-        : position(table.position()), thisturn(table.thisturn()), aceText(table.aceQuestion()),
-          played(table.played()), dealPile(table.dealPile()), aceQuestion(table.aceQuestionOpen())
+        : position(table.position()), lastPoints(table.lastPoints()), ace(table.questionedAce()),
+          played(table.played()), deckOnPile(table.deckOnPile()),
+          aceQuestion(table.aceQuestionOpen())
     {
     }
     bool operator==(const Seen &other) const
@@ -451,8 +481,8 @@ struct Seen {
         return position.columns == other.position.columns &&
                position.dealt == other.position.dealt &&
                position.turnclears == other.position.turnclears &&
-               position.score == other.position.score && thisturn == other.thisturn &&
-               aceText == other.aceText && played == other.played && dealPile == other.dealPile &&
+               position.score == other.position.score && lastPoints == other.lastPoints &&
+               ace == other.ace && played == other.played && deckOnPile == other.deckOnPile &&
                aceQuestion == other.aceQuestion;
     }
 };
@@ -476,7 +506,7 @@ TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
                 const DealResult deal = next.dealClick();
                 ending = deal.ending;
                 // With the deck out a deal only clears the turn's points, if there were any.
-                changed = deal.dealt || next.thisturn() != now.thisturn;
+                changed = deal.dealt || next.lastPoints() != now.lastPoints;
             } else if (choice == 5) {
                 ending = next.removeAce();
                 changed = !(Seen(next) == now);
@@ -535,12 +565,7 @@ TEST(GameTable, TheLineOfAGamePlaysItAgainFromTheDealNumber)
         again.startDeal(deal);
         for (const char action : table.line()) {
             ASSERT_TRUE(again.gameactive()) << table.line();
-            if (action == 'd')
-                ASSERT_TRUE(again.dealClick().dealt);
-            else if (action == 'y')
-                again.removeAce();
-            else
-                ASSERT_NE(again.clickColumn(action - '0').play, Play::Invalid);
+            ASSERT_TRUE(again.play(action)) << table.line();
         }
         EXPECT_EQ(again.gameactive(), table.gameactive()) << "deal " << deal;
         EXPECT_EQ(again.score(), table.score()) << "deal " << deal;
