@@ -1,26 +1,35 @@
 #include "app/main.h"
 
+#include "app/about.h"
+#include "app/accesskeys.h"
+#include "app/acepanel.h"
+#include "app/dealpanel.h"
+#include "app/gameoverpanel.h"
+#include "app/gamesession.h"
+#include "app/help.h"
+#include "app/instructionspanel.h"
+#include "app/namepanel.h"
+#include "app/playername.h"
 #include "app/scoreposter.h"
-#include "app/solverworker.h"
 #include "app/soundplayer.h"
-#include "app/tabletexts.h"
+#include "app/tableview.h"
 #include "app/updatechecker.h"
+#include "app/updatepanel.h"
 #include "app/windowplacement.h"
+#include "game/random.h"
 #include "highscore/highscore.h"
+#include "tally/tallylist.h"
 #include "widgets/dialogs.h"
-#include "widgets/flatpanel.h"
-#include "widgets/image.h"
-#include "widgets/secondarywindow.h"
-#include "widgets/selbutton.h"
+#include "widgets/formkit.h"
+#include "widgets/lbbackground.h"
 #include "widgets/url.h"
 
 #include "quellanconfig.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMenuBar>
 #include <QScreen>
 
 #include <utility>
@@ -31,23 +40,228 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
 {
     buildMenus();
     buildBoard();
-    buildNamePanel();
-    buildAcePanel();
-    buildUpdatePanel();
-    buildClearedPanel();
-    buildDealPanel();
-    buildInstructions();
-    describeButtons();
-    describeTable();
+    buildHelpers();
+    connectGame();
+    connectPanels();
     guarded([this] { FormCreate(); });
+    createWindows();
 }
+
+// ---------------------------------------------------------------- layout
+
+void Tmain::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    // Menus keep the desktop's colours, not the table's dark red.
+    QPalette desktop = QApplication::palette(bar);
+    desktop.setResolveMask(~QPalette::ResolveMask(0));
+    bar->setPalette(desktop);
+    auto menu = [bar](const QString &name, const QString &caption) {
+        QMenu *menu = bar->addMenu(caption);
+        menu->setObjectName(name);
+        return menu;
+    };
+
+    QMenu *file = menu("file1", "File");
+    item(file, "StartGame1", "Start Game", &Tmain::StartGame1Click, QKeySequence("Ctrl+S"));
+    item(file, "SelectDeal1", "Select &Deal...", &Tmain::SelectDeal1Click);
+    RestartDeal1 = item(file, "RestartDeal1", "&Restart Deal", &Tmain::RestartDeal1Click);
+    RestartDeal1->setEnabled(false); // until a game has been started
+    Undo1 = item(file, "Undo1", "&Undo", &Tmain::Undo1Click, QKeySequence::Undo);
+    Undo1->setEnabled(false); // until a game has something to take back
+    file->addSeparator()->setObjectName("N1");
+    item(file, "Exit1", "Exit", &Tmain::Exit1Click);
+
+    QMenu *options = menu("Options1", "Options");
+    PlaySounds1 = item(options, "PlaySounds1", "Play Sounds", &Tmain::PlaySounds1Click);
+    PlaySounds1->setCheckable(true);
+    PlaySounds1->setChecked(true);
+    item(options, "ResetScreenLocation1", "Reset Screen Location",
+         &Tmain::ResetScreenLocation1Click);
+    item(options, "ChangeName1", "Change  Name", &Tmain::ChangeName1Click);
+    updatecheck =
+        item(options, "updatecheck", "Automatically Check for Updates", &Tmain::saveinifile);
+    updatecheck->setCheckable(true);
+    updatecheck->setChecked(true);
+    // An installed copy leaves updates to its package manager; the setting is kept all the same.
+    updatecheck->setVisible(m_setup.selfUpdate);
+
+    QMenu *view = menu("View1", "View");
+    item(view, "TallyList1", "Tally List", &Tmain::TallyList1Click);
+    item(view, "ViewHighScoreList1", "View High Score List", &Tmain::ViewHighScoreList1Click);
+
+    QMenu *help = menu("Help1", "Help");
+    item(help, "Help2", "Help", &Tmain::Help2Click, QKeySequence(Qt::Key_F1));
+    item(help, "QuickInstructions1", "Quick Instructions", &Tmain::QuickInstructions1Click,
+         QKeySequence("Ctrl+I"));
+    item(help, "Hint1", "Hint", &Tmain::Hint1Click, QKeySequence(Qt::Key_H));
+    help->addSeparator()->setObjectName("N2");
+    item(help, "About1", "About", &Tmain::About1Click);
+
+    assignAccessKeys(bar);
+    for (QMenu *each : {file, options, view, help})
+        assignAccessKeys(each);
+}
+
+QAction *Tmain::item(QMenu *menu, const QString &name, const QString &caption,
+                     void (Tmain::*handler)(), const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    bind(action, &QAction::triggered, handler);
+    return action;
+}
+
+void Tmain::buildBoard()
+{
+    setObjectName("main");
+    setWindowTitle(QString::fromUtf8(quellan::displayName));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, palette::darkRed);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(fonts::sansPt(8));
+    LbBackground1 = new TLbBackground(this);
+    LbBackground1->setEnabled(true);
+
+    auto *client = new QWidget(this);
+    client->setObjectName("client");
+    setCentralWidget(client);
+    // Below this the table would be cut off; the board keeps its size and stays centred.
+    client->setMinimumSize(487 + 5, 530 + 5);
+    client->installEventFilter(this);
+
+    panel_board = form::panel(client, "panel_board", {-2, 1, 487, 530}, palette::darkRed, true);
+    label_name = form::label(panel_board, "label_name",
+                             "Welcome to " + QString::fromUtf8(quellan::displayName) + "!",
+                             {11, 5, 0, 0}, fonts::sansPx(13), palette::cream);
+    panel_board1 = new TableView(panel_board);
+    panel_board1->setGeometry(8, 26, 470, 496);
+    panel_name = new NamePanel(panel_board1);
+    panel_removeace = new AcePanel(panel_board1);
+    panel_update = new UpdatePanel(panel_board1);
+    panel_cleared = new GameOverPanel(panel_board1);
+    panel_cleared->setWaitingCaption("Posting Score, Please Wait......");
+    panel_deal = new DealPanel(panel_board1);
+    panel_instructions = new InstructionsPanel(panel_board);
+}
+
+void Tmain::buildHelpers()
+{
+    URL1 = new TURL(this);
+    URL1->setURL(QString::fromUtf8(quellan::webSite));
+    URL1->setOpener(m_setup.opener);
+    m_session = new GameSession(this);
+    m_updates = new UpdateChecker(m_setup, this);
+    m_poster = new ScorePoster(
+        [this](const PostedScore &post) {
+            if (highscore)
+                highscore->sendscore(post);
+        },
+        this);
+}
+
+template <class Sender, class Signal>
+void Tmain::bind(Sender *sender, Signal signal, void (Tmain::*handler)())
+{
+    connect(sender, signal, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+}
+
+void Tmain::connectGame()
+{
+    GameSession *session = m_session;
+    TableView *table = panel_board1;
+    connect(session, &GameSession::started, this, &Tmain::gameStarted);
+    connect(session, &GameSession::changed, table,
+            [this] { panel_board1->showTable(m_session->table()); });
+    connect(session, &GameSession::aceAsked, panel_removeace, &AcePanel::ask);
+    connect(session, &GameSession::aceClosed, panel_removeace, &AcePanel::hide);
+    connect(session, &GameSession::ended, panel_cleared, &GameOverPanel::showResult);
+    connect(session, &GameSession::bestPossible, panel_cleared, &GameOverPanel::setBestPossible);
+    connect(session, &GameSession::hinted, table, &TableView::showHint);
+    connect(session, &GameSession::hintMissing, table, &TableView::sayThisTurn);
+    connect(session, &GameSession::undoAvailable, Undo1, &QAction::setEnabled);
+    connect(session, &GameSession::cue, this, &Tmain::playsounds);
+
+    connect(table, &TableView::columnClicked, session, &GameSession::clickColumn);
+    connect(table, &TableView::dealClicked, session, &GameSession::deal);
+    connect(table, &TableView::aceAnswered, session, &GameSession::answerAce);
+    bind(table, &TableView::startAsked, &Tmain::button_startClick);
+    bind(table, &TableView::logoClicked, &Tmain::image_logoClick);
+}
+
+void Tmain::connectPanels()
+{
+    connect(panel_removeace, &AcePanel::answered, m_session, &GameSession::answerAce);
+    connect(panel_deal, &DealPanel::dealChosen, m_session, &GameSession::startDeal);
+    bind(panel_instructions, &InstructionsPanel::playAsked, &Tmain::button_startClick);
+    connect(panel_name, &NamePanel::nameChosen, panel_cleared, &GameOverPanel::setPlayerName);
+    connect(panel_cleared, &GameOverPanel::playerNameChanged, m_session,
+            &GameSession::setPlayerName);
+    bind(panel_cleared, &GameOverPanel::sendAsked, &Tmain::button_sendscoreClick);
+    bind(panel_cleared, &GameOverPanel::highScoresAsked, &Tmain::button_highscoresClick);
+
+    bind(panel_update, &UpdatePanel::updateAsked, &Tmain::button_updateyesClick);
+    connect(m_updates, &UpdateChecker::updateAvailable, panel_update, &UpdatePanel::showInFront);
+    connect(m_updates, &UpdateChecker::statusChanged, panel_update, &UpdatePanel::setStatus);
+    connect(m_updates, &UpdateChecker::installerFailed, this, &Tmain::inform);
+
+    connect(m_poster, &ScorePoster::waiting, panel_cleared, &GameOverPanel::setWaitingCaption);
+    connect(m_poster, &ScorePoster::failed, this, [this] { inform("Posting Failed."); });
+}
+
+void Tmain::createWindows()
+{
+    TallySetup setup;
+    setup.folder = m_setup.dataFolder;
+    setup.today = [clock = m_setup.clock] { return clock().date(); };
+    setup.dialogs = m_setup.dialogs;
+    setup.background = LbBackground1;
+    auto *tally = new Ttallylist(setup, this);
+    setGameRecord(tally);
+    tallylist = tally;
+    auto *aboutWindow = new Tabout(LbBackground1, m_setup.clock, m_setup.opener, this);
+    about = aboutWindow;
+    help = new Thelp(LbBackground1, m_setup.clock, aboutWindow, this);
+    highscore = new Thighscore(LbBackground1, m_setup.serverUrl, m_setup.opener, this);
+    connect(highscore, &Thighscore::postFailed, m_poster, &ScorePoster::refused);
+    connect(highscore, &Thighscore::scorePosted, this, [this] {
+        panel_cleared->hide();
+        m_poster->answered();
+    });
+}
+
+void Tmain::setGameRecord(GameRecord *record)
+{
+    m_session->setRecord(record);
+}
+
+const GameTable &Tmain::table() const
+{
+    return m_session->table();
+}
+
+bool Tmain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The table keeps its size; it stays centred in the client area as the window grows.
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        QRect board = panel_board->geometry();
+        board.moveCenter(centralWidget()->rect().center());
+        panel_board->move(board.topLeft());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- start-up and closing
 
 void Tmain::FormCreate()
 {
     // Held for the life of the process; nothing ever tests it.
     m_mutex.emplace(quellan::shortName, 1, QSystemSemaphore::Open);
     const QTime utc = m_setup.clock().toUTC().time();
-    m_table.random().seed(Random::seedFromTime(utc.hour(), utc.minute(), utc.second(), utc.msec()));
+    m_session->seed(Random::seedFromTime(utc.hour(), utc.minute(), utc.second(), utc.msec()));
     loadinifile();
     playsounds("entered");
     ChangeName1Click();
@@ -77,8 +291,8 @@ void Tmain::loadinifile()
     m_placement->setOuterGeometry(WindowPlacement::capped(stored.placement));
     PlaySounds1->setChecked(stored.sounds);
     updatecheck->setChecked(stored.update);
-    edit_name->setText(stored.name);
-    edit_aname->setText(edit_name->text());
+    panel_cleared->setPlayerName(stored.name);
+    panel_name->setName(panel_cleared->playerName());
     if (stored.firstRun) {
         panel_instructions->showInFront();
         m_settings.markFirstRunDone();
@@ -88,18 +302,7 @@ void Tmain::loadinifile()
 void Tmain::saveinifile()
 {
     m_settings.write({m_placement->outerGeometry(), PlaySounds1->isChecked(),
-                      updatecheck->isChecked(), edit_name->text()});
-}
-
-void Tmain::ResetScreenLocation1Click()
-{
-    m_placement->setOuterGeometry(StoredSettings::defaultPlacement);
-}
-
-void Tmain::PlaySounds1Click()
-{
-    // The action has already inverted its mark.
-    saveinifile();
+                      updatecheck->isChecked(), panel_cleared->playerName()});
 }
 
 void Tmain::closeEvent(QCloseEvent *event)
@@ -115,17 +318,6 @@ void Tmain::FormClose()
     saveinifile();
 }
 
-void Tmain::Exit1Click()
-{
-    close();
-}
-
-void Tmain::inform(const QString &text)
-{
-    if (m_setup.dialogs)
-        m_setup.dialogs->information(this, text);
-}
-
 void Tmain::guarded(const std::function<void()> &handler)
 {
     try {
@@ -136,72 +328,31 @@ void Tmain::guarded(const std::function<void()> &handler)
     }
 }
 
+void Tmain::inform(const QString &text)
+{
+    if (m_setup.dialogs)
+        m_setup.dialogs->information(this, text);
+}
+
 void Tmain::playsounds(const QString &name)
 {
     if (PlaySounds1->isChecked() && m_setup.sounds)
         m_setup.sounds->play(name);
 }
 
-TImage *Tmain::columnImage(int column) const
-{
-    TImage *const columns[] = {image_col1, image_col2, image_col3, image_col4};
-    return columns[column - 1];
-}
+// ---------------------------------------------------------------- handlers
 
-void Tmain::placecard(int c, int count)
+void Tmain::gameStarted(std::uint32_t deal)
 {
-    TImage *image = columnImage(c);
-    image->resize(CardImages::Width, TablePictures::columnHeight(count));
-    image->setPicture([this, column = m_table.column(c), count](qreal ratio) {
-        return m_pictures.column(column, count, ratio);
-    });
-}
-
-void Tmain::showPile(TImage *pile, int index)
-{
-    pile->setPicture([this, index](qreal ratio) { return m_pictures.pile(index, ratio); });
-}
-
-void Tmain::showTable()
-{
-    for (int c = 1; c <= GameTable::columnCount; ++c)
-        placecard(c, m_table.column(c).count);
-    showPile(image_deal, m_table.deckOnPile() ? CardImages::BackIndex : CardImages::EmptyMarkIndex);
-    showPile(image_played,
-             m_table.played().isCard() ? m_table.played().number() : CardImages::EmptyMarkIndex);
-    label_score->setText(QString("Score: %1").arg(m_table.score()));
-    label_cardsleft->setText(QString("Cards Left: %1").arg(m_table.cardsLeft()));
-    label_cardsleft->adjustSize();
-    showThisTurn();
-    describeTable();
-}
-
-void Tmain::button_startClick()
-{
-    beginGame(std::nullopt);
-}
-
-void Tmain::beginGame(std::optional<std::uint32_t> deal)
-{
-    for (QWidget *panel :
-         {panel_instructions, panel_wait, panel_name, panel_cleared, panel_deal, panel_removeace})
+    for (QWidget *panel : std::initializer_list<QWidget *>{panel_instructions, panel_name,
+                                                           panel_cleared, panel_deal})
         panel->hide();
+    panel_cleared->hideWaiting();
     panel_board1->setFocus(); // keys play on the table
-    m_record->addtomineincrease(1);
-    if (deal)
-        m_table.startDeal(*deal);
-    else
-        m_table.start();
-    ++m_games;
-    tableChanged();
-    m_startPosition = m_table.position();
-    label_deal->setText(QString("Deal %1").arg(m_table.dealNumber()));
+    panel_board1->showDealNumber(deal);
     RestartDeal1->setEnabled(true);
-    playsounds("startgame");
-    label_name->setText("Good Luck " + edit_name->text());
+    label_name->setText("Good Luck " + panel_cleared->playerName());
     label_name->adjustSize();
-    showTable();
-    playsounds("deal");
 }
 
 void Tmain::StartGame1Click()
@@ -210,147 +361,59 @@ void Tmain::StartGame1Click()
     panel_cleared->hide();
 }
 
-void Tmain::image_dealClick()
-{
-    if (!m_table.gameactive())
-        return;
-    const DealResult result = m_table.dealClick();
-    tableChanged();
-    showTable();
-    if (result.dealt)
-        playsounds("deal");
-    finishGame(result.ending);
-}
-
-void Tmain::image_col4Click(QObject *Sender)
-{
-    const auto *image = qobject_cast<TImage *>(Sender);
-    const ClickResult result = m_table.clickColumn(image ? image->Tag() : 0);
-    if (result.play == Play::Ignored)
-        return;
-    tableChanged();
-    showTable();
-    if (result.play == Play::AceQuestion)
-        showAceQuestion();
-    if (result.play == Play::Removed || result.play == Play::AceQuestion)
-        playsounds("click");
-    finishGame(result.ending);
-    if (result.play == Play::Invalid)
-        playsounds("invalid");
-}
-
-void Tmain::button_removeyesClick()
-{
-    const Ending ending = m_table.removeAce();
-    tableChanged();
-    panel_removeace->hide();
-    showTable();
-    finishGame(ending);
-}
-
-void Tmain::button_removenoClick()
-{
-    m_table.keepAce();
-    tableChanged();
-    panel_removeace->hide();
-}
-
-void Tmain::QuickInstructions1Click()
-{
-    panel_instructions->showInFront();
-    button_letsplay->setFocus();
-}
-
-// The name entry, with the name as it stands selected so that typing replaces it.
-void Tmain::ChangeName1Click()
-{
-    panel_name->showInFront();
-    edit_aname->setFocus();
-    edit_aname->selectAll();
-}
-
-void Tmain::showAceQuestion()
-{
-    label_removeace->setText(tabletexts::aceQuestion(m_table.questionedAce()));
-    if (m_table.aceQuestionOpen())
-        panel_removeace->showInFront();
-    else
-        panel_removeace->hide();
-}
-
-void Tmain::finishGame(Ending ending)
-{
-    if (ending == Ending::None)
-        return;
-    const int score = m_table.score();
-    const bool won = ending == Ending::Won;
-    const bool assisted = m_table.assisted();
-    if (won)
-        m_record->addtomineincrease(2);
-    // A game with help is counted, but its score is not ranked and cannot be posted.
-    if (!assisted)
-        m_record->checkscore(score, edit_name->text());
-    button_sendscore->setVisible(!assisted && (won || score > 0));
-    label_assisted->setVisible(assisted);
-    label_score1->setText(QString("Your Score: %1").arg(score));
-    label_cleared->setText(won ? "Game Won!" : "Game Over!");
-    panel_removeace->hide(); // a question left open has no game to act on
-    label_best->clear();
-    m_solver->solve(m_startPosition, [this, game = m_games](const Solution &solution) {
-        if (game == m_games)
-            label_best->setText(bestPossibleText(solution));
-    });
-    panel_cleared->showInFront();
-    playsounds(won ? "winner" : "gameover");
-}
-
-// Each of these only shows or hides a window or a panel.
-// clang-format off
-void Tmain::button_cancelClick() { panel_cleared->hide(); }
-void Tmain::button_namecancelClick() { panel_name->hide(); }
-void Tmain::button_updatecancelClick() { panel_update->hide(); }
-void Tmain::TallyList1Click() { showWindow(tallylist); }
-void Tmain::Help2Click() { showWindow(help); }
-void Tmain::About1Click() { showWindow(about); }
-void Tmain::ViewHighScoreList1Click() { button_highscoresClick(); }
-void Tmain::image_logoClick() { URL1->OpenURL(); }
-// clang-format on
-
-void Tmain::showWindow(SecondaryWindow *window)
-{
-    if (window)
-        window->showCentredOver(this);
-}
-
-void Tmain::button_namedoneClick()
-{
-    edit_name->setText(edit_aname->text());
-    panel_name->hide();
-}
-
-void Tmain::button_updateyesClick()
-{
-    button_updateyes->hide();
-    button_updatecancel->hide();
-    m_updates->install();
-}
-
 void Tmain::button_sendscoreClick()
 {
-    if (edit_name->text().isEmpty())
-        edit_name->setText("Guest");
+    if (panel_cleared->playerName().isEmpty())
+        panel_cleared->setPlayerName(guestName());
     // With the deal and the game's line, so that the server can play the game again.
-    m_poster->post({edit_name->text(),
+    const GameTable &game = m_session->table();
+    m_poster->post({panel_cleared->playerName(),
                     postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale),
-                    QString::number(m_table.score()), m_table.dealNumber(),
-                    QString::fromStdString(m_table.line())});
-    panel_wait->showInFront();
+                    QString::number(game.score()), game.dealNumber(),
+                    QString::fromStdString(game.line())});
+    panel_cleared->showWaiting();
 }
 
 void Tmain::button_highscoresClick()
 {
-    if (!highscore)
-        return;
     highscore->loadit();
     highscore->showCentred();
 }
+
+void Tmain::button_updateyesClick()
+{
+    m_updates->install();
+}
+
+void Tmain::ResetScreenLocation1Click()
+{
+    m_placement->setOuterGeometry(StoredSettings::defaultPlacement);
+}
+
+void Tmain::PlaySounds1Click()
+{
+    // The action has already inverted its mark.
+    saveinifile();
+}
+
+void Tmain::showWindow(SecondaryWindow *window)
+{
+    window->showCentredOver(this);
+}
+
+// Each of these hands the command to the part that carries it out.
+// clang-format off
+void Tmain::button_startClick() { m_session->start(); }
+void Tmain::SelectDeal1Click() { panel_deal->ask(); }
+void Tmain::RestartDeal1Click() { m_session->restart(); }
+void Tmain::Undo1Click() { m_session->undo(); }
+void Tmain::Hint1Click() { m_session->hint(); }
+void Tmain::QuickInstructions1Click() { panel_instructions->present(); }
+void Tmain::ChangeName1Click() { panel_name->ask(); }
+void Tmain::Exit1Click() { close(); }
+void Tmain::image_logoClick() { URL1->OpenURL(); }
+void Tmain::TallyList1Click() { showWindow(tallylist); }
+void Tmain::Help2Click() { showWindow(help); }
+void Tmain::About1Click() { showWindow(about); }
+void Tmain::ViewHighScoreList1Click() { button_highscoresClick(); }
+// clang-format on

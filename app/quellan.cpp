@@ -57,7 +57,6 @@ int main(int argc, char **argv)
     setup.dialogs = &dialogs;
 
     Tmain main(setup);
-    main.createWindows();
     QObject::connect(&main, &Tmain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     main.show();
     return app.exec();

@@ -27,7 +27,7 @@ StoredSettings WindowSettings::read() const
     // Only the exact words switch an option off; any other text leaves it on.
     s.sounds = m_file.readString(section, "Sounds", "yes") != "no";
     s.update = m_file.readString(section, "Update", "true") != "false";
-    s.name = m_file.readString(section, "Name", "Guest");
+    s.name = m_file.readString(section, "Name", guestName());
     s.firstRun = m_file.readString(section, "Firsttime", "yes") == "yes";
     return s;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/playername.h"
 #include "app/profilefile.h"
 
 #include <QRect>
@@ -14,7 +15,7 @@ struct StoredSettings {
     QRect placement = defaultPlacement;
     bool sounds = true;
     bool update = true;
-    QString name = QStringLiteral("Guest");
+    QString name = guestName();
     // Only read: the instructions are shown once, then the flag is written by itself.
     bool firstRun = true;
 };

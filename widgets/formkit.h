@@ -63,14 +63,20 @@ inline TSelButton *button(QWidget *parent, const QString &name, const QString &c
     return button;
 }
 
-inline TFlatPanel *panel(QWidget *parent, const QString &name, QRect geometry, const QColor &edges,
-                         bool transparent)
+// Gives a panel its place, the colour of both its edges, and a face of its own or none.
+inline void setPanelLook(TFlatPanel *panel, QRect geometry, const QColor &edges, bool transparent)
 {
-    auto *panel = new TFlatPanel(name, parent);
     panel->setColorHighLight(edges);
     panel->setColorShadow(edges);
     panel->setTransparent(transparent);
     panel->setGeometry(geometry);
+}
+
+inline TFlatPanel *panel(QWidget *parent, const QString &name, QRect geometry, const QColor &edges,
+                         bool transparent)
+{
+    auto *panel = new TFlatPanel(name, parent);
+    setPanelLook(panel, geometry, edges, transparent);
     return panel;
 }
 
@@ -98,11 +104,13 @@ private:
     QString m_last;
 };
 
-inline QLineEdit *edit(QWidget *parent, const QString &name, QRect geometry, int pixelSize)
+// A cream edit box in which the player types at most `typedLimit` characters.
+inline QLineEdit *edit(QWidget *parent, const QString &name, QRect geometry, int pixelSize,
+                       int typedLimit)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    new TypingLimit(edit, 10);
+    new TypingLimit(edit, typedLimit);
     edit->setFont(fonts::sansPx(pixelSize));
     QPalette pal = edit->palette();
     pal.setColor(QPalette::Base, palette::cream);

@@ -329,7 +329,6 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileReportsTheErrorAndStillCloses)
 TEST_F(MainWindowTest, TheViewAndHelpCommandsShowTheSecondaryWindows)
 {
     Tmain &main = open("[quellan]\r\nFirsttime=no\r\n");
-    main.createWindows();
     main.setGameRecord(child<Ttallylist>("tallylist"));
     action("TallyList1")->trigger();
     EXPECT_TRUE(child<Ttallylist>("tallylist")->isVisible());

@@ -31,7 +31,6 @@ protected:
         now = QDateTime(QDate(2026, 12, 7), QTime(10, 11, 12, 2), Qt::UTC);
         // No update check: its request would reach the same server.
         Tmain &main = open("[quellan]\r\nFirsttime=no\r\nUpdate=false\r\n");
-        main.createWindows();
         main.setGameRecord(&record);
         child<QTimer>("Timer1")->setInterval(24 * 3600 * 1000);
         child<QLineEdit>("edit_name")->setText(name);

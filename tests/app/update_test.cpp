@@ -66,7 +66,6 @@ protected:
     Tmain &openAndCheck(const QByteArray &ini = settled)
     {
         Tmain &main = open(ini);
-        main.createWindows();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !child<THTTPGet>("checkupdate")->busy(); }, 5000));
         return main;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main.h"
+#include "game/gametable.h"
 #include "tests/support/recordingdialogs.h"
 #include "tests/support/recordinggamerecord.h"
 #include "tests/support/recordingopener.h"

@@ -25,7 +25,6 @@ int main(int argc, char **argv)
     setup.programFile = QString::fromLocal8Bit(argv[3]);
     setup.dialogs = &dialogs;
     Tmain main(setup);
-    main.createWindows();
     main.show();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &main, [&main] {

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "game/gametable.h"
+#include "game/position.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class GameRecord;
+class SolverWorker;
+
+// The player's games: owns the game table and the solver that finds hints and a finished
+// game's best possible score, reports started and finished games to the record, and tells
+// what each action changed. Knows no widgets: the main window shows what it reports.
+class GameSession : public QObject {
+    Q_OBJECT
+public:
+    explicit GameSession(QObject *parent = nullptr);
+
+    const GameTable &table() const { return m_table; }
+    // Seeds the table's own sequence of deals.
+    void seed(std::uint32_t seed) { m_table.random().seed(seed); }
+    // Where started and finished games are reported; null: nowhere. Not owned.
+    void setRecord(GameRecord *record) { m_record = record; }
+    // The name a finished game's score is ranked under.
+    void setPlayerName(const QString &name) { m_playerName = name; }
+
+    // A game of the table's next deal (START GAME).
+    void start();
+    // A game of the deal of that number: an assisted game.
+    void startDeal(std::uint32_t deal);
+    // The running game's deal again from its start.
+    void restart() { startDeal(m_table.dealNumber()); }
+    // A click on column 1–4.
+    void clickColumn(int column);
+    // A click on the deal pile.
+    void deal();
+    // YES or NO to the ace question; nothing while none is open.
+    void answerAce(bool yes);
+    void undo();
+    // Works out where a best way on starts from the table as it is; the game is assisted.
+    void hint();
+
+signals:
+    // A game was dealt.
+    void started(std::uint32_t deal);
+    // The table changed: a hint asked for or shown before no longer applies.
+    void changed();
+    // The ace question opened (again) about this ace.
+    void aceAsked(Card ace);
+    // The ace question closed, or has no game to act on any more.
+    void aceClosed();
+    // The game ended; a score reached with help is counted but not ranked.
+    void ended(Ending ending, int score, bool assisted);
+    // The game-over panel's line for the best a finished game's deal allowed.
+    void bestPossible(const QString &text);
+    // Where a best way on starts: a move of the line alphabet, a column or the deal.
+    void hinted(char move);
+    // No hint to give: "No move left" or "No hint".
+    void hintMissing(const QString &text);
+    void undoAvailable(bool available);
+    // A sound cue by its name.
+    void cue(const QString &name);
+
+private:
+    void begin(std::optional<std::uint32_t> deal);
+    void tableChanged();
+    void finishGame(Ending ending);
+    // Reports the ace question as the table has it.
+    void showAceQuestion();
+
+    GameTable m_table;
+    SolverWorker *m_solver;
+    GameRecord *m_record = nullptr;
+    QString m_playerName;
+    Position m_startPosition; // the running game's first deal, for its best possible line
+    quint64 m_games = 0;      // games started: an answer for an earlier one is dropped
+    quint64 m_moves = 0;      // changes on the table: a hint for an earlier one is dropped
+    std::optional<quint64> m_hintAsked; // the table a hint is being worked out for
+};
