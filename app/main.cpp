@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/accesskeys.h"
 #include "app/acepanel.h"
+#include "app/boardarea.h"
 #include "app/dealpanel.h"
 #include "app/gameoverpanel.h"
 #include "app/gamesession.h"
@@ -46,8 +47,6 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     guarded([this] { FormCreate(); });
     createWindows();
 }
-
-// ---------------------------------------------------------------- layout
 
 void Tmain::buildMenus()
 {
@@ -126,14 +125,10 @@ void Tmain::buildBoard()
     LbBackground1 = new TLbBackground(this);
     LbBackground1->setEnabled(true);
 
-    auto *client = new QWidget(this);
-    client->setObjectName("client");
+    auto *client = new BoardArea(this);
     setCentralWidget(client);
-    // Below this the table would be cut off; the board keeps its size and stays centred.
-    client->setMinimumSize(487 + 5, 530 + 5);
-    client->installEventFilter(this);
-
     panel_board = form::panel(client, "panel_board", {-2, 1, 487, 530}, palette::darkRed, true);
+    client->setBoard(panel_board);
     label_name = form::label(panel_board, "label_name",
                              "Welcome to " + QString::fromUtf8(quellan::displayName) + "!",
                              {11, 5, 0, 0}, fonts::sansPx(13), palette::cream);
@@ -171,8 +166,8 @@ void Tmain::bind(Sender *sender, Signal signal, void (Tmain::*handler)())
 
 void Tmain::connectGame()
 {
-    GameSession *session = m_session;
-    TableView *table = panel_board1;
+    const GameSession *session = m_session;
+    const TableView *table = panel_board1;
     connect(session, &GameSession::started, this, &Tmain::gameStarted);
     connect(session, &GameSession::changed, table,
             [this] { panel_board1->showTable(m_session->table()); });
@@ -242,19 +237,6 @@ const GameTable &Tmain::table() const
 {
     return m_session->table();
 }
-
-bool Tmain::eventFilter(QObject *watched, QEvent *event)
-{
-    // The table keeps its size; it stays centred in the client area as the window grows.
-    if (watched == centralWidget() && event->type() == QEvent::Resize) {
-        QRect board = panel_board->geometry();
-        board.moveCenter(centralWidget()->rect().center());
-        panel_board->move(board.topLeft());
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-// ---------------------------------------------------------------- start-up and closing
 
 void Tmain::FormCreate()
 {
@@ -340,8 +322,6 @@ void Tmain::playsounds(const QString &name)
         m_setup.sounds->play(name);
 }
 
-// ---------------------------------------------------------------- handlers
-
 void Tmain::gameStarted(std::uint32_t deal)
 {
     for (QWidget *panel : std::initializer_list<QWidget *>{panel_instructions, panel_name,
@@ -380,29 +360,16 @@ void Tmain::button_highscoresClick()
     highscore->showCentred();
 }
 
-void Tmain::button_updateyesClick()
-{
-    m_updates->install();
-}
-
 void Tmain::ResetScreenLocation1Click()
 {
     m_placement->setOuterGeometry(StoredSettings::defaultPlacement);
 }
 
-void Tmain::PlaySounds1Click()
-{
-    // The action has already inverted its mark.
-    saveinifile();
-}
-
-void Tmain::showWindow(SecondaryWindow *window)
-{
-    window->showCentredOver(this);
-}
-
 // Each of these hands the command to the part that carries it out.
 // clang-format off
+void Tmain::showWindow(SecondaryWindow *window) { window->showCentredOver(this); }
+void Tmain::PlaySounds1Click() { saveinifile(); } // the action has inverted its mark already
+void Tmain::button_updateyesClick() { m_updates->install(); }
 void Tmain::button_startClick() { m_session->start(); }
 void Tmain::SelectDeal1Click() { panel_deal->ask(); }
 void Tmain::RestartDeal1Click() { m_session->restart(); }

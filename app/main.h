@@ -51,7 +51,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
