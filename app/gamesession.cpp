@@ -8,15 +8,15 @@ GameSession::GameSession(QObject *parent) : QObject(parent), m_solver(new Solver
 
 void GameSession::start()
 {
-    begin(std::nullopt);
+    dealGame(std::nullopt);
 }
 
 void GameSession::startDeal(std::uint32_t deal)
 {
-    begin(deal);
+    dealGame(deal);
 }
 
-void GameSession::begin(std::optional<std::uint32_t> deal)
+void GameSession::dealGame(std::optional<std::uint32_t> deal)
 {
     if (m_record)
         m_record->addtomineincrease(1);
@@ -33,7 +33,7 @@ void GameSession::begin(std::optional<std::uint32_t> deal)
     emit cue("deal");
 }
 
-void GameSession::clickColumn(int column)
+void GameSession::playColumn(int column)
 {
     const ClickResult result = m_table.clickColumn(column);
     if (result.play == Play::Ignored)

@@ -35,7 +35,7 @@ public:
     // The running game's deal again from its start.
     void restart() { startDeal(m_table.dealNumber()); }
     // A click on column 1–4.
-    void clickColumn(int column);
+    void playColumn(int column);
     // A click on the deal pile.
     void deal();
     // YES or NO to the ace question; nothing while none is open.
@@ -66,7 +66,7 @@ signals:
     void cue(const QString &name);
 
 private:
-    void begin(std::optional<std::uint32_t> deal);
+    void dealGame(std::optional<std::uint32_t> deal);
     void tableChanged();
     void finishGame(Ending ending);
     // Reports the ace question as the table has it.

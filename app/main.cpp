@@ -180,7 +180,7 @@ void Tmain::connectGame()
     connect(session, &GameSession::undoAvailable, Undo1, &QAction::setEnabled);
     connect(session, &GameSession::cue, this, &Tmain::playsounds);
 
-    connect(table, &TableView::columnClicked, session, &GameSession::clickColumn);
+    connect(table, &TableView::columnClicked, session, &GameSession::playColumn);
     connect(table, &TableView::dealClicked, session, &GameSession::deal);
     connect(table, &TableView::aceAnswered, session, &GameSession::answerAce);
     bind(table, &TableView::startAsked, &Tmain::button_startClick);

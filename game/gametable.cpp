@@ -61,7 +61,7 @@ void GameTable::shufflecards(Random &random)
 
 bool GameTable::dealcards()
 {
-    m_round.lastPoints.reset();
+    m_round.lastPoints = std::nullopt;
     if (deckExhausted())
         return false;
     m_round.turnclears = 0;

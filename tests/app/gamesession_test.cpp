@@ -28,7 +28,7 @@ protected:
             else if (action == 'y')
                 session.answerAce(true);
             else
-                session.clickColumn(action - '0');
+                session.playColumn(action - '0');
         }
     }
 
@@ -107,7 +107,7 @@ TEST_F(GameSessionTest, AClickOnAnEmptyColumnIsNeitherAChangeNorAnError)
     ASSERT_NE(emptyColumn(), 0);
     QSignalSpy changed(&session, &GameSession::changed);
     cues.clear();
-    session.clickColumn(emptyColumn());
+    session.playColumn(emptyColumn());
     EXPECT_EQ(changed.count(), 0);
     EXPECT_TRUE(cues.isEmpty());
 }
