@@ -198,7 +198,7 @@ void Tmain::connectPanels()
     bind(panel_cleared, &GameOverPanel::sendAsked, &Tmain::button_sendscoreClick);
     bind(panel_cleared, &GameOverPanel::highScoresAsked, &Tmain::button_highscoresClick);
 
-    bind(panel_update, &UpdatePanel::updateAsked, &Tmain::button_updateyesClick);
+    bind(panel_update, &UpdatePanel::updateAsked, &Tmain::installUpdate);
     connect(m_updates, &UpdateChecker::updateAvailable, panel_update, &UpdatePanel::showInFront);
     connect(m_updates, &UpdateChecker::statusChanged, panel_update, &UpdatePanel::setStatus);
     connect(m_updates, &UpdateChecker::installerFailed, this, &Tmain::inform);
@@ -369,7 +369,7 @@ void Tmain::ResetScreenLocation1Click()
 // clang-format off
 void Tmain::showWindow(SecondaryWindow *window) { window->showCentredOver(this); }
 void Tmain::PlaySounds1Click() { saveinifile(); } // the action has inverted its mark already
-void Tmain::button_updateyesClick() { m_updates->install(); }
+void Tmain::installUpdate() { m_updates->install(); }
 void Tmain::button_startClick() { m_session->start(); }
 void Tmain::SelectDeal1Click() { panel_deal->ask(); }
 void Tmain::RestartDeal1Click() { m_session->restart(); }

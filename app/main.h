@@ -80,6 +80,8 @@ private:
     void showWindow(SecondaryWindow *window);
     // A game was dealt: the panels over the table go, and the table has the keyboard.
     void gameStarted(std::uint32_t deal);
+    // UPDATE: the new version replaces this one, which ends once it has started.
+    void installUpdate();
 
     // Handlers.
     void button_startClick();
@@ -97,7 +99,6 @@ private:
     void TallyList1Click();
     void Help2Click();
     void About1Click();
-    void button_updateyesClick();
     void button_sendscoreClick();
     void button_highscoresClick();
     void ViewHighScoreList1Click();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tablepictures.h"
+#include "game/rules.h"
 #include "widgets/flatpanel.h"
 
 #include <QFont>
@@ -57,7 +58,7 @@ private:
     TImage *columnImage(int column) const { return m_columns[column - 1]; }
 
     TablePictures m_pictures; // the card image list and the columns drawn from it
-    std::array<TImage *, 4> m_columns{};
+    std::array<TImage *, rules::columnCount> m_columns{};
     TImage *image_deal = nullptr, *image_played = nullptr;
     QLabel *label_score = nullptr, *label_cardsleft = nullptr, *label_thisturn = nullptr;
     QLabel *label_deal = nullptr;
