@@ -340,10 +340,10 @@ void Tmain::button_sendscoreClick()
     if (edit_name->text().isEmpty())
         edit_name->setText("Guest");
     // With the deal and the game's line, so that the server can play the game again.
-    m_poster->post({edit_name->text(),
-                    postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale),
-                    QString::number(m_table.score()), m_table.dealNumber(),
-                    QString::fromStdString(m_table.line())});
+    m_poster->post(
+        {edit_name->text().toStdString(),
+         postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale).toStdString(),
+         m_table.score(), m_table.dealNumber(), m_table.line()});
     panel_wait->showInFront();
 }
 

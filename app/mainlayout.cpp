@@ -296,16 +296,16 @@ void Tmain::buildClearedPanel()
     button(panel_cleared, "button_done", "DONE", {109, 227 + line, 111, 36}, grey,
            &Tmain::button_cancelClick);
     panel_wait = panel(panel_cleared, "panel_wait", {9, 129 + line, 313, 48}, darkRed, false);
-    panel_wait->setCaption("Posting Score, Please Wait......");
+    panel_wait->setCaption(ScorePoster::waitingCaption(6));
     panel_wait->setFont(fonts::sansPx(19));
     panel_wait->setFontColor(cream);
     panel_wait->hide();
     panel_cleared->hide();
 
     m_poster = new ScorePoster(
-        [this](const PostedScore &post) {
+        [this](const QString &query) {
             if (highscore)
-                highscore->sendscore(post);
+                highscore->sendscore(query);
         },
         this);
     connect(m_poster, &ScorePoster::waiting, panel_wait, &TFlatPanel::setCaption);
