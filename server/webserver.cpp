@@ -6,7 +6,6 @@
 
 #include <boost/asio/strand.hpp>
 
-#include <algorithm>
 #include <stdexcept>
 #include <thread>
 #include <vector>
