@@ -138,7 +138,7 @@ void Tmain::buildBoard()
     panel_removeace = new AcePanel(panel_board1);
     panel_update = new UpdatePanel(panel_board1);
     panel_cleared = new GameOverPanel(panel_board1);
-    panel_cleared->setWaitingCaption("Posting Score, Please Wait......");
+    panel_cleared->setWaitingCaption(ScorePoster::waitingCaption(6));
     panel_deal = new DealPanel(panel_board1);
     panel_instructions = new InstructionsPanel(panel_board);
 }
@@ -151,9 +151,9 @@ void Tmain::buildHelpers()
     m_session = new GameSession(this);
     m_updates = new UpdateChecker(m_setup, this);
     m_poster = new ScorePoster(
-        [this](const PostedScore &post) {
+        [this](const QString &query) {
             if (highscore)
-                highscore->sendscore(post);
+                highscore->sendscore(query);
         },
         this);
 }
@@ -347,10 +347,10 @@ void Tmain::button_sendscoreClick()
         panel_cleared->setPlayerName(guestName());
     // With the deal and the game's line, so that the server can play the game again.
     const GameTable &game = m_session->table();
-    m_poster->post({panel_cleared->playerName(),
-                    postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale),
-                    QString::number(game.score()), game.dealNumber(),
-                    QString::fromStdString(game.line())});
+    m_poster->post(
+        {panel_cleared->playerName().toStdString(),
+         postingDateText(m_setup.clock().toLocalTime().date(), m_setup.locale).toStdString(),
+         game.score(), game.dealNumber(), game.line()});
     panel_cleared->showWaiting();
 }
 

@@ -1,5 +1,7 @@
 #include "app/scoreposter.h"
 
+#include "protocol/scorequery.h"
+
 #include <QTimer>
 
 #include <exception>
@@ -9,8 +11,6 @@ namespace {
 // Seconds the server has to answer a post.
 constexpr int postTicks = 40;
 constexpr int maxDots = 5;
-
-const QString waitingText = QStringLiteral("Posting Score, Please Wait");
 
 } // namespace
 
@@ -22,10 +22,15 @@ ScorePoster::ScorePoster(Send send, QObject *parent)
     connect(Timer1, &QTimer::timeout, this, &ScorePoster::Timer1Timer);
 }
 
-void ScorePoster::post(const PostedScore &post)
+QString ScorePoster::waitingCaption(int dots)
+{
+    return QStringLiteral("Posting Score, Please Wait") + QString(dots, '.');
+}
+
+void ScorePoster::post(const protocol::PostedScore &score)
 {
     try {
-        m_send(post);
+        m_send(QString::fromStdString(protocol::encodeScoreQuery(score)));
     } catch (const std::exception &) {
         // A post that cannot be made fails as an unanswered one does: by its time-out.
     }
@@ -53,7 +58,7 @@ void ScorePoster::Timer1Timer()
     --m_countdown;
     if (++m_dots > maxDots)
         m_dots = 1;
-    emit waiting(waitingText + QString(m_dots, '.'));
+    emit waiting(waitingCaption(m_dots));
     if (m_countdown != 0)
         return;
     // Ticks while the failure is being shown only advance the dots: the count is below zero.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "highscore/highscore.h"
+#include "protocol/postedscore.h"
 
 #include <QObject>
 #include <QString>
@@ -14,12 +14,16 @@ class QTimer;
 class ScorePoster : public QObject {
     Q_OBJECT
 public:
-    // Hands the post to the server; an error it throws counts as no answer.
-    using Send = std::function<void(const PostedScore &post)>;
+    // Hands the post's query (the text after "?") to the server; an error it throws counts as
+    // no answer.
+    using Send = std::function<void(const QString &query)>;
 
     ScorePoster(Send send, QObject *parent);
 
-    void post(const PostedScore &post);
+    // "Posting Score, Please Wait" and `dots` full stops.
+    static QString waitingCaption(int dots);
+
+    void post(const protocol::PostedScore &score);
     // The server has stored the score.
     void answered();
     // The post failed before its time ran out: the failure shows at once.

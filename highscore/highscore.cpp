@@ -14,17 +14,6 @@
 
 #include <QUrl>
 
-namespace {
-
-// A value as it may stand in a query: its UTF-8 bytes, all but letters, digits and "-._~/"
-// written as %XX, so that no value can end the query or add fields to it.
-QString percentEncoded(const QString &value)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(value, "/"));
-}
-
-} // namespace
-
 // ---------------------------------------------------------------- dates
 
 QString dateSeparator(const QLocale &locale)
@@ -128,14 +117,9 @@ void Thighscore::getitDoneString(QObject *, const QString &Result)
     displayhtml->LoadHtmlText(Result);
 }
 
-void Thighscore::sendscore(const PostedScore &post)
+void Thighscore::sendscore(const QString &query)
 {
-    QString address = serverAddress(QString::fromUtf8(quellan::postPath)) +
-                      "?name=" + percentEncoded(post.name) + "&date=" + percentEncoded(post.date) +
-                      "&score=" + percentEncoded(post.score);
-    if (!post.moves.isEmpty())
-        address += "&deal=" + QString::number(post.deal) + "&moves=" + percentEncoded(post.moves);
-    sendit->setURL(address);
+    sendit->setURL(serverAddress(QString::fromUtf8(quellan::postPath)) + "?" + query);
     sendit->Fetch();
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -27,17 +25,6 @@ QString dateSeparator(const QLocale &locale);
 // joined by the locale's date separator ("3/7/05").
 QString postingDateText(const QDate &date, const QLocale &locale = QLocale::system());
 
-// A finished game's score as posted: the three fields every server reads, then the deal's
-// number and the game's line, which let a server play the game again (neither is sent when
-// the line is empty).
-struct PostedScore {
-    QString name;
-    QString date;
-    QString score;
-    std::uint32_t deal = 0;
-    QString moves;
-};
-
 // The online high-score window: shows the server's high-score page and owns the fetcher that
 // posts scores. Created hidden; only shown and hidden afterwards.
 class Thighscore : public SecondaryWindow {
@@ -54,8 +41,8 @@ public:
 
     // Starts fetching the high-score page; dropped while an earlier fetch runs.
     void loadit();
-    // Posts a score; dropped while an earlier post runs.
-    void sendscore(const PostedScore &post);
+    // Posts a score with its query (the text after "?"); dropped while an earlier post runs.
+    void sendscore(const QString &query);
     // Shows the window in front, centred on the desktop unless it is already up.
     void showCentred();
 

@@ -1,6 +1,6 @@
 #include "net/chunkeddecoder.h"
 
-#include "net/hexdigit.h"
+#include "common/hexdigit.h"
 
 #include <algorithm>
 #include <utility>

@@ -2,7 +2,6 @@
 
 #include "server/requestlog.h"
 #include "server/routes.h"
-#include "server/webserver.h"
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/write.hpp>
@@ -132,8 +131,7 @@ int Connection::refusalOfRequest() const
     return 0;
 }
 
-// The client: the connection's peer, or, behind the trusted load balancer, the last address
-// its X-Forwarded-For names (the one it saw; earlier ones the client may have made up).
+// The client: the connection's peer, or, behind the trusted load balancer, the one it names.
 Client Connection::client() const
 {
     if (m_limits.trustedProxy.empty() || m_client.address != m_limits.trustedProxy)
@@ -141,18 +139,7 @@ Client Connection::client() const
     const auto forwarded = m_parser->get().find("X-Forwarded-For");
     if (forwarded == m_parser->get().end())
         return m_client;
-    std::string_view list = forwarded->value();
-    std::string_view last =
-        list.substr(list.rfind(',') == std::string_view::npos ? 0 : list.rfind(',') + 1);
-    while (!last.empty() && last.front() == ' ')
-        last.remove_prefix(1);
-    while (!last.empty() && last.back() == ' ')
-        last.remove_suffix(1);
-    boost::system::error_code bad;
-    const auto address = boost::asio::ip::make_address(std::string(last), bad);
-    if (bad)
-        return m_client;
-    return {address.to_string(), limitKey(address)};
+    return forwardedClient(forwarded->value()).value_or(m_client);
 }
 
 void Connection::route()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/admission.h"
+#include "server/clientaddress.h"
 #include "server/exchange.h"
 #include "server/httplimits.h"
 
@@ -20,12 +21,6 @@ namespace server {
 
 class LogWriter;
 class Routes;
-
-// Who is at the other end: the address as logged and stored, and what its limits count by.
-struct Client {
-    std::string address;
-    std::string limitKey;
-};
 
 // One client's connection: reads requests one at a time within the limits, has the routes
 // answer them, and writes the answers. A request that breaks a limit gets its refusal and the

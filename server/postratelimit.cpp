@@ -34,6 +34,12 @@ bool PostRateLimit::allow(const std::string &address, Clock::time_point now)
     return true;
 }
 
+std::size_t PostRateLimit::remembered() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_buckets.size();
+}
+
 double PostRateLimit::refilled(const Bucket &bucket, Clock::time_point now) const
 {
     const std::chrono::duration<double> elapsed = now - bucket.at;

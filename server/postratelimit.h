@@ -18,6 +18,8 @@ public:
 
     // Takes one post from the address's bucket; false when it is empty.
     bool allow(const std::string &address, Clock::time_point now);
+    // How many addresses it keeps a bucket for.
+    std::size_t remembered() const;
 
 private:
     struct Bucket {
@@ -30,7 +32,7 @@ private:
 
     const double m_perSecond;
     const double m_burst;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::unordered_map<std::string, Bucket> m_buckets;
 };
 

@@ -1,7 +1,7 @@
 #include "server/routes.h"
 
+#include "protocol/scorequery.h"
 #include "server/replay.h"
-#include "server/scorequery.h"
 
 #include "quellanconfig.h"
 
@@ -77,7 +77,7 @@ Response Routes::installer() const
 
 void Routes::post(const Request &request, const Reply &reply)
 {
-    const ScoreQuery query = parseScoreQuery(request.query());
+    const protocol::ScoreQuery query = protocol::parseScoreQuery(request.query());
     if (!query.entry) {
         reply(plainText(400, "Score not stored: " + query.error + ".\n"));
         return;

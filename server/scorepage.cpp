@@ -1,6 +1,6 @@
 #include "server/scorepage.h"
 
-#include "widgets/colours.h"
+#include "common/colours.h"
 
 #include "quellanconfig.h"
 

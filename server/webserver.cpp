@@ -6,7 +6,6 @@
 
 #include <boost/asio/strand.hpp>
 
-#include <algorithm>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -22,25 +21,7 @@ namespace {
 // before trying again instead of spinning.
 constexpr std::chrono::milliseconds acceptPause{100};
 
-// An IPv4 client reaching a dual-stack socket is counted and logged by its IPv4 address.
-asio::ip::address clientAddress(const tcp::endpoint &endpoint)
-{
-    const auto address = endpoint.address();
-    if (address.is_v6() && address.to_v6().is_v4_mapped())
-        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
-    return address;
-}
-
 } // namespace
-
-std::string limitKey(const asio::ip::address &address)
-{
-    if (!address.is_v6())
-        return address.to_string();
-    auto bytes = address.to_v6().to_bytes();
-    std::fill(bytes.begin() + 8, bytes.end(), 0);
-    return asio::ip::make_address_v6(bytes).to_string() + "/64";
-}
 
 WebServer::WebServer(Routes &routes, LogWriter &log, HttpLimits limits)
     : m_routes(routes), m_log(log), m_limits(limits),
@@ -122,21 +103,20 @@ void WebServer::onAccept(const boost::system::error_code &error, tcp::socket soc
     boost::system::error_code unknown;
     const tcp::endpoint peer = socket.remote_endpoint(unknown);
     if (!unknown) {
-        const auto client = clientAddress(peer);
-        const std::string address = client.to_string();
-        std::string key = limitKey(client);
+        Client client = clientAt(peer.address());
         Admission::Ticket ticket;
-        switch (m_admission.admit(key, ticket, address == m_limits.trustedProxy)) {
+        switch (
+            m_admission.admit(client.limitKey, ticket, client.address == m_limits.trustedProxy)) {
         case Admission::Verdict::Admitted:
-            std::make_shared<Connection>(std::move(socket), Client{address, std::move(key)},
-                                         std::move(ticket), m_routes, m_log, m_limits)
+            std::make_shared<Connection>(std::move(socket), std::move(client), std::move(ticket),
+                                         m_routes, m_log, m_limits)
                 ->start();
             break;
         case Admission::Verdict::AddressFull:
-            refuse(socket, address, 429);
+            refuse(socket, client.address, 429);
             break;
         case Admission::Verdict::ServerFull:
-            refuse(socket, address, 503);
+            refuse(socket, client.address, 503);
             break;
         }
     }

@@ -16,10 +16,6 @@ class Routes;
 
 // The HTTP side of the server: accepts connections within the limits and serves each on its
 // own strand of a few threads, so slow or idle clients take no thread from anyone.
-// What a client's limits are counted by: its address; for IPv6 its /64, which one subscriber
-// commonly holds whole.
-std::string limitKey(const boost::asio::ip::address &address);
-
 class WebServer {
 public:
     WebServer(Routes &routes, LogWriter &log, HttpLimits limits);

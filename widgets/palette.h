@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/colours.h"
+#include "common/colours.h"
 
 #include <QColor>
 

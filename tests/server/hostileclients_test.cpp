@@ -160,15 +160,17 @@ TEST_F(HostileClientsTest, SlowClientsLeaveOthersServedAndCannotHoldOffTheEnd)
     auto server = start({"--post-rate", "0"});
     SlowClients slow(server->port(), 200, 16);
     ASSERT_EQ(slow.connected(), 200);
+    // Held off, the page and the end would wait out the slow clients' 10 s to send a request;
+    // served beside them, they come long before that even on a busy machine.
     const auto asked = steady_clock::now();
     EXPECT_EQ(postedTotal(page(*server)), 0);
-    EXPECT_LT(steady_clock::now() - asked, seconds(1));
+    EXPECT_LT(steady_clock::now() - asked, seconds(4));
 
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(post(*server, named("P", i), std::to_string(i)), 200);
     const auto stopping = steady_clock::now();
     EXPECT_EQ(server->stop(SIGTERM), 0);
-    EXPECT_LT(steady_clock::now() - stopping, seconds(2));
+    EXPECT_LT(steady_clock::now() - stopping, seconds(4));
     server = start();
     EXPECT_EQ(postedTotal(page(*server)), 20);
 }

@@ -28,6 +28,27 @@ TEST(PostRateLimit, AllowsABurstThenTheSustainedRatePerAddress)
         EXPECT_TRUE(none.allow("10.0.0.1", start));
 }
 
+TEST(PostRateLimit, PastSoManyAddressesForgetsTheRefilledOnesAndKeepsTheLimitedOnes)
+{
+    PostRateLimit limit(0.5, 5);
+    const auto start = PostRateLimit::Clock::time_point{} + 1h;
+    constexpr int crowd = 65535;
+    for (int i = 0; i < crowd; ++i)
+        ASSERT_TRUE(
+            limit.allow("10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256), start));
+    // Two seconds on, the crowd's buckets are full again; the flooding address empties its own.
+    const auto later = start + 2s;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(limit.allow("10.0.0.1", later)) << i;
+    EXPECT_TRUE(limit.allow("10.0.0.2", later));
+    EXPECT_EQ(limit.remembered(), crowd + 2u);
+    // Past 65,536 addresses the next post tidies up: still refused, and only two remembered.
+    EXPECT_FALSE(limit.allow("10.0.0.1", later));
+    EXPECT_EQ(limit.remembered(), 2u);
+    EXPECT_FALSE(limit.allow("10.0.0.1", later + 1s));
+    EXPECT_TRUE(limit.allow("10.0.0.1", later + 2s));
+}
+
 TEST(Admission, CountsPerAddressAndInAllAndGivesPlacesBack)
 {
     Admission admission(2, 3);

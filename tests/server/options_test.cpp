@@ -1,6 +1,7 @@
 #include "server/options.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 using server::parseOptions;
 using server::usageText;
@@ -76,37 +77,27 @@ TEST(Options, RefuseWhatTheyCannotUse)
     }
 }
 
-TEST(Options, HelpNamesTheDefaults)
+TEST(Options, HelpNamesEveryOptionAndTheDefaultsTheServerRunsWith)
 {
-    EXPECT_EQ(usageText(),
-              "Usage: quellan-server --db PATH [options]\n"
-              "       quellan-server --db PATH --purge-address ADDRESS\n"
-              "       quellan-server --migrate FROM TO\n"
-              "Serves the game's version file, installer, score posting and high-score page.\n"
-              "\n"
-              "  --db PATH               score database: an SQLite file, or a PostgreSQL address\n"
-              "                          (postgresql://...) that several servers may share; it\n"
-              "                          must exist unless --create is given\n"
-              "  --create                make the score database when it does not exist\n"
-              "  --listen HOST:PORT      address to listen on (default 127.0.0.1:8080;\n"
-              "                          port 0 picks a free one)\n"
-              "  --version-text TEXT     content of the version file (default 1.0.0)\n"
-              "  --installer PATH        file served as the installer (default: none)\n"
-              "  --post-rate N           score posts a second from one address (default 0.5;\n"
-              "                          0: no limit)\n"
-              "  --post-burst N          posts one address may send at once (default 5)\n"
-              "  --per-address N         connections open at once from one address (default 16)\n"
-              "  --max-connections N     connections open at once in all (default 10000)\n"
-              "  --trust-proxy ADDRESS   a load balancer in front: its connections are not\n"
-              "                          limited per address, and its X-Forwarded-For names\n"
-              "                          the client\n"
-              "  --purge-address ADDRESS remove every score posted from ADDRESS, then exit\n"
-              "  --migrate FROM TO       copy every score of one database (file or address)\n"
-              "                          into another, in order, leaving out those already\n"
-              "                          there; then exit\n"
-              "  --help                  show this text\n"
-              "\n"
-              "The first line of output names the address listened on; each request is\n"
-              "logged on standard error. GET /health answers \"ok\" while scores can be\n"
-              "stored. SIGINT or SIGTERM stops the server.\n");
+    const std::string help = usageText();
+    for (const char *option :
+         {"--db PATH", "--create", "--listen HOST:PORT", "--version-text TEXT", "--installer PATH",
+          "--post-rate N", "--post-burst N", "--per-address N", "--max-connections N",
+          "--trust-proxy ADDRESS", "--purge-address ADDRESS", "--migrate FROM TO", "--help"})
+        EXPECT_NE(help.find("  " + std::string(option) + " "), std::string::npos) << option;
+    const server::Options defaults = parseOptions({"--db", "s.db"}).options;
+    // "(default VALUE)" or "(default VALUE; ..."
+    const auto stated = [&](const auto &value) {
+        std::ostringstream text;
+        text << "(default " << value;
+        const auto at = help.find(text.str());
+        return at != std::string::npos &&
+               std::string_view(");").find(help[at + text.str().size()]) != std::string::npos;
+    };
+    EXPECT_TRUE(stated(server::addressText(defaults.host, defaults.port)));
+    EXPECT_TRUE(stated(defaults.versionText));
+    EXPECT_TRUE(stated(defaults.postRate));
+    EXPECT_TRUE(stated(defaults.postBurst));
+    EXPECT_TRUE(stated(defaults.limits.perAddress));
+    EXPECT_TRUE(stated(defaults.limits.connections));
 }

@@ -24,6 +24,26 @@ bool postAndWait(ScoreBoard &board, ReceivedScore score)
     return outcome.get_future().get();
 }
 
+// A database file deleted while a batch was being committed into it: the batch is committed,
+// then the file is gone.
+class DeletedWhileCommitting : public SqliteScoreStore {
+public:
+    explicit DeletedWhileCommitting(const std::string &path)
+        : SqliteScoreStore(path, Open::CreateIfMissing), m_path(path)
+    {
+    }
+
+    std::vector<bool> add(const std::vector<ReceivedScore> &scores) override
+    {
+        auto added = SqliteScoreStore::add(scores);
+        std::filesystem::remove(m_path);
+        return added;
+    }
+
+private:
+    const std::string m_path;
+};
+
 } // namespace
 
 TEST(ScoreBoard, ShowsEachPostOnTheNextPageAndListsAtMostAHundred)
@@ -88,4 +108,17 @@ TEST(ScoreBoard, AnswersHealthOnlyWhileTheStoreTakesWrites)
     board.checkHealth([&](bool ok) { after.set_value(ok); });
     EXPECT_FALSE(after.get_future().get());
     ASSERT_EQ(complaints.size(), 1u);
+}
+
+TEST(ScoreBoard, AcknowledgesNoScoreCommittedIntoAFileDeletedMeanwhile)
+{
+    TempFolder folder;
+    DeletedWhileCommitting store(folder.file("scores.db"));
+    std::vector<std::string> complaints;
+    ScoreBoard board(store, "http://example.org/",
+                     [&](const std::string &line) { complaints.push_back(line); });
+    EXPECT_FALSE(postAndWait(board, {{"Lost", "1", 1}, 0, "10.0.0.1"}));
+    EXPECT_FALSE(postAndWait(board, {{"Later", "1", 1}, 0, "10.0.0.1"}));
+    ASSERT_EQ(complaints.size(), 1u);
+    EXPECT_NE(complaints.front().find("deleted or replaced"), std::string::npos);
 }

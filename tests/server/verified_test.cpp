@@ -26,6 +26,9 @@ TEST_F(VerifiedTest, AGameIsPlayedAgainAndForgeriesAreRefusedWithTheirReason)
     const std::pair<HttpAnswer, std::string> forged[] = {
         {postGame(*server, "Eve", "556", "4", deal4),
          "the score is not the one the line ends with"},
+        // Lower than the line's, as a game played to 556 and posted as less.
+        {postGame(*server, "Eve", "554", "2", deal2),
+         "the score is not the one the line ends with"},
         {postGame(*server, "Eve", "556", "2", deal2.substr(0, deal2.size() - 1)),
          "the line stops before the game ended"},
         // The ace of clubs alone in column 4 after the first deal: nowhere to go.

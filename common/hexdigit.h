@@ -1,7 +1,7 @@
 #pragma once
 
 // The value of a hexadecimal digit in either case, or -1 for any other character. No Qt, so
-// the web server reads percent-encoded queries with it too.
+// the score posts' percent-coding, which the web server shares, uses it too.
 constexpr int hexValue(char c)
 {
     if (c >= '0' && c <= '9')

@@ -1,25 +1,32 @@
-#include "server/scorequery.h"
+#include "protocol/scorequery.h"
 
 #include "game/dealnumber.h"
-#include "game/scoring.h"
-#include "net/hexdigit.h"
+#include "game/rules.h"
+#include "protocol/percentcoding.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <map>
 
-namespace server {
+namespace protocol {
 
 namespace {
 
-constexpr std::size_t maxNameCharacters = 32;
-constexpr std::size_t maxDateCharacters = 16;
-constexpr std::array<std::string_view, 3> fieldNames{"name", "date", "score"};
+constexpr std::string_view nameField = "name";
+constexpr std::string_view dateField = "date";
+constexpr std::string_view scoreField = "score";
+constexpr std::string_view dealField = "deal";
+constexpr std::string_view movesField = "moves";
+constexpr std::array<std::string_view, 3> fieldNames{nameField, dateField, scoreField};
 // A game's deal and line, sent together by clients that know them.
-constexpr std::array<std::string_view, 2> lineFieldNames{"deal", "moves"};
-// More actions than any game needs, clicks on an ace that only ask again included.
-constexpr std::size_t maxMoves = 2000;
+constexpr std::array<std::string_view, 2> lineFieldNames{dealField, movesField};
+
+// "key=value", the value percent-encoded.
+std::string field(std::string_view key, std::string_view value)
+{
+    return std::string(key) + "=" + percentEncode(value);
+}
 
 // Length of the UTF-8 sequence a lead byte opens, with the bits it carries; 0 for a byte
 // that cannot open one.
@@ -83,7 +90,7 @@ std::string nameProblem(const std::string &name)
     if (!points)
         return "name is not valid UTF-8";
     if (points->empty() || points->size() > maxNameCharacters)
-        return "name must be 1 to 32 characters";
+        return "name must be 1 to " + std::to_string(maxNameCharacters) + " characters";
     if (std::any_of(points->begin(), points->end(), isRefused))
         return "name holds control characters";
     return {};
@@ -98,7 +105,8 @@ std::string dateProblem(const std::string &date)
 {
     if (date.empty() || date.size() > maxDateCharacters ||
         !std::all_of(date.begin(), date.end(), isDateCharacter))
-        return "date must be 1 to 16 digits and separators (/ . - or space)";
+        return "date must be 1 to " + std::to_string(maxDateCharacters) +
+               " digits and separators (/ . - or space)";
     return {};
 }
 
@@ -117,7 +125,7 @@ ScoreQuery refused(std::string reason)
     return {std::nullopt, std::move(reason)};
 }
 
-// Splits the query into the decoded values of the three fields; a reason when it cannot.
+// Splits the query into the decoded values of its fields; a reason when it cannot.
 std::string collectFields(std::string_view query, std::map<std::string_view, std::string> &fields)
 {
     while (!query.empty()) {
@@ -141,9 +149,22 @@ std::string collectFields(std::string_view query, std::map<std::string_view, std
         if (!fields.contains(key))
             return "missing " + std::string(key);
     }
-    if (fields.contains("deal") != fields.contains("moves"))
+    if (fields.contains(dealField) != fields.contains(movesField))
         return "deal and moves go together";
     return {};
+}
+
+// "1, 2, 3, 4, d and y": the actions a line is written in.
+std::string actionList()
+{
+    const std::string_view actions = rules::moves::alphabet;
+    std::string list;
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == actions.size() ? " and " : ", ";
+        list += actions[i];
+    }
+    return list;
 }
 
 std::string lineProblem(const std::string &deal, const std::string &moves)
@@ -151,32 +172,22 @@ std::string lineProblem(const std::string &deal, const std::string &moves)
     if (!parseDealNumber(deal))
         return "deal must be a whole number from 0 to 4294967295";
     if (moves.empty() || moves.size() > maxMoves ||
-        moves.find_first_not_of("1234dy") != std::string::npos)
-        return "moves must be 1 to 2000 of 1, 2, 3, 4, d and y";
+        moves.find_first_not_of(rules::moves::alphabet) != std::string::npos)
+        return "moves must be 1 to " + std::to_string(maxMoves) + " of " + actionList();
     return {};
 }
 
 } // namespace
 
-std::optional<std::string> percentDecode(std::string_view text)
+std::string encodeScoreQuery(const PostedScore &score)
 {
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            decoded.push_back(text[i]);
-            continue;
-        }
-        if (i + 2 >= text.size())
-            return std::nullopt;
-        const int high = hexValue(text[i + 1]);
-        const int low = hexValue(text[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        decoded.push_back(static_cast<char>(high * 16 + low));
-        i += 2;
+    std::string query = field(nameField, score.name) + '&' + field(dateField, score.date) + '&' +
+                        field(scoreField, std::to_string(score.score));
+    if (score.deal && !score.moves.empty()) {
+        query += '&' + field(dealField, std::to_string(*score.deal)) + '&' +
+                 field(movesField, score.moves);
     }
-    return decoded;
+    return query;
 }
 
 ScoreQuery parseScoreQuery(std::string_view rawQuery)
@@ -184,26 +195,27 @@ ScoreQuery parseScoreQuery(std::string_view rawQuery)
     std::map<std::string_view, std::string> fields;
     if (std::string reason = collectFields(rawQuery, fields); !reason.empty())
         return refused(std::move(reason));
-    if (std::string reason = nameProblem(fields["name"]); !reason.empty())
+    if (std::string reason = nameProblem(fields[nameField]); !reason.empty())
         return refused(std::move(reason));
-    if (std::string reason = dateProblem(fields["date"]); !reason.empty())
+    if (std::string reason = dateProblem(fields[dateField]); !reason.empty())
         return refused(std::move(reason));
-    const auto score = parseScore(fields["score"]);
+    const auto score = parseScore(fields[scoreField]);
     if (!score)
         return refused("score must be a whole number from -2147483648 to 2147483647");
     // No game ends outside these, so such a score was made up.
-    if (*score < scoring::lowestFinalScore || *score > scoring::highestFinalScore) {
-        return refused("score must be from " + std::to_string(scoring::lowestFinalScore) + " to " +
-                       std::to_string(scoring::highestFinalScore));
+    if (*score < lowestScore || *score > highestScore) {
+        return refused("score must be from " + std::to_string(lowestScore) + " to " +
+                       std::to_string(highestScore));
     }
-    ScoreEntry entry{fields["name"], fields["date"], *score};
-    if (fields.contains("deal")) {
-        if (std::string reason = lineProblem(fields["deal"], fields["moves"]); !reason.empty())
+    PostedScore entry{fields[nameField], fields[dateField], *score};
+    if (fields.contains(dealField)) {
+        if (std::string reason = lineProblem(fields[dealField], fields[movesField]);
+            !reason.empty())
             return refused(std::move(reason));
-        entry.deal = parseDealNumber(fields["deal"]);
-        entry.moves = fields["moves"];
+        entry.deal = parseDealNumber(fields[dealField]);
+        entry.moves = fields[movesField];
     }
     return {std::move(entry), {}};
 }
 
-} // namespace server
+} // namespace protocol
