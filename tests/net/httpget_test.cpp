@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMutex>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -12,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -102,6 +103,37 @@ void fetch(THTTPGet &fetcher, const QString &url)
     ASSERT_TRUE(fetcher.busy());
     ASSERT_TRUE(waitIdle(fetcher));
 }
+
+// The system's proxy settings name `httpProxy` for plain HTTP and nothing else while this
+// lives; they are read from the environment at every request.
+class ProxyEnvironment {
+public:
+    explicit ProxyEnvironment(const QString &httpProxy)
+    {
+        for (const char *name :
+             {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+            m_saved.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                           ? std::optional(qgetenv(name))
+                                           : std::nullopt);
+            qunsetenv(name);
+        }
+        qputenv("http_proxy", httpProxy.toUtf8());
+    }
+    ~ProxyEnvironment()
+    {
+        for (const auto &[name, value] : m_saved) {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        }
+    }
+    ProxyEnvironment(const ProxyEnvironment &) = delete;
+    ProxyEnvironment &operator=(const ProxyEnvironment &) = delete;
+
+private:
+    std::vector<std::pair<const char *, std::optional<QByteArray>>> m_saved;
+};
 
 QByteArray hostLine(const ScriptedServer &server)
 {
@@ -427,54 +459,24 @@ TEST(HttpGet, CancelAndTheConnectLimitEndALookupThatNeverAnswers)
     EXPECT_TRUE(waitIdle(fetcher));
 }
 
-// Not a test of its own: the proxy test runs the program again with an environment that
-// names a proxy, and this fetches the addresses it was given and prints what came back.
-TEST(HttpGetInProxiedProcess, FetchesTheGivenAddresses)
-{
-    const QString urls = qEnvironmentVariable("QUELLAN_TEST_FETCH");
-    if (urls.isEmpty())
-        GTEST_SKIP() << "runs only in the process the proxy test starts";
-    THTTPGet fetcher;
-    QObject::connect(&fetcher, &THTTPGet::OnDone,
-                     [](QObject *, int status, const QByteArray &body) {
-                         std::printf("fetched %d %s\n", status, body.constData());
-                     });
-    QObject::connect(&fetcher, &THTTPGet::OnError, [] { std::printf("fetched nothing\n"); });
-    for (const QString &url : urls.split(' '))
-        fetch(fetcher, url);
-    std::fflush(stdout);
-}
-
 TEST(HttpGet, TheSystemProxyCarriesRequestsExceptToThisMachine)
 {
     ScriptedServer proxy;
     proxy.send(ScriptedServer::reply(200, "OK", "by proxy"));
     ScriptedServer direct;
     direct.send(ScriptedServer::reply(200, "OK", "direct"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"no_proxy", "NO_PROXY", "all_proxy", "ALL_PROXY", "HTTP_PROXY"})
-        environment.remove(name);
-    environment.insert("http_proxy", QString("http://127.0.0.1:%1").arg(proxy.port()));
-    environment.insert("QUELLAN_TEST_FETCH",
-                       QString("http://example.invalid/x %1 http://localhost:%2/z")
-                           .arg(direct.url("/y"))
-                           .arg(direct.port()));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=HttpGetInProxiedProcess.*"});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return child.state() == QProcess::NotRunning; }, 30000));
-    EXPECT_EQ(child.exitCode(), 0);
-    QStringList fetched;
-    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
-        if (line.startsWith("fetched "))
-            fetched << QString::fromUtf8(line);
-    }
-    EXPECT_EQ(fetched,
-              (QStringList{"fetched 200 by proxy", "fetched 200 direct", "fetched 200 direct"}));
+    const ProxyEnvironment environment(QString("http://127.0.0.1:%1").arg(proxy.port()));
+    THTTPGet fetcher;
+    Events events;
+    events.watch(fetcher);
+    for (const QString &url : {QString("http://example.invalid/x"), direct.url("/y"),
+                               QString("http://localhost:%1/z").arg(direct.port())})
+        fetch(fetcher, url);
+    EXPECT_EQ(events.log, (QStringList{"done", "done", "done"}));
     EXPECT_EQ(proxy.connectionCount(), 1);
     EXPECT_TRUE(proxy.request().startsWith("GET http://example.invalid/x HTTP/1.0\r\n"));
     EXPECT_TRUE(proxy.request().contains("\r\nHost: example.invalid\r\n"));
+    EXPECT_EQ(direct.connectionCount(), 2);
     EXPECT_TRUE(direct.request(0).startsWith("GET /y HTTP/1.0\r\n"));
     EXPECT_TRUE(direct.request(1).startsWith("GET /z HTTP/1.0\r\n"));
 }
