@@ -23,10 +23,7 @@ WindowPlacement::WindowPlacement(QWidget *window) : QObject(window), m_window(wi
     m_watch.setInterval(watchMs);
     connect(&m_watch, &QTimer::timeout, this, [this] {
         followFrame();
-        // A window manager busy framing the window may still answer the request before the
-        // last, or drop the last: a window back at its earlier size is placed again.
-        if (!m_appliedMargins.isNull() && m_window->geometry().size() == m_earlierClient.size() &&
-            m_window->geometry() != wantedClient(m_appliedMargins))
+        if (undoneByTheManager())
             apply();
         matchServerSize();
         if (++m_watchTicks * watchMs >= watchForMs)
@@ -68,10 +65,33 @@ void WindowPlacement::apply()
     m_earlierClient = m_window->geometry();
     m_appliedMargins = frameMargins();
     m_window->setGeometry(wantedClient(m_appliedMargins));
+    m_askedSize = m_window->geometry().size();
+    for (const QSize size : {m_earlierClient.size(), m_askedSize}) {
+        if (!m_ownSizes.contains(size))
+            m_ownSizes << size;
+    }
 }
 
-// A window manager busy framing the window may drop a request to resize it; Qt then goes on
-// believing the size it asked for. Ask the X server, and ask again for what Qt believes.
+bool WindowPlacement::isStale(const QSize &size) const
+{
+    return size != m_askedSize && m_ownSizes.contains(size);
+}
+
+// A window manager busy framing the window may still answer an earlier request, or drop the
+// last: Qt then sees the window back where it was before, or at another size of its own.
+bool WindowPlacement::undoneByTheManager() const
+{
+    if (m_appliedMargins.isNull())
+        return false;
+    const QRect client = m_window->geometry();
+    return isStale(client.size()) ||
+           (client.size() == m_earlierClient.size() && client != wantedClient(m_appliedMargins));
+}
+
+// A window manager busy framing the window may drop a request to resize it, or answer an
+// earlier one last, while Qt goes on believing the size it asked for: ask the X server, and
+// ask again when it holds a stale size. Any other size there is the player's, whose news may
+// still wait in Qt's queue on a busy machine: it stays.
 void WindowPlacement::matchServerSize()
 {
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -87,7 +107,7 @@ void WindowPlacement::matchServerSize()
     const QSize onServer(reply->width, reply->height);
     free(reply);
     const QSize believed = m_window->geometry().size();
-    if (onServer == believed)
+    if (onServer == believed || !isStale(onServer))
         return;
     const uint32_t size[] = {uint32_t(believed.width()), uint32_t(believed.height())};
     xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
@@ -117,6 +137,7 @@ bool WindowPlacement::eventFilter(QObject *watched, QEvent *event)
     // look at it now and then as well.
     if (type == QEvent::Show && !m_watch.isActive()) {
         m_watchTicks = 0;
+        m_ownSizes = {m_window->geometry().size()};
         m_watch.start();
     }
     return false;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QList>
 #include <QMargins>
 #include <QObject>
 #include <QRect>
+#include <QSize>
 #include <QTimer>
 
 class QWidget;
@@ -43,6 +45,10 @@ private:
     // The client area that puts the outer frame where it is wanted, for a frame `m`.
     QRect wantedClient(const QMargins &m) const;
     void apply();
+    // A size of the window's own making other than the one it asked for last: what a dropped
+    // or late-answered request leaves.
+    bool isStale(const QSize &size) const;
+    bool undoneByTheManager() const;
     void matchServerSize();
     // Places the window again when its frame has changed since it was last placed.
     void followFrame();
@@ -53,5 +59,7 @@ private:
     QRect m_wanted;
     QRect m_last;
     QMargins m_appliedMargins;
-    QRect m_earlierClient; // where the window was before it was last placed
+    QRect m_earlierClient;   // where the window was before it was last placed
+    QSize m_askedSize;       // the size it took when it was last placed
+    QList<QSize> m_ownSizes; // the sizes it had or asked for since it was shown
 };

@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QMetaMethod>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QNetworkProxyQuery>
@@ -282,9 +281,8 @@ bool THTTPGetThread::readBody(QTcpSocket &socket)
     const qint64 length = chunked ? -1 : m_head.contentLength().value_or(-1);
     if (length > maxBodySize)
         return false;
-    m_totalSize = int(std::max<qint64>(length, 0));
     http::ChunkedDecoder decoder;
-    while (length < 0 || m_received < length) {
+    while (length < 0 || m_body.size() < length) {
         if (stopRequested())
             return false;
         const auto piece = nextPiece(socket);
@@ -294,17 +292,12 @@ bool THTTPGetThread::readBody(QTcpSocket &socket)
             return !chunked;
         QByteArray data;
         if (!chunked)
-            data = length < 0 ? *piece : piece->left(length - m_received);
+            data = length < 0 ? *piece : piece->left(length - m_body.size());
         else if (decoder.feed(*piece, data) == http::ChunkedDecoder::State::Invalid)
             return false;
-        if (m_received + data.size() > maxBodySize)
+        if (m_body.size() + data.size() > maxBodySize)
             return false;
-        if (!data.isEmpty()) {
-            m_body += data;
-            m_received += int(data.size());
-            if (m_settings.reportProgress)
-                emit progressed(m_totalSize, m_received);
-        }
+        m_body += data;
         if (decoder.finished())
             return true;
     }
@@ -325,7 +318,7 @@ THTTPGet::~THTTPGet()
         return;
     worker->requestStop();
     disconnect(worker, nullptr, this, nullptr);
-    // Releases a worker that waits for this thread to run its progress or completion.
+    // Releases a worker that waits for this thread to run its completion.
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     if (worker->wait(shutdownWait))
         delete worker;
@@ -335,13 +328,7 @@ void THTTPGet::Fetch()
 {
     if (busy())
         return;
-    HttpGetSettings settings = m_settings;
-    settings.reportProgress = isSignalConnected(QMetaMethod::fromSignal(&THTTPGet::OnProgress));
-    auto *worker = new THTTPGetThread(settings);
-    connect(
-        worker, &THTTPGetThread::progressed, this,
-        [this, worker](int totalSize, int readed) { emit OnProgress(worker, totalSize, readed); },
-        Qt::BlockingQueuedConnection);
+    auto *worker = new THTTPGetThread(m_settings);
     connect(
         worker, &THTTPGetThread::completed, this, [this, worker] { complete(worker); },
         Qt::BlockingQueuedConnection);

@@ -27,7 +27,6 @@ struct Address;
 // fetcher's address meanwhile has no effect on it.
 struct HttpGetSettings {
     QString URL;
-    bool reportProgress = false;
     int connectTimeout = 0;
     int idleTimeout = 0;
     std::shared_ptr<http::HostResolver> resolver;
@@ -35,8 +34,7 @@ struct HttpGetSettings {
 
 // The worker for one request of THTTPGet. It speaks HTTP/1.0 over a socket of its own
 // thread, through the system's proxy where one is set, keeps the decoded body in memory, and
-// hands progress and completion to the fetcher's thread, waiting each time until that thread
-// has run them.
+// hands its completion to the fetcher's thread, waiting until that thread has run it.
 class THTTPGetThread : public QThread {
     Q_OBJECT
 
@@ -58,8 +56,6 @@ public:
     QByteArray body() const { return m_body; }
 
 signals:
-    // Emitted after each received piece, when the fetcher has a progress receiver.
-    void progressed(int totalSize, int readed);
     // Emitted once the request has ended.
     void completed();
 
@@ -91,8 +87,6 @@ private:
     QByteArray m_pending;
     http::ReplyHead m_head;
     QByteArray m_body;
-    int m_totalSize = 0;
-    int m_received = 0;
 };
 
 // Runs one HTTP GET at a time on a worker thread and hands the answer to its own thread, so a
@@ -138,8 +132,6 @@ signals:
     void OnDoneString(QObject *Sender, const QString &Result);
     // No answer: no connection, a time-out, Cancel, a malformed reply or one too large.
     void OnError(QObject *Sender);
-    // Sender is the worker; runs while the worker waits for it.
-    void OnProgress(QObject *Sender, int TotalSize, int Readed);
 
 private:
     void complete(THTTPGetThread *worker);

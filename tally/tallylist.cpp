@@ -162,18 +162,6 @@ void Ttallylist::paintRank(int rank, const QColor &color, bool bold)
     }
 }
 
-int Ttallylist::addit(int column, int row)
-{
-    return m_record.addit(column, row);
-}
-
-void Ttallylist::addtomineset(int column, const QString &text)
-{
-    m_record.addtomineset(column, text);
-    if (QLabel *label = counterLabel(column))
-        label->setText(text);
-}
-
 void Ttallylist::addtomineincrease(int column)
 {
     m_record.addtomineincrease(column);

@@ -36,8 +36,6 @@ public:
 
     void addtomineincrease(int column) override;
     bool checkscore(int score, const QString &name) override;
-    void addtomineset(int column, const QString &text);
-    int addit(int column, int row);
     void loadtally();
 
     const TallyRecord &record() const { return m_record; }

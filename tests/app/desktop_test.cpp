@@ -177,10 +177,9 @@ TEST_F(DesktopTest, AWindowThePlayerEnlargesKeepsTheTableInItsMiddle)
     QTemporaryDir folder;
     writeSettings(folder.path(), settled);
     const QString main = start(folder.path());
-    outerOnceAt(main, QRect(3, 3, 495, 578));
+    ASSERT_EQ(outerOnceAt(main, QRect(3, 3, 495, 578)), QRect(3, 3, 495, 578));
     x->run("xdotool", {"windowsize", "--sync", main, "900", "800"});
-    const QRect client = readWindowGeometry(*x, main).client;
-    ASSERT_EQ(client.size(), QSize(900, 800));
+    ASSERT_EQ(readWindowGeometry(*x, main).client.size(), QSize(900, 800));
     // The margins left and right of the table's cream border, on the row through the window's
     // middle, once the program has drawn the window at its new size.
     auto margins = [&] {
@@ -202,7 +201,9 @@ TEST_F(DesktopTest, AWindowThePlayerEnlargesKeepsTheTableInItsMiddle)
         [&] { return std::abs((seen = margins()).first - seen.second) <= 2; }, 5000))
         << seen.first << " " << seen.second;
     EXPECT_GT(seen.first, 0);
-    const QRect outer = readWindowGeometry(*x, main).outer();
+    const XWindowGeometry drawn = readWindowGeometry(*x, main);
+    EXPECT_EQ(drawn.client.size(), QSize(900, 800));
+    const QRect outer = drawn.outer();
     ASSERT_TRUE(game->exit(main));
     EXPECT_EQ(storedPlacement(folder.path()), outer);
 }

@@ -9,7 +9,9 @@
 
 namespace {
 
-constexpr int waitMs = 10000;
+// A deadline, not a pause: on a loaded machine the program can take ten seconds and more to
+// show its window or to end.
+constexpr int waitMs = 30000;
 
 } // namespace
 

@@ -17,7 +17,7 @@ public:
     GameProcess &operator=(const GameProcess &) = delete;
 
     // The program's top-level window whose title is `title`, once it is mapped; empty when it
-    // does not show within a few seconds.
+    // does not show within half a minute.
     QString waitForWindow(const QString &title) const;
     // Titles of the program's windows that are mapped now.
     QStringList windowTitles() const;
