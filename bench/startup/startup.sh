@@ -9,7 +9,7 @@ source ./setup.sh
 quellan_install_missing
 quellan_build build/bench Release -DQUELLAN_BUILD_BENCH=ON
 runs=${RUNS:-7}
-exec 3< <(Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x1024x24 2>/dev/null & echo "pid $!")
+exec 3< <(Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x1024x24 2>/dev/null & echo "pid $!")
 read -r _ xvfb <&3
 read -r display <&3
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT

@@ -75,10 +75,10 @@ TEST_F(DesktopTest, EveryWindowShowsExactlyItsOwnCaption)
     writeSettings(folder.path(), settled);
     const QString main = start(folder.path());
     // View › Tally List, View › View High Score List, Help › Help, Help › About.
-    game->type(main, {"alt+v", "t"});
-    game->type(main, {"alt+v", "v"});
-    game->type(main, {"alt+h", "h"});
-    game->type(main, {"alt+h", "a"});
+    game->choose(main, "alt+v", "t");
+    game->choose(main, "alt+v", "v");
+    game->choose(main, "alt+h", "h");
+    game->choose(main, "alt+h", "a");
     for (const char *caption : {"Quellan - Tally List", "Quellan - High Scores",
                                 "Quellan - Help File", "Quellan - About"})
         EXPECT_FALSE(game->waitForWindow(caption).isEmpty())
@@ -136,7 +136,7 @@ TEST_F(DesktopTest, AStoredPlacementIsAppliedAsItIsAndResetBringsTheWindowBack)
     EXPECT_GE(placed.height(), smallestTable.height());
 
     // Options › Reset Screen Location.
-    game->type(main, {"alt+o", "r"});
+    game->choose(main, "alt+o", "r");
     const QRect reset = outerOnceAt(main, QRect(3, 3, 495, placed.height()));
     EXPECT_EQ(reset, QRect(3, 3, 495, placed.height()));
     ASSERT_TRUE(game->exit(main));
@@ -213,7 +213,7 @@ TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndAPortableOne
     // No settings beside the program: the user's folders (inside the test's folder here).
     QTemporaryDir installed;
     QString main = start(installed.path());
-    game->type(main, {"alt+f", "s"}); // File › Start Game: the tally counts it
+    game->choose(main, "alt+f", "s"); // File › Start Game: the tally counts it
     ASSERT_TRUE(game->exit(main));
     const QDir home(installed.path());
     EXPECT_TRUE(home.exists("config/quellan/quellan.ini"));
@@ -224,7 +224,7 @@ TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndAPortableOne
     QTemporaryDir portable;
     writeSettings(portable.path(), settled);
     main = start(portable.path());
-    game->type(main, {"alt+f", "s"});
+    game->choose(main, "alt+f", "s");
     ASSERT_TRUE(game->exit(main));
     const QDir beside(portable.path());
     EXPECT_EQ(beside.entryList(QDir::Files),

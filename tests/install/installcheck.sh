@@ -118,10 +118,11 @@ components)
     ;;
 installed-game)
     install_into "$tmp/usr" --component game
-    exec 3< <(Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x1024x24 2>/dev/null & echo "pid $!")
+    exec 3< <(Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x1024x24 2>/dev/null & echo "pid $!")
     read -r _ xvfb <&3
     read -r display <&3
     trap 'kill "$xvfb" 2>/dev/null; rm -rf "$tmp"' EXIT
+    # Deadlines, not pauses: on a busy machine the game can take many seconds to show or end.
     # play_once PROGRAM HOME: starts a game (File › Start Game) and ends the program (File ›
     # Exit) as a new user whose folders lie in HOME.
     play_once() {
@@ -139,8 +140,15 @@ installed-game)
             kill "$pid" 2>/dev/null
             return
         fi
-        DISPLAY=:$display xdotool windowfocus --sync "$window" key --delay 50 alt+f s alt+f e
-        for _ in $(seq 100); do
+        # Ctrl+S is File › Start Game; the item key waits for its menu, which a busy machine may
+        # show after the key would have come.
+        DISPLAY=:$display xdotool windowfocus --sync "$window" key --delay 50 ctrl+s alt+f
+        for _ in $(seq 300); do
+            (($(DISPLAY=:$display xdotool search --onlyvisible --pid "$pid" | wc -l) > 1)) && break
+            sleep 0.1
+        done
+        DISPLAY=:$display xdotool key e
+        for _ in $(seq 300); do
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.1
         done

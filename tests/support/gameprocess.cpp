@@ -66,16 +66,21 @@ QString GameProcess::waitForWindow(const QString &title) const
     return {};
 }
 
-void GameProcess::type(const QString &window, const QStringList &keys) const
+void GameProcess::choose(const QString &window, const QString &menu, const QString &item) const
 {
-    m_x.run("xdotool", QStringList{"windowfocus", "--sync", window, "key", "--clearmodifiers",
-                                   "--delay", "50"} +
-                           keys);
+    const qsizetype before = windows().size();
+    m_x.run("xdotool", {"windowfocus", "--sync", window, "key", "--clearmodifiers", menu});
+    // The item's key waits for the menu: on a busy machine it shows after the key would have
+    // come, and the key would go to the window beneath.
+    const QDeadlineTimer deadline(waitMs);
+    while (windows().size() <= before && !deadline.hasExpired())
+        QThread::msleep(20);
+    m_x.run("xdotool", {"key", "--clearmodifiers", item});
 }
 
 bool GameProcess::exit(const QString &window)
 {
-    type(window, {"alt+f", "e"});
+    choose(window, "alt+f", "e");
     return m_process.waitForFinished(waitMs);
 }
 

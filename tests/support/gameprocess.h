@@ -21,8 +21,9 @@ public:
     QString waitForWindow(const QString &title) const;
     // Titles of the program's windows that are mapped now.
     QStringList windowTitles() const;
-    // Gives the window the keyboard and types `keys` (xdotool key names: "alt+v", "t").
-    void type(const QString &window, const QStringList &keys) const;
+    // Gives the window the keyboard, opens a menu by its key and chooses an item by its key
+    // (xdotool key names: "alt+v", "t").
+    void choose(const QString &window, const QString &menu, const QString &item) const;
     // File › Exit, then waits for the program to end; false when it did not.
     bool exit(const QString &window);
 

@@ -31,8 +31,10 @@ XServer::~XServer()
 
 bool XServer::startServer(QSize screen)
 {
-    // The server writes the display number it chose once it accepts clients.
-    m_server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+    // The server writes the display number it chose once it accepts clients. Without
+    // -noreset it starts afresh whenever its last client leaves, and refuses the clients that
+    // come meanwhile: the game, started while a probe just left, would find no display.
+    m_server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
                             QString("%1x%2x24").arg(screen.width()).arg(screen.height())});
     const QDeadlineTimer deadline(startMs);
     while (!m_server.canReadLine() && !deadline.hasExpired() &&
