@@ -8,7 +8,7 @@
 AcePanel::AcePanel(QWidget *parent) : PopupPanel("panel_removeace", {10, 120, 329, 121}, parent)
 {
     label_removeace =
-        heading("label_removeace", "Are you sure you want to remove the ACE?", {4, 10, 321, 52});
+        boldLine("label_removeace", "Are you sure you want to remove the ACE?", {4, 10, 321, 52});
     label_removeace->setWordWrap(true);
     connect(button("button_removeno", "NO", {32, 69, 130, 36}, "Keeps the ace on the table"),
             &TSelButton::OnClick, this, [this] { emit answered(false); });

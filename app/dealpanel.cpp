@@ -8,10 +8,10 @@ constexpr int dealDigits = 10;
 
 DealPanel::DealPanel(QWidget *parent) : PopupPanel("panel_deal", {69, 96, 330, 161}, parent)
 {
-    heading("Label9", "SELECT DEAL", {-1, 10, 327, 24});
+    boldLine("Label9", "SELECT DEAL", {-1, 10, 327, 24});
     edit_deal = form::edit(this, "edit_deal", {83, 40, 161, 32}, 19, dealDigits);
     connect(edit_deal, &QLineEdit::returnPressed, this, &DealPanel::button_dealplayClick);
-    label_dealerror = heading("label_dealerror", "", {2, 76, 325, 18}, 12);
+    label_dealerror = boldLine("label_dealerror", "", {2, 76, 325, 18}, 12);
     connect(button("button_dealplay", "PLAY", {43, 101, 111, 36},
                    "Starts a game with the deal of this number"),
             &TSelButton::OnClick, this, &DealPanel::button_dealplayClick);

@@ -1,6 +1,7 @@
 #include "app/gameoverpanel.h"
 
 #include "app/playername.h"
+#include "app/scoreposter.h"
 #include "widgets/formkit.h"
 
 namespace {
@@ -14,17 +15,17 @@ GameOverPanel::GameOverPanel(QWidget *parent)
     : PopupPanel("panel_cleared", {70, 49, 329, 277 + line}, parent)
 {
     const auto centred = Qt::AlignHCenter | Qt::AlignTop;
-    label_cleared = heading("label_cleared", "Game Over!!", {-1, 10, 327, 24});
+    label_cleared = boldLine("label_cleared", "Game Over!!", {-1, 10, 327, 24});
     label_score1 = form::label(this, "label_score1", "", {2, 41, 327, 24}, fonts::sansPx(19, true),
                                Qt::white, centred);
-    label_best = heading("label_best", "", {2, 65, 327, line}, 13);
-    heading("Label3", "Enter Your Name", {2, 69 + line, 327, 24});
+    label_best = boldLine("label_best", "", {2, 65, 327, line}, 13);
+    boldLine("Label3", "Enter Your Name", {2, 69 + line, 327, 24});
     edit_name = form::edit(this, "edit_name", {83, 91 + line, 161, 32}, 19, typedNameLength);
     connect(edit_name, &QLineEdit::textChanged, this, &GameOverPanel::playerNameChanged);
     button_sendscore = button("button_sendscore", "SEND SCORE", {78, 135 + line, 172, 36},
                               "Posts the score to the online high-score list");
     connect(button_sendscore, &TSelButton::OnClick, this, &GameOverPanel::sendAsked);
-    label_assisted = heading("label_assisted", "Assisted game", {78, 143 + line, 172, 24});
+    label_assisted = boldLine("label_assisted", "Assisted game", {78, 143 + line, 172, 24});
     label_assisted->hide();
     connect(button("button_highscore", "VIEW HIGH SCORES", {78, 180 + line, 172, 38},
                    "Shows the online high-score list"),
@@ -32,6 +33,8 @@ GameOverPanel::GameOverPanel(QWidget *parent)
     connect(button("button_done", "DONE", {109, 227 + line, 111, 36}, "Closes the game's result"),
             &TSelButton::OnClick, this, &GameOverPanel::hide);
     panel_wait = form::panel(this, "panel_wait", {9, 129 + line, 313, 48}, palette::darkRed, false);
+    // Until the first tick, the caption with one dot more than a tick ever shows.
+    panel_wait->setCaption(ScorePoster::waitingCaption(6));
     panel_wait->setFont(fonts::sansPx(19));
     panel_wait->setFontColor(palette::cream);
     panel_wait->hide();

@@ -1,7 +1,6 @@
 #include "app/gamesession.h"
 
 #include "app/solverworker.h"
-#include "game/rules.h"
 #include "tally/gamerecord.h"
 
 GameSession::GameSession(QObject *parent) : QObject(parent), m_solver(new SolverWorker(this)) {}
@@ -40,7 +39,7 @@ void GameSession::playColumn(int column)
         return;
     tableChanged();
     if (result.play == Play::AceQuestion)
-        showAceQuestion();
+        reportAceQuestion();
     if (result.play == Play::Removed || result.play == Play::AceQuestion)
         emit cue("click");
     finishGame(result.ending);
@@ -63,8 +62,10 @@ void GameSession::answerAce(bool yes)
 {
     if (!m_table.aceQuestionOpen() || !m_table.gameactive())
         return;
-    const Ending ending = yes ? m_table.removeAce() : Ending::None;
-    if (!yes)
+    Ending ending = Ending::None;
+    if (yes)
+        ending = m_table.removeAce();
+    else
         m_table.keepAce();
     emit aceClosed();
     tableChanged();
@@ -76,7 +77,7 @@ void GameSession::undo()
     if (!m_table.undo())
         return;
     tableChanged();
-    showAceQuestion();
+    reportAceQuestion();
 }
 
 void GameSession::hint()
@@ -104,11 +105,11 @@ void GameSession::hint()
 void GameSession::tableChanged()
 {
     ++m_moves;
-    emit changed();
+    emit changed(m_table);
     emit undoAvailable(m_table.canUndo());
 }
 
-void GameSession::showAceQuestion()
+void GameSession::reportAceQuestion()
 {
     if (m_table.aceQuestionOpen())
         emit aceAsked(m_table.questionedAce());

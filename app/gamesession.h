@@ -1,7 +1,6 @@
 #pragma once
 
 #include "game/gametable.h"
-#include "game/position.h"
 
 #include <QObject>
 #include <QString>
@@ -48,14 +47,14 @@ signals:
     // A game was dealt.
     void started(std::uint32_t deal);
     // The table changed: a hint asked for or shown before no longer applies.
-    void changed();
+    void changed(const GameTable &table);
     // The ace question opened (again) about this ace.
     void aceAsked(Card ace);
     // The ace question closed, or has no game to act on any more.
     void aceClosed();
     // The game ended; a score reached with help is counted but not ranked.
     void ended(Ending ending, int score, bool assisted);
-    // The game-over panel's line for the best a finished game's deal allowed.
+    // What the best line of a finished game's deal scores: "Best possible: 436 (won)".
     void bestPossible(const QString &text);
     // Where a best way on starts: a move of the line alphabet, a column or the deal.
     void hinted(char move);
@@ -70,7 +69,7 @@ private:
     void tableChanged();
     void finishGame(Ending ending);
     // Reports the ace question as the table has it.
-    void showAceQuestion();
+    void reportAceQuestion();
 
     GameTable m_table;
     SolverWorker *m_solver;

@@ -2,21 +2,8 @@
 
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
-#include "widgets/image.h"
 
 #include "quellanconfig.h"
-
-namespace {
-
-// A picture of an example play.
-void example(QWidget *parent, const QString &name, QRect geometry, TImage::Drawing drawing)
-{
-    auto *image = new TImage(name, parent);
-    image->setGeometry(geometry);
-    image->setPicture(std::move(drawing));
-}
-
-} // namespace
 
 InstructionsPanel::InstructionsPanel(QWidget *parent)
     : PopupPanel("panel_instructions", {9, 27, 468, 494}, parent)
@@ -32,13 +19,13 @@ InstructionsPanel::InstructionsPanel(QWidget *parent)
           "rank of another card on the top, can be remove. In the example at the top, "
           "the Heart Queen can be removed because of the Heart King.",
           {16, 88, 193, 185}, text, cream, wrapped, true);
-    example(this, "Image1", {256, 48, 196, 80}, &instructionPicture1);
+    form::image(this, "Image1", {256, 48, 196, 80})->setPicture(&instructionPicture1);
     label(this, "Label2", "Click the Heart Queen to remove it.", {260, 128, 183, 42}, text, cream,
           wrapped, true);
-    example(this, "Image2", {259, 171, 197, 86}, &instructionPicture2);
+    form::image(this, "Image2", {259, 171, 197, 86})->setPicture(&instructionPicture2);
     label(this, "Label8", "Click any card to move it to the empty space.", {260, 251, 183, 48},
           text, cream, wrapped, true);
-    example(this, "Image3", {24, 328, 248, 134}, &instructionPicture3);
+    form::image(this, "Image3", {24, 328, 248, 134})->setPicture(&instructionPicture3);
     label(this, "Label7", "Since all cards are dealt, you can remove one of the Aces if you wish.",
           {280, 336, 171, 89}, text, cream, wrapped, true);
     button_letsplay = form::button(this, "button_letsplay", "Let's Play!", {285, 458, 172, 27},

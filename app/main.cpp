@@ -133,12 +133,10 @@ void Tmain::buildBoard()
                              "Welcome to " + QString::fromUtf8(quellan::displayName) + "!",
                              {11, 5, 0, 0}, fonts::sansPx(13), palette::cream);
     panel_board1 = new TableView(panel_board);
-    panel_board1->setGeometry(8, 26, 470, 496);
     panel_name = new NamePanel(panel_board1);
     panel_removeace = new AcePanel(panel_board1);
     panel_update = new UpdatePanel(panel_board1);
     panel_cleared = new GameOverPanel(panel_board1);
-    panel_cleared->setWaitingCaption(ScorePoster::waitingCaption(6));
     panel_deal = new DealPanel(panel_board1);
     panel_instructions = new InstructionsPanel(panel_board);
 }
@@ -150,12 +148,7 @@ void Tmain::buildHelpers()
     URL1->setOpener(m_setup.opener);
     m_session = new GameSession(this);
     m_updates = new UpdateChecker(m_setup, this);
-    m_poster = new ScorePoster(
-        [this](const QString &query) {
-            if (highscore)
-                highscore->sendscore(query);
-        },
-        this);
+    m_poster = new ScorePoster([this](const QString &query) { highscore->sendscore(query); }, this);
 }
 
 template <class Sender, class Signal>
@@ -164,13 +157,20 @@ void Tmain::bind(Sender *sender, Signal signal, void (Tmain::*handler)())
     connect(sender, signal, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
 }
 
+template <class Sender, class Receiver, class... Args>
+void Tmain::forward(Sender *sender, void (Sender::*signal)(Args...), Receiver *receiver,
+                    void (Receiver::*slot)(Args...))
+{
+    connect(sender, signal, this,
+            [this, receiver, slot](Args... args) { guarded([&] { (receiver->*slot)(args...); }); });
+}
+
 void Tmain::connectGame()
 {
-    const GameSession *session = m_session;
-    const TableView *table = panel_board1;
+    GameSession *session = m_session;
+    TableView *table = panel_board1;
     connect(session, &GameSession::started, this, &Tmain::gameStarted);
-    connect(session, &GameSession::changed, table,
-            [this] { panel_board1->showTable(m_session->table()); });
+    connect(session, &GameSession::changed, table, &TableView::showTable);
     connect(session, &GameSession::aceAsked, panel_removeace, &AcePanel::ask);
     connect(session, &GameSession::aceClosed, panel_removeace, &AcePanel::hide);
     connect(session, &GameSession::ended, panel_cleared, &GameOverPanel::showResult);
@@ -180,17 +180,17 @@ void Tmain::connectGame()
     connect(session, &GameSession::undoAvailable, Undo1, &QAction::setEnabled);
     connect(session, &GameSession::cue, this, &Tmain::playsounds);
 
-    connect(table, &TableView::columnClicked, session, &GameSession::playColumn);
-    connect(table, &TableView::dealClicked, session, &GameSession::deal);
-    connect(table, &TableView::aceAnswered, session, &GameSession::answerAce);
+    forward(table, &TableView::columnClicked, session, &GameSession::playColumn);
+    forward(table, &TableView::dealClicked, session, &GameSession::deal);
+    forward(table, &TableView::aceAnswered, session, &GameSession::answerAce);
     bind(table, &TableView::startAsked, &Tmain::button_startClick);
     bind(table, &TableView::logoClicked, &Tmain::image_logoClick);
 }
 
 void Tmain::connectPanels()
 {
-    connect(panel_removeace, &AcePanel::answered, m_session, &GameSession::answerAce);
-    connect(panel_deal, &DealPanel::dealChosen, m_session, &GameSession::startDeal);
+    forward(panel_removeace, &AcePanel::answered, m_session, &GameSession::answerAce);
+    forward(panel_deal, &DealPanel::dealChosen, m_session, &GameSession::startDeal);
     bind(panel_instructions, &InstructionsPanel::playAsked, &Tmain::button_startClick);
     connect(panel_name, &NamePanel::nameChosen, panel_cleared, &GameOverPanel::setPlayerName);
     connect(panel_cleared, &GameOverPanel::playerNameChanged, m_session,

@@ -66,6 +66,10 @@ private:
     // Runs a handler of this window whenever `signal` comes; an error it raises is reported.
     template <class Sender, class Signal>
     void bind(Sender *sender, Signal signal, void (Tmain::*handler)());
+    // Runs `slot` with the signal's arguments whenever `signal` comes, reporting its errors.
+    template <class Sender, class Receiver, class... Args>
+    void forward(Sender *sender, void (Sender::*signal)(Args...), Receiver *receiver,
+                 void (Receiver::*slot)(Args...));
     // Runs a handler; an error it raises is reported and the program goes on.
     void guarded(const std::function<void()> &handler);
 
@@ -78,7 +82,8 @@ private:
     // A plain message box with one OK button.
     void inform(const QString &text);
     void showWindow(SecondaryWindow *window);
-    // A game was dealt: the panels over the table go, and the table has the keyboard.
+    // A game was dealt: the window's own panels over the table go, and the table has the
+    // keyboard.
     void gameStarted(std::uint32_t deal);
     // UPDATE: the new version replaces this one, which ends once it has started.
     void installUpdate();

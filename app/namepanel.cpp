@@ -7,7 +7,7 @@
 
 NamePanel::NamePanel(QWidget *parent) : PopupPanel("panel_name", {69, 96, 330, 161}, parent)
 {
-    heading("Label5", "ENTER YOUR NAME", {-1, 10, 327, 24});
+    boldLine("Label5", "ENTER YOUR NAME", {-1, 10, 327, 24});
     edit_aname = form::edit(this, "edit_aname", {83, 52, 161, 32}, 19, typedNameLength);
     connect(button("button_namedone", "DONE", {43, 101, 111, 36}, "Keeps the name entered"),
             &TSelButton::OnClick, this, &NamePanel::button_namedoneClick);

@@ -17,7 +17,8 @@ TSelButton *PopupPanel::button(const QString &name, const QString &caption, QRec
     return button;
 }
 
-QLabel *PopupPanel::heading(const QString &name, const QString &text, QRect geometry, int pixelSize)
+QLabel *PopupPanel::boldLine(const QString &name, const QString &text, QRect geometry,
+                             int pixelSize)
 {
     return form::label(this, name, text, geometry, fonts::sansPx(pixelSize, true), palette::cream,
                        Qt::AlignHCenter | Qt::AlignTop);

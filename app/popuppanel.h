@@ -17,5 +17,5 @@ protected:
     TSelButton *button(const QString &name, const QString &caption, QRect geometry,
                        const QString &description);
     // A line of bold cream text, centred.
-    QLabel *heading(const QString &name, const QString &text, QRect geometry, int pixelSize = 19);
+    QLabel *boldLine(const QString &name, const QString &text, QRect geometry, int pixelSize = 19);
 };

@@ -9,8 +9,8 @@
 #include <atomic>
 #include <functional>
 
-// Runs the solver off the window's thread, so that the table never waits for it, and hands
-// each solution back on the window's thread.
+// Runs the solver off the thread that asks, so that the table never waits for it, and hands
+// each solution back on the thread this object lives in.
 class SolverWorker : public QObject {
     Q_OBJECT
 public:

@@ -2,7 +2,6 @@
 
 #include "app/tabletexts.h"
 #include "game/gametable.h"
-#include "game/rules.h"
 #include "resources/pictures/pictures.h"
 #include "widgets/formkit.h"
 #include "widgets/image.h"
@@ -20,13 +19,6 @@ namespace {
 
 // How long a hint's outline stays.
 constexpr int hintMs = 1500;
-
-TImage *image(QWidget *parent, const QString &name, QRect geometry)
-{
-    auto *image = new TImage(name, parent);
-    image->setGeometry(geometry);
-    return image;
-}
 
 // Gives the part its name and description, and tells assistive tools of each that changed.
 void describe(QWidget *part, const QString &name, const QString &description)
@@ -47,9 +39,7 @@ void describe(QWidget *part, const QString &name, const QString &description)
 
 TableView::TableView(QWidget *parent) : TFlatPanel("panel_board1", parent)
 {
-    setColorHighLight(cream);
-    setColorShadow(cream);
-    setTransparent(true);
+    form::setPanelLook(this, {8, 26, 470, 496}, cream, true);
     // The table takes the keyboard for play by keys.
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName("Card table");
@@ -59,6 +49,7 @@ TableView::TableView(QWidget *parent) : TFlatPanel("panel_board1", parent)
 
 void TableView::buildBoard()
 {
+    using form::image;
     const auto centred = Qt::AlignHCenter | Qt::AlignTop;
     TImage *image_logo = image(this, "image_logo", {6, 449, 205, 37});
     image_logo->setCursor(Qt::PointingHandCursor);
@@ -77,7 +68,6 @@ void TableView::buildBoard()
     for (int c = 1; c <= GameTable::columnCount; ++c) {
         TImage *column =
             image(this, QString("image_col%1").arg(c), {columnLefts[c - 1], 16, 71, 96});
-        column->setTag(c);
         connect(column, &TImage::OnClick, this, [this, c] { emit columnClicked(c); });
         m_columns[c - 1] = column;
     }
@@ -153,6 +143,8 @@ void TableView::sayThisTurn(const QString &text)
 
 void TableView::showHint(char move)
 {
+    if (move != rules::moves::deal && !rules::moves::isClick(move))
+        return;
     const QWidget *target = move == rules::moves::deal
                                 ? static_cast<QWidget *>(image_deal)
                                 : columnImage(rules::moves::clicked(move) + 1);

@@ -4,8 +4,8 @@
 
 UpdatePanel::UpdatePanel(QWidget *parent) : PopupPanel("panel_update", {69, 160, 329, 161}, parent)
 {
-    heading("Label15", "Update Available", {-1, 10, 327, 24});
-    heading("Label17", "Would you like to update now?", {2, 47, 327, 24}, 16);
+    boldLine("Label15", "Update Available", {-1, 10, 327, 24});
+    boldLine("Label17", "Would you like to update now?", {2, 47, 327, 24}, 16);
     button_updateyes = button("button_updateyes", "UPDATE", {43, 93, 111, 36},
                               "Downloads and starts the new version");
     connect(button_updateyes, &TSelButton::OnClick, this, &UpdatePanel::button_updateyesClick);

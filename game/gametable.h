@@ -34,8 +34,9 @@ struct DealResult {
     Ending ending = Ending::None;
 };
 
-// The card table: deck, columns and score, played by the rules. The main window drives it
-// and shows what it holds; nothing here knows about widgets, texts, sounds or the tally list.
+// The card table: deck, columns and score, played by the rules. The game session drives it
+// and the window shows what it holds; nothing here knows about widgets, texts, sounds or the
+// tally list.
 class GameTable {
 public:
     static constexpr int columnCount = rules::columnCount;

@@ -2,6 +2,7 @@
 
 #include "widgets/flatpanel.h"
 #include "widgets/fonts.h"
+#include "widgets/image.h"
 #include "widgets/palette.h"
 #include "widgets/selbutton.h"
 
@@ -61,6 +62,13 @@ inline TSelButton *button(QWidget *parent, const QString &name, const QString &c
     button->setTag(10);
     button->setGeometry(geometry);
     return button;
+}
+
+inline TImage *image(QWidget *parent, const QString &name, QRect geometry)
+{
+    auto *image = new TImage(name, parent);
+    image->setGeometry(geometry);
+    return image;
 }
 
 // Gives a panel its place, the colour of both its edges, and a face of its own or none.
