@@ -18,7 +18,7 @@ SolverWorker::~SolverWorker()
 void SolverWorker::solve(const Position &position, std::function<void(const Solution &)> done)
 {
     m_pool.start([this, position, done = std::move(done)] {
-        Solution solution = ::solve(position, 2'000'000, &m_stopping);
+        Solution solution = ::solve(position, defaultMaxPositions, &m_stopping);
         // Queued, so it runs on this object's thread; an object being destroyed drops it.
         QMetaObject::invokeMethod(
             this, [done, solution = std::move(solution)] { done(solution); }, Qt::QueuedConnection);

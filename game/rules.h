@@ -4,6 +4,7 @@
 #include "game/scoring.h"
 
 #include <array>
+#include <concepts>
 #include <string_view>
 
 // The rules of play, written once: the table plays by them, and the solver and the server's
@@ -22,8 +23,27 @@ enum class Play { Ignored, Removed, Moved, AceQuestion, Invalid };
 // How the end tests find the game.
 enum class Ending { None, Won, Lost };
 
+// What the rules ask of a card: the table's `Card`, or the solver's own, which looks its suit
+// and rank up rather than working them out.
+template <typename C>
+concept CardLike = requires(C card)
+{
+    {
+        card.isCard()
+        } -> std::convertible_to<bool>;
+    {
+        card.isAce()
+        } -> std::convertible_to<bool>;
+    {
+        card.suit()
+        } -> std::convertible_to<int>;
+    {
+        card.rank()
+        } -> std::convertible_to<int>;
+};
+
 // A top card goes when another column shows a higher card of its suit on top (aces high).
-constexpr bool beats(Card upper, Card lower)
+template <CardLike C> constexpr bool beats(C upper, C lower)
 {
     return upper.isCard() && lower.isCard() && upper.suit() == lower.suit() &&
            upper.rank() > lower.rank();
@@ -39,13 +59,14 @@ constexpr int removalPoints(int removalsSinceDeal)
 
 // The columns as a click sees them: the top card of each (no card on an empty one) and how
 // many cards each holds.
-struct Tops {
-    std::array<Card, columnCount> card{};
+template <CardLike C> struct BasicTops {
+    std::array<C, columnCount> card{};
     std::array<int, columnCount> count{};
 };
+using Tops = BasicTops<Card>;
 
 // Another column's top card beats the top card of column `index`.
-constexpr bool beatenElsewhere(const Tops &tops, int index)
+template <CardLike C> constexpr bool beatenElsewhere(const BasicTops<C> &tops, int index)
 {
     for (int other = 0; other < columnCount; ++other) {
         if (other != index && beats(tops.card[other], tops.card[index]))
@@ -55,7 +76,7 @@ constexpr bool beatenElsewhere(const Tops &tops, int index)
 }
 
 // The leftmost empty column other than `except`; -1 when there is none.
-constexpr int emptyColumnBesides(const Tops &tops, int except)
+template <CardLike C> constexpr int emptyColumnBesides(const BasicTops<C> &tops, int except)
 {
     for (int other = 0; other < columnCount; ++other) {
         if (other != except && tops.count[other] == 0)
@@ -68,7 +89,7 @@ constexpr int emptyColumnBesides(const Tops &tops, int except)
 // else moved into an empty column when it lies on other cards, else, once the deck is out,
 // an ace is asked about; otherwise the click is invalid. A click on an empty column does
 // nothing at all.
-constexpr Play playOf(const Tops &tops, int index, bool deckOut)
+template <CardLike C> constexpr Play playOf(const BasicTops<C> &tops, int index, bool deckOut)
 {
     if (tops.count[index] == 0)
         return Play::Ignored;
@@ -88,7 +109,7 @@ constexpr bool won(bool deckOut, bool onlyAcesLeft)
 }
 
 // The game is over when the deck is out and no click could change the board.
-constexpr bool over(const Tops &tops, bool deckOut)
+template <CardLike C> constexpr bool over(const BasicTops<C> &tops, bool deckOut)
 {
     if (!deckOut)
         return false;

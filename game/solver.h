@@ -23,6 +23,9 @@ struct Solution {
     std::size_t positions = 0;     // positions weighed
 };
 
+// The positions a solve remembers at most: some 200 MB at the peak.
+constexpr std::size_t defaultMaxPositions = 2'000'000;
+
 // Weighs every action a player has, from the position to every end of the game, and returns
 // the best of them: exact, no guesses. Unsolved when the game is over already, when it would
 // have to remember more than `maxPositions` positions (some 100 bytes each at the peak), or
@@ -32,5 +35,6 @@ struct Solution {
 // points, does so from the first. Both leave it out where it has seldom cut. From two deals
 // before the deck is out, both weigh the lines from a board at once, in a small cache of their
 // own that is not counted among the positions.
-Solution solve(const Position &position, std::size_t maxPositions = 2'000'000,
+
+Solution solve(const Position &position, std::size_t maxPositions = defaultMaxPositions,
                const std::atomic<bool> *stop = nullptr, std::size_t boundAfter = 16384);
