@@ -4,7 +4,6 @@
 #include "game/scoring.h"
 
 #include <array>
-#include <concepts>
 #include <string_view>
 
 // The rules of play, written once: the table plays by them, and the solver and the server's
@@ -23,27 +22,11 @@ enum class Play { Ignored, Removed, Moved, AceQuestion, Invalid };
 // How the end tests find the game.
 enum class Ending { None, Won, Lost };
 
-// What the rules ask of a card: the table's `Card`, or the solver's own, which looks its suit
-// and rank up rather than working them out.
-template <typename C>
-concept CardLike = requires(C card)
-{
-    {
-        card.isCard()
-        } -> std::convertible_to<bool>;
-    {
-        card.isAce()
-        } -> std::convertible_to<bool>;
-    {
-        card.suit()
-        } -> std::convertible_to<int>;
-    {
-        card.rank()
-        } -> std::convertible_to<int>;
-};
+// The rules read a card by isCard(), isAce(), suit() and rank(): the table's `Card`, or the
+// solver's own, which looks its suit and rank up rather than working them out.
 
 // A top card goes when another column shows a higher card of its suit on top (aces high).
-template <CardLike C> constexpr bool beats(C upper, C lower)
+template <typename C> constexpr bool beats(C upper, C lower)
 {
     return upper.isCard() && lower.isCard() && upper.suit() == lower.suit() &&
            upper.rank() > lower.rank();
@@ -59,14 +42,14 @@ constexpr int removalPoints(int removalsSinceDeal)
 
 // The columns as a click sees them: the top card of each (no card on an empty one) and how
 // many cards each holds.
-template <CardLike C> struct BasicTops {
+template <typename C> struct BasicTops {
     std::array<C, columnCount> card{};
     std::array<int, columnCount> count{};
 };
 using Tops = BasicTops<Card>;
 
 // Another column's top card beats the top card of column `index`.
-template <CardLike C> constexpr bool beatenElsewhere(const BasicTops<C> &tops, int index)
+template <typename C> constexpr bool beatenElsewhere(const BasicTops<C> &tops, int index)
 {
     for (int other = 0; other < columnCount; ++other) {
         if (other != index && beats(tops.card[other], tops.card[index]))
@@ -76,7 +59,7 @@ template <CardLike C> constexpr bool beatenElsewhere(const BasicTops<C> &tops, i
 }
 
 // The leftmost empty column other than `except`; -1 when there is none.
-template <CardLike C> constexpr int emptyColumnBesides(const BasicTops<C> &tops, int except)
+template <typename C> constexpr int emptyColumnBesides(const BasicTops<C> &tops, int except)
 {
     for (int other = 0; other < columnCount; ++other) {
         if (other != except && tops.count[other] == 0)
@@ -89,7 +72,7 @@ template <CardLike C> constexpr int emptyColumnBesides(const BasicTops<C> &tops,
 // else moved into an empty column when it lies on other cards, else, once the deck is out,
 // an ace is asked about; otherwise the click is invalid. A click on an empty column does
 // nothing at all.
-template <CardLike C> constexpr Play playOf(const BasicTops<C> &tops, int index, bool deckOut)
+template <typename C> constexpr Play playOf(const BasicTops<C> &tops, int index, bool deckOut)
 {
     if (tops.count[index] == 0)
         return Play::Ignored;
@@ -109,7 +92,7 @@ constexpr bool won(bool deckOut, bool onlyAcesLeft)
 }
 
 // The game is over when the deck is out and no click could change the board.
-template <CardLike C> constexpr bool over(const BasicTops<C> &tops, bool deckOut)
+template <typename C> constexpr bool over(const BasicTops<C> &tops, bool deckOut)
 {
     if (!deckOut)
         return false;
