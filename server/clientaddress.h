@@ -20,7 +20,8 @@ struct Client {
 Client clientAt(boost::asio::ip::address address);
 
 // The client a trusted load balancer names: the last address of its X-Forwarded-For value
-// (the one it saw; earlier ones the client may have made up). None when that is no address.
+// (the one it saw; earlier ones the client may have made up), with or without a port
+// (1.2.3.4:5678, [2001:db8::2]:443). None when that is no address.
 std::optional<Client> forwardedClient(std::string_view forwardedFor);
 
 } // namespace server

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
+#include <vector>
 
 namespace server {
 
@@ -21,7 +23,6 @@ namespace http = beast::http;
 namespace {
 
 constexpr std::size_t firstRead = 1024;
-constexpr std::size_t filePiece = 64 * 1024;
 // After a refusal, what the client still sends is read and dropped for a moment, so that the
 // refusal reaches it instead of being cut off by a reset; never for long, never much.
 constexpr std::chrono::seconds lingerTime{2};
@@ -47,6 +48,7 @@ Connection::Connection(asio::ip::tcp::socket socket, Client client, Admission::T
     // Header and body go out in one write already; no reason to hold small answers back.
     beast::error_code ignored;
     m_stream.socket().set_option(asio::ip::tcp::no_delay(true), ignored);
+    m_stream.socket().set_option(asio::socket_base::send_buffer_size(limits.sendBuffer), ignored);
 }
 
 // Waits for the first byte of the next request for as long as an idle connection may stay.
@@ -71,6 +73,8 @@ void Connection::readHeader()
 {
     m_parser.emplace();
     m_parser->header_limit(static_cast<std::uint32_t>(m_limits.headerBytes));
+    // Any body is refused by its announced length, however large, without reading it.
+    m_parser->body_limit(std::numeric_limits<std::uint64_t>::max());
     m_stream.expires_after(m_limits.requestTime);
     http::async_read_header(m_stream, m_buffer, *m_parser,
                             [self = shared_from_this()](beast::error_code error, std::size_t) {
@@ -126,8 +130,13 @@ int Connection::refusalOfRequest() const
         return 431;
     if (!isReadMethod(m_method))
         return 405;
-    if (m_parser->chunked() || m_parser->content_length().value_or(0) > 0)
+    // Whatever follows a transfer coding is no request of its own; the connection ends here.
+    if (request.count(http::field::transfer_encoding) > 0)
+        return 501;
+    if (m_parser->content_length().value_or(0) > 0)
         return 413;
+    if (m_version == 11 && request.count(http::field::host) != 1)
+        return 400;
     return 0;
 }
 
@@ -136,10 +145,11 @@ Client Connection::client() const
 {
     if (m_limits.trustedProxy.empty() || m_client.address != m_limits.trustedProxy)
         return m_client;
-    const auto forwarded = m_parser->get().find("X-Forwarded-For");
-    if (forwarded == m_parser->get().end())
+    // The balancer appends its own field after any the client sent: the last one is its.
+    const auto [first, end] = m_parser->get().equal_range("X-Forwarded-For");
+    if (first == end)
         return m_client;
-    return forwardedClient(forwarded->value()).value_or(m_client);
+    return forwardedClient(std::prev(end)->value()).value_or(m_client);
 }
 
 void Connection::route()
@@ -162,15 +172,13 @@ void Connection::send(Response response)
                                         : m_version == 10 ? "keep-alive"
                                                           : "";
     m_head = responseHead(m_response, connection);
-    const bool withBody = m_method != "HEAD";
-    log(m_response.status, withBody ? m_response.bodySize() : 0);
-    m_fileSent = 0;
-    if (!withBody)
-        m_response.file.reset();
+    const std::size_t bodyBytes = m_method != "HEAD" ? m_response.bodySize() : 0;
+    log(m_response.status, bodyBytes);
     std::vector<asio::const_buffer> pieces{asio::buffer(m_head)};
-    if (withBody && m_response.body)
+    if (bodyBytes > 0)
         pieces.push_back(asio::buffer(*m_response.body));
-    m_stream.expires_after(m_limits.writeTime);
+    m_stream.expires_after(m_limits.writeTime +
+                           std::chrono::seconds(bodyBytes / m_limits.minimumRate));
     asio::async_write(
         m_stream, pieces,
         [self = shared_from_this()](beast::error_code error, std::size_t) { self->onSent(error); });
@@ -178,27 +186,8 @@ void Connection::send(Response response)
 
 void Connection::onSent(const beast::error_code &error)
 {
-    if (error)
-        return;
-    if (m_response.file && m_fileSent < m_response.file->size())
-        sendFilePiece();
-    else
+    if (!error)
         finish();
-}
-
-void Connection::sendFilePiece()
-{
-    m_piece.resize(static_cast<std::size_t>(
-        std::min<std::uint64_t>(m_response.file->size() - m_fileSent, filePiece)));
-    const std::size_t got = m_response.file->read(m_fileSent, m_piece.data(), m_piece.size());
-    // A file cut short meanwhile ends the answer rather than padding it.
-    if (got == 0)
-        return;
-    m_fileSent += got;
-    m_stream.expires_after(m_limits.writeTime);
-    asio::async_write(
-        m_stream, asio::buffer(m_piece.data(), got),
-        [self = shared_from_this()](beast::error_code error, std::size_t) { self->onSent(error); });
 }
 
 void Connection::finish()

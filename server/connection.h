@@ -15,7 +15,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace server {
 
@@ -23,9 +22,10 @@ class LogWriter;
 class Routes;
 
 // One client's connection: reads requests one at a time within the limits, has the routes
-// answer them, and writes the answers. A request that breaks a limit gets its refusal and the
-// connection closes without reading the rest. Lives as long as an operation of its own is
-// pending; all of them run on the connection's strand.
+// answer them, and writes the answers; the next request is read only once the answer went
+// out, so a client that sends many and reads none is held to one. A request that breaks a
+// limit gets its refusal and the connection closes without reading the rest. Lives as long as an
+// operation of its own is pending; all of them run on the connection's strand.
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
     Connection(boost::asio::ip::tcp::socket socket, Client client, Admission::Ticket ticket,
@@ -45,7 +45,6 @@ private:
     Client client() const;
     void send(Response response);
     void onSent(const boost::beast::error_code &error);
-    void sendFilePiece();
     void finish();
     void closeGently();
     void drain();
@@ -70,8 +69,6 @@ private:
     // The answer being written.
     Response m_response;
     std::string m_head;
-    std::vector<char> m_piece;
-    std::uint64_t m_fileSent = 0;
     std::array<char, 4096> m_discard{};
     std::size_t m_discarded = 0;
 };

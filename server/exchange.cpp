@@ -31,6 +31,8 @@ const char *reasonPhrase(int status)
         return "Request Header Fields Too Large";
     case 500:
         return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
     case 503:
         return "Service Unavailable";
     default:

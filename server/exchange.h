@@ -1,8 +1,6 @@
 #pragma once
 
-#include "server/sharedfile.h"
-
-#include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,16 +21,15 @@ struct Request {
     std::string_view query() const;
 };
 
-// An answer: status, content type, extra header fields, and a body held in memory or
-// streamed from a file.
+// An answer: status, content type, extra header fields, and a body held in memory and shared
+// by every answer that sends it, never copied for one client.
 struct Response {
     int status = 200;
     std::string contentType;
     std::vector<std::pair<std::string, std::string>> fields;
     std::shared_ptr<const std::string> body;
-    std::shared_ptr<const SharedFile> file; // set: the body is this file
 
-    std::uint64_t bodySize() const { return file ? file->size() : body ? body->size() : 0; }
+    std::size_t bodySize() const { return body ? body->size() : 0; }
 };
 
 // Called once with the answer, on any thread.

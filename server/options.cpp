@@ -99,6 +99,13 @@ const std::map<std::string, Setter> &setters()
              options.limits.trustedProxy = value;
              return !bad;
          }},
+        {"--write-time",
+         [](const std::string &value, Options &options) {
+             auto seconds = options.limits.writeTime.count();
+             const bool valid = setNumber<decltype(seconds)>(value, seconds, 1, 3600);
+             options.limits.writeTime = std::chrono::seconds(seconds);
+             return valid;
+         }},
         {"--max-connections",
          [](const std::string &value, Options &options) {
              return setNumber<std::size_t>(value, options.limits.connections, 1, 1000000);
@@ -187,6 +194,11 @@ std::string usageText()
            ")\n"
            "  --max-connections N     connections open at once in all (default " +
            std::to_string(limits.connections) +
+           ")\n"
+           "  --write-time SECONDS    time a client has to take an answer, plus a second\n"
+           "                          for each " +
+           std::to_string(limits.minimumRate / 1024) + " KB of it (default " +
+           std::to_string(limits.writeTime.count()) +
            ")\n"
            "  --trust-proxy ADDRESS   a load balancer in front: its connections are not\n"
            "                          limited per address, and its X-Forwarded-For names\n"

@@ -6,6 +6,9 @@
 #include "quellanconfig.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
 
 namespace server {
 
@@ -26,14 +29,24 @@ std::int64_t nowMs()
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
+std::shared_ptr<const std::string> readInstaller(const std::string &path)
+{
+    if (path.empty())
+        return nullptr;
+    std::error_code unknown;
+    const auto size = std::filesystem::file_size(path, unknown);
+    std::ifstream file(path, std::ios::binary);
+    std::string content(unknown ? 0 : size, '\0');
+    if (unknown || !file.read(content.data(), static_cast<std::streamsize>(content.size())))
+        throw std::runtime_error("no installer file at " + path);
+    return std::make_shared<const std::string>(std::move(content));
+}
+
 } // namespace
 
 Routes::Routes(ScoreBoard &board, Downloads downloads, PostRateLimit &postLimit)
     : m_board(board), m_versionText(std::move(downloads.versionText)),
-      m_installer(downloads.installerPath.empty()
-                      ? nullptr
-                      : std::make_shared<const SharedFile>(downloads.installerPath)),
-      m_postLimit(postLimit)
+      m_installer(readInstaller(downloads.installerPath)), m_postLimit(postLimit)
 {
 }
 
@@ -71,7 +84,7 @@ Response Routes::installer() const
         return statusPage(404);
     Response response;
     response.contentType = "application/octet-stream";
-    response.file = m_installer;
+    response.body = m_installer;
     return response;
 }
 

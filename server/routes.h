@@ -18,7 +18,7 @@ struct Downloads {
 // watches the server.
 class Routes {
 public:
-    // Opens the installer, if there is one; throws std::runtime_error when it cannot.
+    // Reads the installer, if there is one; throws std::runtime_error when it cannot.
     Routes(ScoreBoard &board, Downloads downloads, PostRateLimit &postLimit);
 
     // Answers a GET or HEAD through reply, at once or once the store has spoken.
@@ -34,7 +34,8 @@ private:
 
     ScoreBoard &m_board;
     const std::string m_versionText;
-    const std::shared_ptr<const SharedFile> m_installer; // none: no installer to hand out
+    // Read once and sent from this one copy to every client; none: no installer to hand out.
+    const std::shared_ptr<const std::string> m_installer;
     PostRateLimit &m_postLimit;
 };
 

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <filesystem>
 #include <latch>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -62,6 +64,52 @@ private:
     std::latch m_begun{1};
     std::thread m_thread;
 };
+
+// Connections from loopback addresses from 127.0.3.1 on, perAddress each, that send many
+// requests at once and never read an answer.
+class NeverReaders {
+public:
+    NeverReaders(int port, int count, int perAddress, const std::string &target, int requests)
+    {
+        std::string pipelined;
+        for (int i = 0; i < requests; ++i)
+            pipelined += "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n";
+        for (int i = 0; i < count; ++i) {
+            m_fds.push_back(connectFrom(port, "127.0.3." + std::to_string(1 + i / perAddress)));
+            send(m_fds.back(), pipelined.data(), pipelined.size(), MSG_NOSIGNAL);
+        }
+    }
+    ~NeverReaders()
+    {
+        for (const int fd : m_fds)
+            close(fd);
+    }
+    // How many the server still holds open.
+    int open() const
+    {
+        return static_cast<int>(std::count_if(m_fds.begin(), m_fds.end(), [](int fd) {
+            tcp_info info{};
+            socklen_t size = sizeof info;
+            return getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+                   info.tcpi_state == TCP_ESTABLISHED;
+        }));
+    }
+
+private:
+    std::vector<int> m_fds;
+};
+
+// Waits for the condition as long as a loaded machine may need for what takes seconds.
+template <typename Condition> bool within(seconds limit, Condition condition)
+{
+    const auto until = steady_clock::now() + limit;
+    while (!condition()) {
+        if (steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(milliseconds(100));
+    }
+    return true;
+}
 
 // Sends the head, then body bytes until the server answers, stops taking them, or `limit`
 // went out; returns the start of the server's answer.
@@ -131,7 +179,7 @@ TEST_F(HostileClientsTest, RefusesBodiesAndHugeHeadersWithoutGrowing)
     const std::string chunk = "10000\r\n" + std::string(0x10000, 'x') + "\r\n";
     EXPECT_EQ(
         parseAnswer(sendEndlessly(server->port(), chunked, chunk, std::size_t(1) << 30)).status,
-        413);
+        501);
 
     const std::string bomb = gzipBomb();
     const std::string gzipped =
@@ -153,6 +201,59 @@ TEST_F(HostileClientsTest, RefusesBodiesAndHugeHeadersWithoutGrowing)
 
     EXPECT_LT(server->residentKb() - before, 20 * 1024);
     EXPECT_EQ(postedTotal(page(*server)), 0);
+}
+
+TEST_F(HostileClientsTest, RefusesEveryTransferCodingAndRunsNothingSentAfterIt)
+{
+    auto server = start({"--post-rate", "0"});
+    const std::string smuggled =
+        "GET " + postTarget("Smuggled", "5") + " HTTP/1.1\r\nHost: x\r\n\r\n";
+    for (const char *coding : {"chunked", "xchunked", "gzip", "identity", "chunked, identity"}) {
+        const std::string raw =
+            exchange(server->port(), "GET " + pagePath + " HTTP/1.1\r\nHost: x\r\n" +
+                                         "Transfer-Encoding: " + coding + "\r\n\r\n" + smuggled);
+        const HttpAnswer answer = parseAnswer(raw);
+        EXPECT_EQ(answer.status, 501) << coding;
+        EXPECT_EQ(answer.field("Connection"), "close") << coding;
+        EXPECT_EQ(raw.find("HTTP/1.1 ", 1), std::string::npos) << coding << ": a second answer";
+    }
+    EXPECT_EQ(postedTotal(page(*server)), 0);
+}
+
+TEST_F(HostileClientsTest, RefusesAnyAnnouncedBodyAndAnHttp11RequestWithoutOneHost)
+{
+    auto server = start();
+    for (const char *length : {"1", "1048576", "1048577", "99999999999"}) {
+        const HttpAnswer answer = request(server->port(), "GET", pagePath,
+                                          "Content-Length: " + std::string(length) + "\r\n");
+        EXPECT_EQ(answer.status, 413) << length;
+    }
+    EXPECT_EQ(request(server->port(), "GET", pagePath, "Content-Length: 0\r\n").status, 200);
+    const auto statusOf = [&](const std::string &head) {
+        return parseAnswer(exchange(server->port(), "GET " + pagePath + head + "\r\n")).status;
+    };
+    EXPECT_EQ(statusOf(" HTTP/1.1\r\nConnection: close\r\n"), 400);
+    EXPECT_EQ(statusOf(" HTTP/1.1\r\nHost: a\r\nHost: b\r\nConnection: close\r\n"), 400);
+    EXPECT_EQ(statusOf(" HTTP/1.0\r\n"), 200); // HTTP/1.0 has no Host to send
+}
+
+TEST_F(HostileClientsTest, ClientsThatNeverReadAreClosedAndGiveTheirMemoryBack)
+{
+    // As large as one piece of a file answer, so that each reader holds a whole one.
+    const std::string installer(64 * 1024, 'q');
+    std::ofstream(folder.file("setup.exe"), std::ios::binary) << installer;
+    auto server = start({"--installer", folder.file("setup.exe"), "--write-time", "2"});
+    ASSERT_EQ(server->get("/quellan/qlnsetup.exe").body.size(), installer.size());
+    const long before = server->residentKb();
+    {
+        NeverReaders attack(server->port(), 256, 16, "/quellan/qlnsetup.exe", 100);
+        EXPECT_EQ(page(*server, pagePath).empty(), false);
+        EXPECT_TRUE(server->get("/quellan/qlnsetup.exe").body == installer);
+        // An answer taken at no rate at all ends at its deadline, some ten seconds here.
+        EXPECT_TRUE(within(seconds(120), [&] { return attack.open() == 0; })) << attack.open();
+    }
+    EXPECT_TRUE(within(seconds(30), [&] { return server->residentKb() < before + before / 10; }))
+        << before << " KB before, " << server->residentKb() << " KB after";
 }
 
 TEST_F(HostileClientsTest, SlowClientsLeaveOthersServedAndCannotHoldOffTheEnd)
@@ -280,17 +381,33 @@ TEST_F(HostileClientsTest, BehindATrustedLoadBalancerTheForwardedClientCounts)
     for (const int socket : held)
         close(socket);
     // Each client's own limit, by the last address forwarded; an earlier one is the client's
-    // own claim and counts for nothing.
+    // own claim and counts for nothing, and so does a whole field of its own before the one
+    // the balancer appends.
+    const auto postWith = [&](const std::string &fields, const std::string &name) {
+        return request(server->port(), "GET", postTarget(name, "5"), fields).status;
+    };
     const auto postFor = [&](const std::string &client, const std::string &name) {
-        return request(server->port(), "GET", postTarget(name, "5"),
-                       "X-Forwarded-For: 10.9.9.9, " + client + "\r\n")
-            .status;
+        return postWith("X-Forwarded-For: 10.9.9.9, " + client + "\r\n", name);
     };
     EXPECT_EQ(postFor("10.0.0.1", "A1"), 200);
     EXPECT_EQ(postFor("10.0.0.1", "A2"), 200);
     EXPECT_EQ(postFor("10.0.0.1", "A3"), 429);
     EXPECT_EQ(postFor("10.0.0.2", "B1"), 200);
+    EXPECT_EQ(postWith("X-Forwarded-For: 6.6.6.6\r\nX-Forwarded-For: 10.0.0.3\r\n", "C1"), 200);
+    // Balancers that name the client's port: still one budget per client, not one for all.
+    EXPECT_EQ(postFor("10.0.0.4:5678", "D1"), 200);
+    EXPECT_EQ(postFor("10.0.0.4:6789", "D2"), 200);
+    EXPECT_EQ(postFor("10.0.0.4:7890", "D3"), 429);
+    EXPECT_EQ(postFor("[2001:db8::2]:443", "E1"), 200);
+    EXPECT_EQ(postFor("::ffff:10.0.0.5", "F1"), 200);
     server->stop(SIGTERM);
-    const ServerRun purged = runServerToExit({"--purge-address", "10.0.0.1", "--db", db()});
-    EXPECT_EQ(purged.output, "Removed 2 scores posted from 10.0.0.1\n");
+    const auto purged = [&](const std::string &address) {
+        return runServerToExit({"--purge-address", address, "--db", db()}).output;
+    };
+    EXPECT_EQ(purged("10.0.0.1"), "Removed 2 scores posted from 10.0.0.1\n");
+    EXPECT_EQ(purged("6.6.6.6"), "Removed 0 scores posted from 6.6.6.6\n");
+    EXPECT_EQ(purged("10.0.0.3"), "Removed 1 score posted from 10.0.0.3\n");
+    EXPECT_EQ(purged("10.0.0.4"), "Removed 2 scores posted from 10.0.0.4\n");
+    EXPECT_EQ(purged("2001:db8::2"), "Removed 1 score posted from 2001:db8::2\n");
+    EXPECT_EQ(purged("10.0.0.5"), "Removed 1 score posted from 10.0.0.5\n");
 }

@@ -83,16 +83,19 @@ TEST(Options, HelpNamesEveryOptionAndTheDefaultsTheServerRunsWith)
     for (const char *option :
          {"--db PATH", "--create", "--listen HOST:PORT", "--version-text TEXT", "--installer PATH",
           "--post-rate N", "--post-burst N", "--per-address N", "--max-connections N",
-          "--trust-proxy ADDRESS", "--purge-address ADDRESS", "--migrate FROM TO", "--help"})
+          "--write-time SECONDS", "--trust-proxy ADDRESS", "--purge-address ADDRESS",
+          "--migrate FROM TO", "--help"})
         EXPECT_NE(help.find("  " + std::string(option) + " "), std::string::npos) << option;
     const server::Options defaults = parseOptions({"--db", "s.db"}).options;
     // "(default VALUE)" or "(default VALUE; ..."
     const auto stated = [&](const auto &value) {
         std::ostringstream text;
         text << "(default " << value;
-        const auto at = help.find(text.str());
-        return at != std::string::npos &&
-               std::string_view(");").find(help[at + text.str().size()]) != std::string::npos;
+        for (auto at = help.find(text.str()); at != std::string::npos;
+             at = help.find(text.str(), at + 1))
+            if (std::string_view(");").find(help[at + text.str().size()]) != std::string::npos)
+                return true;
+        return false;
     };
     EXPECT_TRUE(stated(server::addressText(defaults.host, defaults.port)));
     EXPECT_TRUE(stated(defaults.versionText));
@@ -100,4 +103,5 @@ TEST(Options, HelpNamesEveryOptionAndTheDefaultsTheServerRunsWith)
     EXPECT_TRUE(stated(defaults.postBurst));
     EXPECT_TRUE(stated(defaults.limits.perAddress));
     EXPECT_TRUE(stated(defaults.limits.connections));
+    EXPECT_TRUE(stated(defaults.limits.writeTime.count()));
 }
