@@ -1,5 +1,6 @@
 #include "server/admission.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace server {
@@ -49,7 +50,7 @@ Admission::Verdict Admission::admit(const std::string &address, Ticket &ticket, 
             return Verdict::AddressFull;
         }
         ++fromAddress;
-        ++m_open;
+        m_peak = std::max(m_peak, ++m_open);
     }
     ticket = Ticket(this, address);
     return Verdict::Admitted;
@@ -59,6 +60,12 @@ std::size_t Admission::open() const
 {
     const std::lock_guard lock(m_mutex);
     return m_open;
+}
+
+std::size_t Admission::takePeak()
+{
+    const std::lock_guard lock(m_mutex);
+    return std::exchange(m_peak, m_open);
 }
 
 void Admission::release(const std::string &address)

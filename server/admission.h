@@ -36,6 +36,8 @@ public:
     // `unlimited`: the address may hold any number of connections (a load balancer's).
     Verdict admit(const std::string &address, Ticket &ticket, bool unlimited = false);
     std::size_t open() const;
+    // The most connections open at once since the last call (or since the start).
+    std::size_t takePeak();
 
 private:
     void release(const std::string &address);
@@ -44,6 +46,7 @@ private:
     const std::size_t m_total;
     mutable std::mutex m_mutex;
     std::size_t m_open = 0;
+    std::size_t m_peak = 0;
     std::unordered_map<std::string, std::size_t> m_byAddress;
 };
 

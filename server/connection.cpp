@@ -207,9 +207,12 @@ void Connection::closeGently()
     drain();
 }
 
+// Reads into the request buffer, which has nothing left to keep, rather than into a buffer of
+// its own that every connection would carry.
 void Connection::drain()
 {
-    m_stream.async_read_some(asio::buffer(m_discard),
+    m_buffer.clear();
+    m_stream.async_read_some(m_buffer.prepare(firstRead),
                              [self = shared_from_this()](beast::error_code error, std::size_t got) {
                                  self->m_discarded += got;
                                  if (!error && self->m_discarded < lingerBytes)

@@ -11,7 +11,6 @@
 #include <boost/beast/http/empty_body.hpp>
 #include <boost/beast/http/parser.hpp>
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,7 +68,6 @@ private:
     // The answer being written.
     Response m_response;
     std::string m_head;
-    std::array<char, 4096> m_discard{};
     std::size_t m_discarded = 0;
 };
 

@@ -6,6 +6,7 @@
 
 #include <boost/asio/strand.hpp>
 
+#include <malloc.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -20,12 +21,15 @@ namespace {
 // When the process has no descriptor left for a new connection, accepting waits this long
 // before trying again instead of spinning.
 constexpr std::chrono::milliseconds acceptPause{100};
+// How often the memory of connections that ended is looked at, to give it back.
+constexpr std::chrono::seconds trimInterval{5};
 
 } // namespace
 
 WebServer::WebServer(Routes &routes, LogWriter &log, HttpLimits limits)
     : m_routes(routes), m_log(log), m_limits(limits),
-      m_admission(limits.perAddress, limits.connections), m_acceptor(m_io), m_acceptPause(m_io)
+      m_admission(limits.perAddress, limits.connections), m_acceptor(m_io), m_acceptPause(m_io),
+      m_trim(m_io)
 {
 }
 
@@ -53,13 +57,27 @@ int WebServer::bind(const std::string &host, int port)
 
 void WebServer::run(unsigned threads)
 {
+    reserveSockets();
     accept();
+    trimLater();
     std::vector<std::thread> others;
     for (unsigned i = 1; i < threads; ++i)
         others.emplace_back([this] { serve(); });
     serve();
     for (auto &thread : others)
         thread.join();
+}
+
+// Asio keeps what it notes of each socket for the next one, as many as were ever open at once.
+// Made here for the most connections there may be, side by side, those notes never pin the
+// pages that a crowd of connections leaves behind when it goes.
+void WebServer::reserveSockets()
+{
+    std::vector<tcp::socket> sockets;
+    sockets.reserve(m_limits.connections);
+    boost::system::error_code error;
+    while (sockets.size() < m_limits.connections && !error)
+        sockets.emplace_back(m_io).open(tcp::v4(), error);
 }
 
 // A failure inside one client's handler, such as memory running out, costs that client its
@@ -74,6 +92,21 @@ void WebServer::serve()
             m_log.write(std::string("quellan-server: ") + error.what() + "\n");
         }
     }
+}
+
+// The allocator keeps what a crowd of connections freed for the next crowd, scattered over
+// its arenas; once the crowd has thinned, that goes back to the system, so that clients that
+// came and went leave the server no larger than before.
+void WebServer::trimLater()
+{
+    m_trim.expires_after(trimInterval);
+    m_trim.async_wait([this](boost::system::error_code error) {
+        if (error)
+            return;
+        if (m_admission.takePeak() > m_admission.open())
+            malloc_trim(0);
+        trimLater();
+    });
 }
 
 void WebServer::stop()

@@ -30,9 +30,11 @@ public:
 
 private:
     void serve();
+    void reserveSockets();
     void accept();
     void onAccept(const boost::system::error_code &error, boost::asio::ip::tcp::socket socket);
     void refuse(boost::asio::ip::tcp::socket &socket, const std::string &address, int status);
+    void trimLater();
 
     Routes &m_routes;
     LogWriter &m_log;
@@ -41,6 +43,7 @@ private:
     boost::asio::io_context m_io;
     boost::asio::ip::tcp::acceptor m_acceptor;
     boost::asio::steady_timer m_acceptPause;
+    boost::asio::steady_timer m_trim;
 };
 
 } // namespace server
