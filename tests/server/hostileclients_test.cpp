@@ -239,7 +239,8 @@ TEST_F(HostileClientsTest, RefusesAnyAnnouncedBodyAndAnHttp11RequestWithoutOneHo
 
 TEST_F(HostileClientsTest, ClientsThatNeverReadAreClosedAndGiveTheirMemoryBack)
 {
-    // As large as one piece of a file answer, so that each reader holds a whole one.
+    // Larger than what the system queues for a reader that takes nothing, so that each one
+    // holds an answer unsent; small enough that its deadline, 2 s and 8 s for its size, is near.
     const std::string installer(64 * 1024, 'q');
     std::ofstream(folder.file("setup.exe"), std::ios::binary) << installer;
     auto server = start({"--installer", folder.file("setup.exe"), "--write-time", "2"});
@@ -247,9 +248,8 @@ TEST_F(HostileClientsTest, ClientsThatNeverReadAreClosedAndGiveTheirMemoryBack)
     const long before = server->residentKb();
     {
         NeverReaders attack(server->port(), 256, 16, "/quellan/qlnsetup.exe", 100);
-        EXPECT_EQ(page(*server, pagePath).empty(), false);
+        EXPECT_FALSE(page(*server, pagePath).empty());
         EXPECT_TRUE(server->get("/quellan/qlnsetup.exe").body == installer);
-        // An answer taken at no rate at all ends at its deadline, some ten seconds here.
         EXPECT_TRUE(within(seconds(120), [&] { return attack.open() == 0; })) << attack.open();
     }
     EXPECT_TRUE(within(seconds(30), [&] { return server->residentKb() < before + before / 10; }))
