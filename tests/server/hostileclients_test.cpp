@@ -239,8 +239,8 @@ TEST_F(HostileClientsTest, RefusesAnyAnnouncedBodyAndAnHttp11RequestWithoutOneHo
 
 TEST_F(HostileClientsTest, ClientsThatNeverReadAreClosedAndGiveTheirMemoryBack)
 {
-    // Larger than what the system queues for a reader that takes nothing, so that each one
-    // holds an answer unsent; small enough that its deadline, 2 s and 8 s for its size, is near.
+    // A hundred answers of it are more than the system queues for a reader that takes nothing,
+    // so that each one holds an answer unsent; its deadline, 2 s and 8 s for its size, is near.
     const std::string installer(64 * 1024, 'q');
     std::ofstream(folder.file("setup.exe"), std::ios::binary) << installer;
     auto server = start({"--installer", folder.file("setup.exe"), "--write-time", "2"});
