@@ -225,7 +225,7 @@ void SqliteScoreStore::backup(const std::string &from, const std::string &to)
     SqliteJournal(from).refuseForeign();
     const std::string partial = to + ".partial";
     std::filesystem::remove(partial);
-    const auto open = [](const std::string &path, int flags) {
+    const auto openDatabase = [](const std::string &path, int flags) {
         sqlite3 *db = nullptr;
         const int opened = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
         std::unique_ptr<sqlite3, CloseDatabase> owned(db);
@@ -233,16 +233,12 @@ void SqliteScoreStore::backup(const std::string &from, const std::string &to)
             throw StoreError("cannot open " + path + ": " + sqlite3_errmsg(db));
         return owned;
     };
-    const auto source = open(from, SQLITE_OPEN_READWRITE);
-    auto copy = open(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    // Page by page in one read of the source, which the server's writes do not disturb.
+    const auto source = openDatabase(from, SQLITE_OPEN_READWRITE);
+    auto copy = openDatabase(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    // Every page in one read of the source, which the server's writes do not disturb.
+    sqlite3_busy_timeout(source.get(), 1000);
     sqlite3_backup *pages = sqlite3_backup_init(copy.get(), "main", source.get(), "main");
-    int step = SQLITE_BUSY;
-    while (pages && (step == SQLITE_BUSY || step == SQLITE_LOCKED)) {
-        step = sqlite3_backup_step(pages, -1);
-        if (step == SQLITE_BUSY || step == SQLITE_LOCKED)
-            sqlite3_sleep(10);
-    }
+    const int step = pages ? sqlite3_backup_step(pages, -1) : SQLITE_ERROR;
     sqlite3_backup_finish(pages);
     // One file on its own, with a tag of its own: the source's journal is never the copy's.
     const std::string tag = std::to_string(SqliteJournal::newTag());
