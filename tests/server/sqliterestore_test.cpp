@@ -4,13 +4,10 @@
 #include "server/sqlitescorestore.h"
 #include "tests/server/serverfixture.h"
 
-#include <atomic>
 #include <csignal>
 #include <filesystem>
-#include <mutex>
 #include <set>
 #include <sqlite3.h>
-#include <thread>
 
 namespace {
 
@@ -108,30 +105,11 @@ TEST_F(RestoreTest, ABackupTakenUnderLoadRestoresEveryScoreAcknowledgedBeforeIt)
 {
     makeDatabase(db(), 20000, "Early");
     auto server = start({"--post-rate", "0"});
-    std::mutex ackedMutex;
-    std::vector<std::string> acked;
-    std::atomic<bool> stop{false};
-    std::thread poster([&] {
-        for (int i = 0; !stop; ++i) {
-            const std::string name = named("Load", i);
-            if (post(*server, name, "7") == 200) {
-                const std::lock_guard lock(ackedMutex);
-                acked.push_back(name);
-            }
-        }
-    });
-    ASSERT_TRUE(eventually([&] {
-        const std::lock_guard lock(ackedMutex);
-        return acked.size() >= 20;
-    }));
-    std::vector<std::string> before;
-    {
-        const std::lock_guard lock(ackedMutex);
-        before = acked;
-    }
+    PostingLoad load(*server, "Load");
+    ASSERT_TRUE(eventually([&] { return load.acknowledged().size() >= 20; }));
+    const std::set<std::string> before = load.acknowledged();
     const ServerRun backup = runServerToExit({"--db", db(), "--backup", folder.file("copy.db")});
-    stop = true;
-    poster.join();
+    load.stop();
     EXPECT_EQ(backup.code, 0) << backup.output;
     EXPECT_EQ(server->stop(SIGTERM), 0);
 
@@ -139,7 +117,7 @@ TEST_F(RestoreTest, ABackupTakenUnderLoadRestoresEveryScoreAcknowledgedBeforeIt)
     server = start();
     const long total = postedTotal(page(*server));
     EXPECT_GE(total, 20000 + static_cast<long>(before.size()));
-    EXPECT_LE(total, 20000 + static_cast<long>(acked.size()));
+    EXPECT_LE(total, 20000 + static_cast<long>(load.acknowledged().size()));
     EXPECT_EQ(server->stop(SIGTERM), 0);
     std::set<std::string> restored;
     for (const server::ReceivedScore &score : server::SqliteScoreStore(db()).all())
