@@ -6,6 +6,7 @@
 #include "server/routes.h"
 #include "server/scoreboard.h"
 #include "server/scorestore.h"
+#include "server/sqlitescorestore.h"
 #include "server/webserver.h"
 
 #include "quellanconfig.h"
@@ -100,6 +101,13 @@ int migrate(const server::Options &options)
     return 0;
 }
 
+int backup(const server::Options &options)
+{
+    server::SqliteScoreStore::backup(options.dbPath, options.backupTo);
+    std::cout << "Copied " << options.dbPath << " to " << options.backupTo << std::endl;
+    return 0;
+}
+
 int serve(const server::Options &options)
 {
     if (!options.installerPath.empty() && !std::filesystem::is_regular_file(options.installerPath))
@@ -152,6 +160,8 @@ int main(int argc, char *argv[])
     try {
         if (!parsed.options.migrateFrom.empty())
             return migrate(parsed.options);
+        if (!parsed.options.backupTo.empty())
+            return backup(parsed.options);
         return parsed.options.purgeAddress.empty() ? serve(parsed.options) : purge(parsed.options);
     } catch (const std::exception &error) {
         std::cerr << "quellan-server: " << error.what() << '\n';

@@ -88,6 +88,11 @@ const std::map<std::string, Setter> &setters()
              options.purgeAddress = value;
              return !value.empty();
          }},
+        {"--backup",
+         [](const std::string &value, Options &options) {
+             options.backupTo = value;
+             return !value.empty();
+         }},
         {"--per-address",
          [](const std::string &value, Options &options) {
              return setNumber<std::size_t>(value, options.limits.perAddress, 1, 1000000);
@@ -171,6 +176,7 @@ std::string usageText()
     const HttpLimits limits;
     return "Usage: quellan-server --db PATH [options]\n"
            "       quellan-server --db PATH --purge-address ADDRESS\n"
+           "       quellan-server --db PATH --backup TO\n"
            "       quellan-server --migrate FROM TO\n"
            "Serves the game's version file, installer, score posting and high-score page.\n"
            "\n"
@@ -204,6 +210,8 @@ std::string usageText()
            "                          limited per address, and its X-Forwarded-For names\n"
            "                          the client\n"
            "  --purge-address ADDRESS remove every score posted from ADDRESS, then exit\n"
+           "  --backup TO             write a consistent copy of the SQLite file, which a\n"
+           "                          server may be using, to TO; then exit\n"
            "  --migrate FROM TO       copy every score of one database (file or address)\n"
            "                          into another, in order, leaving out those already\n"
            "                          there; then exit\n"

@@ -21,6 +21,7 @@ struct Options {
     double postBurst = 5;                   // posts one address may send at once
     std::string purgeAddress;               // set: remove this address's scores and exit
     std::string migrateFrom, migrateTo;     // set: copy the scores of one store into another
+    std::string backupTo;                   // set: copy the SQLite file there and exit
     HttpLimits limits;
 };
 

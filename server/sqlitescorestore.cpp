@@ -2,6 +2,8 @@
 
 #include "server/scoreschema.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -42,6 +44,24 @@ ScoreEntry entryOf(sqlite3_stmt *statement)
     return entry;
 }
 
+// A damaged file's check can run to thousands of lines; the first ones show what is wrong.
+constexpr int reportedCheckLines = 10;
+
+// The first `count` lines of the text, and how many more there were.
+std::string firstLines(const std::string &text, int count)
+{
+    std::size_t end = 0;
+    for (int line = 0; line < count; ++line) {
+        end = text.find('\n', end);
+        if (end == std::string::npos)
+            return text;
+        ++end;
+    }
+    const auto more =
+        std::count(text.begin() + static_cast<std::ptrdiff_t>(end - 1), text.end(), '\n');
+    return text.substr(0, end - 1) + "\n(" + std::to_string(more) + " more lines)";
+}
+
 } // namespace
 
 void SqliteScoreStore::CloseDatabase::operator()(sqlite3 *db) const
@@ -54,8 +74,11 @@ void SqliteScoreStore::FinalizeStatement::operator()(sqlite3_stmt *statement) co
     sqlite3_finalize(statement);
 }
 
-SqliteScoreStore::SqliteScoreStore(const std::string &path, Open open) : m_path(path)
+SqliteScoreStore::SqliteScoreStore(const std::string &path, Open open)
+    : m_path(path), m_journal(path)
 {
+    // Before SQLite opens the file, which applies whatever journal it finds beside it.
+    m_journal.refuseForeign();
     openFile(open);
     // Short, so that a purge holding the database cannot keep a stopping server waiting.
     sqlite3_busy_timeout(m_db.get(), 1000);
@@ -65,6 +88,7 @@ SqliteScoreStore::SqliteScoreStore(const std::string &path, Open open) : m_path(
     useWriteAheadLog();
     execute("PRAGMA synchronous = FULL");
     createSchema();
+    retag();
     m_begin = prepare("BEGIN IMMEDIATE");
     m_commit = prepare("COMMIT");
     m_rollback = prepare("ROLLBACK");
@@ -86,7 +110,14 @@ SqliteScoreStore::SqliteScoreStore(const std::string &path, Open open) : m_path(
     m_dataVersion = readNumber(m_dataVersionQuery.get(), "cannot read the database's version");
 }
 
-SqliteScoreStore::~SqliteScoreStore() = default;
+SqliteScoreStore::~SqliteScoreStore()
+{
+    // A purge or a copy lets go of a replaced file as a server does.
+    try {
+        replaced();
+    } catch (const StoreError &) {
+    }
+}
 
 void SqliteScoreStore::openFile(Open open)
 {
@@ -113,14 +144,16 @@ void SqliteScoreStore::openFile(Open open)
 void SqliteScoreStore::checkIntegrity()
 {
     const Statement check = prepare("PRAGMA quick_check");
-    int step = sqlite3_step(check.get());
-    if (step == SQLITE_ROW && columnText(check.get(), 0) == "ok")
-        step = sqlite3_step(check.get());
-    if (step != SQLITE_DONE) {
-        const std::string problem =
-            step == SQLITE_ROW ? columnText(check.get(), 0) : sqlite3_errmsg(m_db.get());
-        throw StoreError("the score database " + m_path + " is damaged: " + problem);
-    }
+    std::string report;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(check.get())) == SQLITE_ROW)
+        report += (report.empty() ? "" : "\n") + columnText(check.get(), 0);
+    if (step != SQLITE_DONE)
+        report = sqlite3_errmsg(m_db.get());
+    else if (report == "ok")
+        return;
+    throw StoreError("the score database " + m_path +
+                     " is damaged: " + firstLines(report, reportedCheckLines));
 }
 
 void SqliteScoreStore::createSchema()
@@ -151,6 +184,72 @@ void SqliteScoreStore::addColumnIfMissing(const char *column, const char *defini
     if (!present)
         execute(
             (std::string("ALTER TABLE scores ADD COLUMN ") + column + " " + definition).c_str());
+}
+
+// A new tag, so that a copy of the file made before no longer passes for it. The old tag stays
+// claimed until the journal is moved into the file: a crash before leaves it in the journal.
+void SqliteScoreStore::retag()
+{
+    const std::int32_t tag = SqliteJournal::newTag();
+    m_journal.claim({currentTag(), tag});
+    execute(("PRAGMA user_version = " + std::to_string(tag)).c_str());
+    if (sqlite3_wal_checkpoint_v2(m_db.get(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr,
+                                  nullptr) == SQLITE_OK)
+        m_journal.claim({tag});
+}
+
+std::int32_t SqliteScoreStore::currentTag() const
+{
+    const Statement query = prepare("PRAGMA user_version");
+    return static_cast<std::int32_t>(readNumber(query.get(), "cannot read the database's tag"));
+}
+
+// Moves the journal of a file no longer at the path into that file and removes it from the
+// path, where SQLite would apply it to the file found there; unless the journal there is not
+// this file's any more. Writes are refused from now on: they would bring it back.
+void SqliteScoreStore::letGo() const
+{
+    m_letGo = true;
+    if (m_journal.claimedBy(currentTag())) {
+        // SQLite moves the journal into the file and removes it, then refuses to mark a moved
+        // file as one without a journal; whether the journal is gone is what counts.
+        sqlite3_exec(m_db.get(), "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+        if (m_journal.present())
+            fail("cannot move the journal out of the way of the new score database " + m_path);
+    }
+    execute("PRAGMA query_only = ON");
+}
+
+void SqliteScoreStore::backup(const std::string &from, const std::string &to)
+{
+    SqliteJournal(from).refuseForeign();
+    const std::string partial = to + ".partial";
+    std::filesystem::remove(partial);
+    const auto openDatabase = [](const std::string &path, int flags) {
+        sqlite3 *db = nullptr;
+        const int opened = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+        std::unique_ptr<sqlite3, CloseDatabase> owned(db);
+        if (opened != SQLITE_OK)
+            throw StoreError("cannot open " + path + ": " + sqlite3_errmsg(db));
+        return owned;
+    };
+    const auto source = openDatabase(from, SQLITE_OPEN_READWRITE);
+    auto copy = openDatabase(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    // Every page in one read of the source, which the server's writes do not disturb.
+    sqlite3_busy_timeout(source.get(), 1000);
+    sqlite3_backup *pages = sqlite3_backup_init(copy.get(), "main", source.get(), "main");
+    const int step = pages ? sqlite3_backup_step(pages, -1) : SQLITE_ERROR;
+    sqlite3_backup_finish(pages);
+    // One file on its own, with a tag of its own: the source's journal is never the copy's.
+    const std::string tag = std::to_string(SqliteJournal::newTag());
+    const std::string settle = "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; "
+                               "PRAGMA user_version = " +
+                               tag;
+    if (step != SQLITE_DONE ||
+        sqlite3_exec(copy.get(), settle.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw StoreError("cannot copy " + from + " to " + to + ": " + sqlite3_errmsg(copy.get()));
+    copy.reset();
+    renameDurably(partial, to);
 }
 
 std::vector<bool> SqliteScoreStore::add(const std::vector<ReceivedScore> &scores)
@@ -188,8 +287,13 @@ void SqliteScoreStore::proveWritable()
 
 bool SqliteScoreStore::replaced() const
 {
+    if (m_letGo)
+        return true;
     struct stat file {};
-    return stat(m_path.c_str(), &file) != 0 || file.st_dev != m_device || file.st_ino != m_inode;
+    if (stat(m_path.c_str(), &file) == 0 && file.st_dev == m_device && file.st_ino == m_inode)
+        return false;
+    letGo();
+    return true;
 }
 
 bool SqliteScoreStore::changedElsewhere()
@@ -249,7 +353,7 @@ std::int64_t SqliteScoreStore::count(bool verified)
 }
 
 // Runs a statement that yields one number.
-std::int64_t SqliteScoreStore::readNumber(sqlite3_stmt *statement, const char *what)
+std::int64_t SqliteScoreStore::readNumber(sqlite3_stmt *statement, const char *what) const
 {
     const StatementUse use(statement);
     if (sqlite3_step(statement) != SQLITE_ROW)
@@ -257,7 +361,7 @@ std::int64_t SqliteScoreStore::readNumber(sqlite3_stmt *statement, const char *w
     return sqlite3_column_int64(statement, 0);
 }
 
-SqliteScoreStore::Statement SqliteScoreStore::prepare(const char *sql)
+SqliteScoreStore::Statement SqliteScoreStore::prepare(const char *sql) const
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(m_db.get(), sql, -1, &statement, nullptr) != SQLITE_OK)
@@ -302,7 +406,7 @@ void SqliteScoreStore::finish(sqlite3_stmt *statement, const char *what)
 }
 
 // Runs a statement without values, such as a schema change or a setting, to its end.
-void SqliteScoreStore::execute(const char *sql)
+void SqliteScoreStore::execute(const char *sql) const
 {
     const Statement statement = prepare(sql);
     int step = SQLITE_ROW;
@@ -312,7 +416,7 @@ void SqliteScoreStore::execute(const char *sql)
         fail("cannot set up the score database");
 }
 
-void SqliteScoreStore::fail(const std::string &what)
+void SqliteScoreStore::fail(const std::string &what) const
 {
     throw StoreError(what + ": " + (m_db ? sqlite3_errmsg(m_db.get()) : "out of memory"));
 }

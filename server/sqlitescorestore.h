@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/scorestore.h"
+#include "server/sqlitejournal.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,11 +16,14 @@ namespace server {
 
 // The posted scores in an SQLite database file. Added scores are committed and synced to disk
 // before add() returns, so they survive the process being killed or the power failing at any
-// later moment. Not thread-safe: one caller at a time.
+// later moment. The journal beside the file is checked to be the file's own before it is
+// applied, and a file found replaced leaves no journal behind for the one in its place. Not
+// thread-safe: one caller at a time.
 class SqliteScoreStore : public ScoreStore {
 public:
     // Opens the database at path, which must exist unless `open` allows creating it; refuses
-    // one that is read-only or fails the integrity check. Throws StoreError.
+    // one that is read-only, fails the integrity check or has another file's journal beside
+    // it. Throws StoreError.
     explicit SqliteScoreStore(const std::string &path, Open open = Open::Existing);
     ~SqliteScoreStore() override;
 
@@ -28,11 +32,16 @@ public:
     std::int64_t count(bool verified) override;
     std::int64_t purgeAddress(const std::string &address) override;
     void proveWritable() override;
-    // The file at the path is no longer the one opened: deleted, or replaced by another.
+    // The file at the path is no longer the one opened: deleted, or replaced by another. The
+    // first time it finds so, the store lets go of the file, which takes no more writes.
     bool replaced() const override;
     // Another connection (such as a purge) committed a change since the last call.
     bool changedElsewhere() override;
     std::vector<ReceivedScore> all() override;
+
+    // Writes a consistent copy of the database at `from`, which a server may be writing, to
+    // `to` (replaced only once the copy is complete). Throws StoreError.
+    static void backup(const std::string &from, const std::string &to);
 
 private:
     struct CloseDatabase {
@@ -47,16 +56,21 @@ private:
     void checkIntegrity();
     void createSchema();
     void addColumnIfMissing(const char *column, const char *definition);
-    Statement prepare(const char *sql);
-    void execute(const char *sql);
-    std::int64_t readNumber(sqlite3_stmt *statement, const char *what);
+    void retag();
+    std::int32_t currentTag() const;
+    void letGo() const;
+    Statement prepare(const char *sql) const;
+    void execute(const char *sql) const;
+    std::int64_t readNumber(sqlite3_stmt *statement, const char *what) const;
     void useWriteAheadLog();
     void insert(const ReceivedScore &score);
     template <typename Body> void inTransaction(Body body);
     void finish(sqlite3_stmt *statement, const char *what);
-    [[noreturn]] void fail(const std::string &what);
+    [[noreturn]] void fail(const std::string &what) const;
 
     const std::string m_path;
+    const SqliteJournal m_journal;
+    mutable bool m_letGo = false; // replaced: the journal left the path, writes are refused
     dev_t m_device{};
     ino_t m_inode{};
     std::int64_t m_dataVersion = 0;

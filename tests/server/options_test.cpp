@@ -35,9 +35,9 @@ TEST(Options, ReadsEveryOptionWithOrWithoutAnEqualsSign)
     EXPECT_EQ(parsed.options.versionText, "");
     EXPECT_EQ(parsed.options.installerPath, "setup.exe");
 
-    const auto limits =
-        parseOptions({"--db", "s.db", "--create", "--post-rate=0", "--post-burst", "2.5",
-                      "--per-address", "64", "--max-connections", "20", "--purge-address", "::1"});
+    const auto limits = parseOptions({"--db", "s.db", "--create", "--post-rate=0", "--post-burst",
+                                      "2.5", "--per-address", "64", "--max-connections", "20",
+                                      "--purge-address", "::1", "--backup", "copy.db"});
     ASSERT_TRUE(limits.error.empty()) << limits.error;
     EXPECT_TRUE(limits.options.create);
     EXPECT_EQ(limits.options.postRate, 0);
@@ -45,6 +45,7 @@ TEST(Options, ReadsEveryOptionWithOrWithoutAnEqualsSign)
     EXPECT_EQ(limits.options.limits.perAddress, 64u);
     EXPECT_EQ(limits.options.limits.connections, 20u);
     EXPECT_EQ(limits.options.purgeAddress, "::1");
+    EXPECT_EQ(limits.options.backupTo, "copy.db");
 
     const auto ipv6 = parseOptions({"--listen=[::1]:9000"});
     EXPECT_EQ(ipv6.options.host, "::1");

@@ -2,6 +2,7 @@
 
 #include "tests/support/tempfolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -96,4 +97,38 @@ TEST(ScoreStore, GivesScoresStoredBeforeAddressesWereKeptAnEmptyOne)
     store.add({{{"new", "1", 4}, 0, "10.0.0.2"}});
     EXPECT_EQ(store.purgeAddress(""), 1);
     EXPECT_EQ(store.best(10, false), (std::vector<ScoreEntry>{{"new", "1", 4}}));
+}
+
+TEST(ScoreStore, NamesOnlyTheFirstTenLinesOfADamagedFilesCheck)
+{
+    TempFolder folder;
+    const std::string path = folder.file("scores.db");
+    {
+        SqliteScoreStore store(path, Open::CreateIfMissing);
+        std::vector<server::ReceivedScore> scores;
+        for (int i = 0; i < 3000; ++i)
+            scores.push_back({{"name" + std::to_string(i), "1", i}, i});
+        store.add(scores);
+    }
+    // A wrong first free block on every leaf page of the table: one line of the check each.
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    int damaged = 0;
+    for (std::streamoff page = 4096; file.seekg(page) && file.peek() != EOF; page += 4096) {
+        if (file.peek() == 0x0d) {
+            file.seekp(page + 1);
+            file.write("\x0f\xf0", 2);
+            ++damaged;
+        }
+    }
+    file.close();
+    ASSERT_GT(damaged, 10);
+    try {
+        SqliteScoreStore store(path);
+        FAIL() << "a damaged file was opened";
+    } catch (const server::StoreError &error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("is damaged"), std::string::npos) << message;
+        EXPECT_LE(std::count(message.begin(), message.end(), '\n'), 11) << message;
+        EXPECT_NE(message.find("more"), std::string::npos) << message;
+    }
 }

@@ -3,11 +3,14 @@
 #include "tests/server/serverprocess.h"
 #include "tests/support/tempfolder.h"
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -74,6 +77,45 @@ protected:
         }
         return true;
     }
+
+    // Posts scores named prefix0, prefix1, ... one after another until stopped, and keeps the
+    // names the server acknowledged.
+    class PostingLoad {
+    public:
+        PostingLoad(const ServerProcess &server, const std::string &prefix)
+            : m_thread([this, &server, prefix] {
+                  for (int i = 0; !m_stop; ++i) {
+                      const std::string name = named(prefix, i);
+                      if (post(server, name, "7") == 200) {
+                          const std::lock_guard lock(m_mutex);
+                          m_acknowledged.insert(name);
+                      }
+                  }
+              })
+        {
+        }
+        ~PostingLoad() { stop(); }
+        PostingLoad(const PostingLoad &) = delete;
+        PostingLoad &operator=(const PostingLoad &) = delete;
+
+        std::set<std::string> acknowledged() const
+        {
+            const std::lock_guard lock(m_mutex);
+            return m_acknowledged;
+        }
+        void stop()
+        {
+            m_stop = true;
+            if (m_thread.joinable())
+                m_thread.join();
+        }
+
+    private:
+        std::atomic<bool> m_stop = false;
+        mutable std::mutex m_mutex;
+        std::set<std::string> m_acknowledged;
+        std::thread m_thread; // last: starts once the rest is ready
+    };
 
     std::string log() const
     {
