@@ -141,7 +141,7 @@ CONFIG
 
 # ratio A B: A ÷ B to two decimals.
 ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", b > 0 ? a / b : 0 }'
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", (b > 0 ? a / b : 0) }'
 }
 
 # at_least VALUE TARGET: succeeds when VALUE ≥ TARGET (decimals allowed).

@@ -27,14 +27,24 @@ idle=${IDLE:-5000}
 game_deals=${GAMES:-100}
 fill_target=10000
 big_fill=1000000
-# Posts a second per synced write a second, and pages a second per nginx page a second.
-post_target=0.5
+# Posts a second per synced write a second: a server that synced every post on its own could
+# not reach 1, so reaching it shows the commits carry several posts each (about 14 of the 32
+# connections' posts on the build machine's disk). Pages a second per nginx page a second.
+post_target=1.0
 page_target=1.0
-mixed_post_target=0.5
+mixed_post_target=1.0
 mixed_page_target=0.3
 mixed_p99_target_ms=20
 
 source bench/server/common.sh
+
+# A folder in memory syncs at no cost: there the processor bounds posting, not the syncs.
+in_memory=
+if [[ $(stat -f -c %T "$work") == @(tmpfs|ramfs) ]]; then
+    in_memory=" (the databases are in memory: posts are not held to a share of its syncs)"
+    post_target=0
+    mixed_post_target=0
+fi
 
 # 1 and 2: a fresh database.
 syncs=$(sync_rate)
@@ -83,7 +93,8 @@ page_ratio=$(ratio "$pages" "$nginx_pages")
 mixed_post_ratio=$(ratio "$mixed_posts" "$mixed_syncs")
 mixed_page_ratio=$(ratio "$mixed_pages" "$nginx_pages")
 echo "wrk on $(nproc) cores, ${duration} s per load, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "synced 4 KiB writes: $syncs/s before the posts, $mixed_syncs/s before the mixed load"
+echo "synced 4 KiB writes: $syncs/s before the posts, $mixed_syncs/s before the mixed" \
+    "load$in_memory"
 echo "nginx, the same page bytes: $nginx_pages/s ($threads threads, $connections connections)"
 echo "score posts:     $posts/s = $post_ratio x synced writes (target $post_target)"
 echo "high-score page: $pages/s with $scores scores stored = $page_ratio x nginx" \
