@@ -4,8 +4,8 @@
 
 quellan_install_missing wrk sqlite3
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUELLAN_BUILD_BENCH=ON >/dev/null
-cmake --build build/bench --target quellan-server quellan-idle-clients quellan-solve quellan-sync-rate \
-    --parallel "$(nproc)"
+cmake --build build/bench --target quellan-server quellan-idle-clients quellan-solve \
+    quellan-sync-rate --parallel "$(nproc)"
 source build/bench/quellan-server.env
 
 # The games to post: deal, score and line of each deal the solver settles, kept between runs.
@@ -142,6 +142,12 @@ CONFIG
 # ratio A B: A ÷ B to two decimals.
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", (b > 0 ? a / b : 0) }'
+}
+
+# lesser A SHARE_A B SHARE_B: the lesser of A × SHARE_A and B × SHARE_B, whole.
+lesser() {
+    awk -v a="$1" -v sa="$2" -v b="$3" -v sb="$4" \
+        'BEGIN { x = a * sa; y = b * sb; printf "%d\n", (x < y ? x : y) }'
 }
 
 # at_least VALUE TARGET: succeeds when VALUE ≥ TARGET (decimals allowed).
