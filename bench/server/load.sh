@@ -36,9 +36,9 @@ big_fill=1000000
 # commit on the build machine's disk) and a share of the posts into memory (what is left when
 # the disk syncs faster than games are replayed; the mixed load's pages take most of it).
 post_sync_target=1.0
-post_memory_target=0.5
+post_memory_target=0.4
 mixed_post_sync_target=1.0
-mixed_post_memory_target=0.2
+mixed_post_memory_target=0.15
 # Pages a second per nginx page a second.
 page_target=1.0
 mixed_page_target=0.3
