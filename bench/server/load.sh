@@ -36,7 +36,7 @@ big_fill=1000000
 # commit on the build machine's disk) and a share of the posts into memory (what is left when
 # the disk syncs faster than games are replayed; the mixed load's pages take most of it).
 post_sync_target=1.0
-post_memory_target=0.4
+post_memory_target=0.3
 mixed_post_sync_target=1.0
 mixed_post_memory_target=0.15
 # Pages a second per nginx page a second.
