@@ -80,7 +80,6 @@ stored() {
     curl -s "$page" | grep -Eo '[0-9]+ verified scores?' | grep -Eo '^[0-9]+'
 }
 
-
 # How many 4 KiB writes, each synced, the disk holding the databases completes a second,
 # over 5 seconds.
 sync_rate() {
