@@ -1,10 +1,11 @@
-# Shared by the server load scripts: the build, the games to post, wrk, and the servers they
-# start. Sourced from the project's root after setup.sh; game_deals is set by the caller.
+# Shared by the server load scripts: the build, the games to post, wrk, the servers they start
+# and the yardsticks their figures are measured against (nginx, the disk's synced writes).
+# Sourced from the project's root after setup.sh; game_deals is set by the caller.
 
 quellan_install_missing wrk sqlite3
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUELLAN_BUILD_BENCH=ON >/dev/null
 cmake --build build/bench --target quellan-server quellan-idle-clients quellan-solve \
-    --parallel "$(nproc)"
+    quellan-sync-rate --parallel "$(nproc)"
 source build/bench/quellan-server.env
 
 # The games to post: deal, score and line of each deal the solver settles, kept between runs.
@@ -79,3 +80,76 @@ stored() {
     curl -s "$page" | grep -Eo '[0-9]+ verified scores?' | grep -Eo '^[0-9]+'
 }
 
+# How many 4 KiB writes, each synced, the disk holding the databases completes a second,
+# over 5 seconds.
+sync_rate() {
+    build/bench/bench/server/quellan-sync-rate "$work" 5
+}
+
+# start_nginx FILE: a private nginx serving FILE's bytes at the page's path, keeping
+# connections as the server does (5 s idle, 100 requests) and logging every request as it
+# does, on a free port of the listen host; sets nginx_page. Stopped with the servers.
+start_nginx() {
+    local prefix=$work/nginx
+    mkdir -p "$prefix/html$(dirname "$QUELLAN_PAGE_PATH")"
+    cp "$1" "$prefix/html$QUELLAN_PAGE_PATH"
+    for _ in $(seq 10); do
+        local nginx_port=$((20000 + RANDOM % 40000))
+        ss -ltnH "sport = :$nginx_port" | grep -q . && continue
+        nginx_config "$prefix" "$nginx_port" >"$prefix/nginx.conf"
+        nginx -p "$prefix" -c "$prefix/nginx.conf" -e "$prefix/error.log" 2>/dev/null &
+        local pid=$!
+        nginx_page="http://$QUELLAN_LISTEN_HOST:$nginx_port$QUELLAN_PAGE_PATH"
+        for _ in $(seq 50); do
+            if curl -sf -o /dev/null "$nginx_page"; then
+                server_pids+=("$pid")
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || break # the port was taken meanwhile
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    cat "$prefix/error.log" >&2
+    echo "nginx did not start" >&2
+    return 1
+}
+
+# nginx_config PREFIX PORT: as many workers as cores (the server runs as many threads).
+nginx_config() {
+    cat <<CONFIG
+daemon off;
+user $(id -un);
+worker_processes auto;
+pid $1/nginx.pid;
+events { worker_connections 4096; }
+http {
+    access_log $1/access.log;
+    keepalive_timeout 5s;
+    keepalive_requests 100;
+    types { }
+    default_type text/html;
+    server {
+        listen $QUELLAN_LISTEN_HOST:$2;
+        root $1/html;
+    }
+}
+CONFIG
+}
+
+# ratio A B: A ÷ B to two decimals.
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", (b > 0 ? a / b : 0) }'
+}
+
+# lesser A SHARE_A B SHARE_B: the lesser of A × SHARE_A and B × SHARE_B, whole.
+lesser() {
+    awk -v a="$1" -v sa="$2" -v b="$3" -v sb="$4" \
+        'BEGIN { x = a * sa; y = b * sb; printf "%d\n", (x < y ? x : y) }'
+}
+
+# at_least VALUE TARGET: succeeds when VALUE ≥ TARGET (decimals allowed).
+at_least() {
+    awk -v v="$1" -v t="$2" 'BEGIN { exit !(v >= t) }'
+}
