@@ -265,7 +265,11 @@ TEST_F(PostgresTest, AHungDatabaseCostsAnswersButNeverTheServer)
     EXPECT_TRUE(eventually([&] { return post(*server, "After", "12") == 200; }));
     EXPECT_EQ(server->get("/health").status, 200);
     const Paused paused(cluster);
+    EXPECT_EQ(post(*server, "Again", "13"), 503);
+    // Posts queued as it ends are never acknowledged, and hold nothing up.
+    std::thread late([&] { EXPECT_NE(post(*server, "Late", "14"), 200); });
     EXPECT_EQ(server->stop(SIGTERM), 0); // -1 when it had not ended within ten seconds
+    late.join();
 }
 
 // While the database is down every post fails at once, yet the log says so once a second.
