@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <string>
 #include <tuple>
@@ -37,13 +38,20 @@ ScoreEntry entryAt(pg_result *result, int row, int column)
     return entry;
 }
 
-std::vector<ScoreEntry> entries(pg_result *result)
+std::vector<ScoreEntry> entries(pg_result *result, int column)
 {
     std::vector<ScoreEntry> list;
     for (int row = 0; row < PQntuples(result); ++row)
-        list.push_back(entryAt(result, row, 0));
+        list.push_back(entryAt(result, row, column));
     return list;
 }
+
+// Each list's best scores, unverified and verified, the id before the entry's columns.
+constexpr std::array<const char *, 2> bestOf{
+    "SELECT id, name, date, score, deal, moves FROM scores WHERE deal IS NULL "
+    "ORDER BY score DESC, id LIMIT $1",
+    "SELECT id, name, date, score, deal, moves FROM scores WHERE deal IS NOT NULL "
+    "ORDER BY score DESC, id LIMIT $1"};
 
 // A PostgreSQL array literal of the texts, each quoted.
 std::string arrayLiteral(const std::vector<std::string> &texts)
@@ -67,6 +75,7 @@ PostgresScoreStore::PostgresScoreStore(const std::string &address, Open open)
     : m_connection(address, connectionSetup)
 {
     createSchema(open);
+    becomeWriter();
 }
 
 void PostgresScoreStore::createSchema(Open open)
@@ -91,26 +100,35 @@ void PostgresScoreStore::createSchema(Open open)
     });
 }
 
-// The counter row: the number of the last commit that changed the scores and each list's
-// count, kept in every such commit so that nobody counts the table.
+// The counter rows: one for each store that ever wrote, with the number of its last commit that
+// changed the scores and what its commits added to each list; their sums are the counts, so
+// that nobody counts the table.
 void PostgresScoreStore::countExisting()
 {
-    run("CREATE TABLE IF NOT EXISTS score_counts (id INTEGER PRIMARY KEY CHECK (id = 1), "
-        "sequence BIGINT NOT NULL, unverified BIGINT NOT NULL, verified BIGINT NOT NULL)",
+    run("CREATE TABLE IF NOT EXISTS score_counts (writer BIGSERIAL PRIMARY KEY, "
+        "sequence BIGINT NOT NULL DEFAULT 0, unverified BIGINT NOT NULL DEFAULT 0, "
+        "verified BIGINT NOT NULL DEFAULT 0)",
         "cannot make the counter table");
     const Result counted =
-        run("SELECT count(*) FROM score_counts", "cannot look for the counter row");
+        run("SELECT count(*) FROM score_counts", "cannot look for the counter rows");
     if (std::string(PQgetvalue(counted.get(), 0, 0)) != "0")
         return;
-    // Once, for a table of scores kept from before the counter.
-    run("INSERT INTO score_counts SELECT 1, 0, count(*) FILTER (WHERE deal IS NULL), "
-        "count(*) FILTER (WHERE deal IS NOT NULL) FROM scores",
+    // Once, for a table of scores kept from before the counters.
+    run("INSERT INTO score_counts (unverified, verified) SELECT count(*) FILTER (WHERE deal IS "
+        "NULL), count(*) FILTER (WHERE deal IS NOT NULL) FROM scores",
         "cannot count the scores");
 }
 
-template <typename Body> void PostgresScoreStore::inTransaction(Body body)
+void PostgresScoreStore::becomeWriter()
 {
-    run("BEGIN", "cannot start a transaction");
+    const Result row = run("INSERT INTO score_counts DEFAULT VALUES RETURNING writer",
+                           "cannot make a counter row");
+    m_writer = std::stoll(PQgetvalue(row.get(), 0, 0));
+}
+
+template <typename Body> void PostgresScoreStore::inTransaction(Body body, const char *begin)
+{
+    run(begin, "cannot start a transaction");
     try {
         body();
         run("COMMIT", "cannot commit");
@@ -183,39 +201,38 @@ std::vector<NumberedScore> PostgresScoreStore::insert(const std::vector<Received
     return stored;
 }
 
-// Counts the change into the counter row, which numbers the commit, and tells every server.
-// Last in the transaction: the row is held until the commit, so commits are numbered in the
-// order they are made, and the notifications arrive in that order.
+// Counts the change into this store's counter row, which numbers the commit, and tells every
+// server. The row is this store's alone: no other server's commit waits for it.
 void PostgresScoreStore::tell(const std::int64_t (&change)[2],
                               const std::vector<std::string> &parts)
 {
     const std::string unverified = std::to_string(change[false]);
     const std::string verified = std::to_string(change[true]);
     const std::string payloads = arrayLiteral(parts);
-    run("WITH counted AS (UPDATE score_counts SET sequence = sequence + 1, "
-        "unverified = unverified + $1, verified = verified + $2 RETURNING sequence) "
-        "SELECT pg_notify($4, sequence || ' ' || part) FROM counted, unnest($3::text[]) AS part",
-        {unverified.c_str(), verified.c_str(), payloads.c_str(), channel},
-        "cannot tell of the change");
+    const std::string writer = std::to_string(m_writer);
+    const Result told =
+        run("WITH counted AS (UPDATE score_counts SET sequence = sequence + 1, "
+            "unverified = unverified + $1, verified = verified + $2 WHERE writer = $5 "
+            "RETURNING writer, sequence) SELECT pg_notify($4, writer || ' ' || sequence || ' ' || "
+            "part) FROM counted, unnest($3::text[]) AS part",
+            {unverified.c_str(), verified.c_str(), payloads.c_str(), channel, writer.c_str()},
+            "cannot tell of the change");
+    if (PQntuples(told.get()) != static_cast<int>(parts.size()))
+        throw StoreError("this server's counter row is missing from the score database");
 }
 
 std::vector<ScoreEntry> PostgresScoreStore::best(int limit, bool verified)
 {
     const std::string rows = std::to_string(limit);
-    const Result result =
-        run(verified ? "SELECT name, date, score, deal, moves FROM scores WHERE deal IS NOT NULL "
-                       "ORDER BY score DESC, id LIMIT $1"
-                     : "SELECT name, date, score, deal, moves FROM scores WHERE deal IS NULL "
-                       "ORDER BY score DESC, id LIMIT $1",
-            {rows.c_str()}, "cannot read the best scores");
-    return entries(result.get());
+    const Result result = run(bestOf[verified], {rows.c_str()}, "cannot read the best scores");
+    return entries(result.get(), 1);
 }
 
 std::int64_t PostgresScoreStore::count(bool verified)
 {
-    const Result result =
-        run(verified ? "SELECT verified FROM score_counts" : "SELECT unverified FROM score_counts",
-            "cannot count the scores");
+    const Result result = run(verified ? "SELECT sum(verified) FROM score_counts"
+                                       : "SELECT sum(unverified) FROM score_counts",
+                              "cannot count the scores");
     return std::stoll(PQgetvalue(result.get(), 0, 0));
 }
 
@@ -249,7 +266,7 @@ std::vector<ReceivedScore> PostgresScoreStore::all()
 {
     const Result result = run(scoreschema::all, "cannot read the scores");
     std::vector<ReceivedScore> scores;
-    const std::vector<ScoreEntry> list = entries(result.get());
+    const std::vector<ScoreEntry> list = entries(result.get(), 0);
     for (int row = 0; row < PQntuples(result.get()); ++row) {
         scores.push_back({list[static_cast<std::size_t>(row)],
                           std::stoll(PQgetvalue(result.get(), row, 5)),
@@ -260,34 +277,33 @@ std::vector<ReceivedScore> PostgresScoreStore::all()
 
 Standings PostgresScoreStore::read(int rows)
 {
-    // One statement, so one snapshot: the counts and both lists as of one commit.
-    const std::string limit = std::to_string(rows);
-    const Result result =
-        run("SELECT c.sequence, c.unverified, c.verified, s.id, s.name, s.date, s.score, "
-            "s.deal, s.moves FROM score_counts c LEFT JOIN LATERAL ("
-            "(SELECT * FROM scores WHERE deal IS NULL ORDER BY score DESC, id LIMIT $1) "
-            "UNION ALL "
-            "(SELECT * FROM scores WHERE deal IS NOT NULL ORDER BY score DESC, id LIMIT $1)"
-            ") s ON true",
-            {limit.c_str()}, "cannot read the best scores");
-    if (PQntuples(result.get()) == 0)
-        throw StoreError("no counter row in the score database");
     Standings standings;
-    pg_result *table = result.get();
-    for (int row = 0; row < PQntuples(table); ++row) {
-        if (PQgetisnull(table, row, 3))
-            continue;
-        NumberedScore score{entryAt(table, row, 4), std::stoll(PQgetvalue(table, row, 3))};
-        standings.best[score.entry.verified()].push_back(std::move(score));
-    }
-    for (std::vector<NumberedScore> &list : standings.best)
-        std::sort(list.begin(), list.end(), ranksBefore);
-    for (const bool verified : {false, true})
-        standings.count[verified] = std::stoll(PQgetvalue(table, 0, verified ? 2 : 1));
-    m_sequence = std::stoll(PQgetvalue(table, 0, 0));
+    // One snapshot: the counts and both lists as of the same commits.
+    const auto readAll = [&] {
+        m_writers.clear();
+        const Result counters = run("SELECT writer, sequence, unverified, verified FROM "
+                                    "score_counts",
+                                    "cannot read the counts");
+        for (int row = 0; row < PQntuples(counters.get()); ++row) {
+            m_writers[std::stoll(PQgetvalue(counters.get(), row, 0))].sequence =
+                std::stoll(PQgetvalue(counters.get(), row, 1));
+            for (const bool verified : {false, true})
+                standings.count[verified] +=
+                    std::stoll(PQgetvalue(counters.get(), row, 2 + verified));
+        }
+        const std::string limit = std::to_string(rows);
+        for (const bool verified : {false, true}) {
+            const Result best =
+                run(bestOf[verified], {limit.c_str()}, "cannot read the best scores");
+            for (int row = 0; row < PQntuples(best.get()); ++row) {
+                standings.best[verified].push_back(
+                    {entryAt(best.get(), row, 1), std::stoll(PQgetvalue(best.get(), row, 0))});
+            }
+        }
+    };
+    inTransaction(readAll, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     m_readOnConnection = m_connection.generation();
     m_missed = false;
-    m_parts.clear();
     m_heard.clear();
     return standings;
 }
@@ -307,27 +323,31 @@ std::optional<std::vector<NumberedScore>> PostgresScoreStore::take()
     return std::exchange(m_heard, {});
 }
 
-// Takes in one notification: commits are heard in the order they were numbered, each once,
-// from the one after the lists read; any other (a gap, a part that does not fit, a removal)
-// means reading again.
+// Takes in one notification: each writer's commits are heard in the order it numbered them,
+// each once, from the one after the lists read; any other (a gap, a part that does not fit, a
+// removal) means reading again.
 void PostgresScoreStore::hear(const std::string &payload)
 {
-    const std::optional<scorenotice::Part> part = scorenotice::decode(payload);
-    if (m_missed || (part && part->sequence <= m_sequence))
+    std::optional<scorenotice::Part> part = scorenotice::decode(payload);
+    if (m_missed)
         return;
-    if (!part || part->readAgain || part->sequence != m_sequence + 1 ||
-        (!m_parts.empty() && m_parts.size() != part->count)) {
+    Heard *writer = part ? &m_writers[part->writer] : nullptr;
+    if (writer && part->sequence <= writer->sequence)
+        return;
+    if (!part || part->readAgain || part->sequence != writer->sequence + 1 ||
+        (!writer->parts.empty() && writer->parts.size() != part->count)) {
         m_missed = true;
         return;
     }
-    m_parts.resize(part->count);
-    m_parts[part->index] = std::move(part->added);
-    if (std::any_of(m_parts.begin(), m_parts.end(), [](const auto &heard) { return !heard; }))
+    std::vector<std::optional<std::vector<NumberedScore>>> &parts = writer->parts;
+    parts.resize(part->count);
+    parts[part->index] = std::move(part->added);
+    if (std::any_of(parts.begin(), parts.end(), [](const auto &heard) { return !heard; }))
         return;
-    for (auto &heard : m_parts)
+    for (auto &heard : parts)
         m_heard.insert(m_heard.end(), heard->begin(), heard->end());
-    m_parts.clear();
-    ++m_sequence;
+    parts.clear();
+    ++writer->sequence;
 }
 
 } // namespace server

@@ -6,14 +6,16 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace server {
 
-// The posted scores in a PostgreSQL database that several servers may share. Each commit that
-// changes the scores numbers itself in a counter row, which also keeps each list's count, and
-// tells every server listening what it added (scorenotice.h), so that each keeps its lists
-// without reading the table. A dropped connection (PostgreSQL restarting) is made again by
+// The posted scores in a PostgreSQL database that several servers may share. Each store writes
+// through a counter row of its own, which numbers its commits and counts what they added to
+// each list (a row each, so that the servers' commits never wait for one another), and each
+// commit tells every server listening what it added (scorenotice.h), so that each keeps its
+// lists without reading the table. A dropped connection (PostgreSQL restarting) is made again by
 // the next call; what failed meanwhile was not acknowledged.
 class PostgresScoreStore : public ScoreStore, public ChangeFeed {
 public:
@@ -40,25 +42,30 @@ private:
 
     void createSchema(Open open);
     void countExisting();
+    void becomeWriter();
     Result run(const char *sql, const std::vector<const char *> &values, const char *what)
     {
         return m_connection.run(sql, values, what);
     }
     Result run(const char *sql, const char *what) { return run(sql, {}, what); }
-    template <typename Body> void inTransaction(Body body);
+    template <typename Body> void inTransaction(Body body, const char *begin = "BEGIN");
     std::vector<NumberedScore> insert(const std::vector<ReceivedScore> &scores,
                                       std::vector<bool> &added);
     void tell(const std::int64_t (&change)[2], const std::vector<std::string> &parts);
     void hear(const std::string &payload);
 
     PgConnection m_connection;
-    // The feed: the number of the last commit in the lists handed out, and the scores of the
-    // next commits heard so far.
-    std::int64_t m_sequence = 0;
+    std::int64_t m_writer = 0; // this store's counter row
+    // The feed: for each writer, the number of its last commit in the lists handed out, and
+    // the parts heard so far of its next commit.
+    struct Heard {
+        std::int64_t sequence = 0;
+        std::vector<std::optional<std::vector<NumberedScore>>> parts;
+    };
+    std::unordered_map<std::int64_t, Heard> m_writers;
     std::uint64_t m_readOnConnection = 0; // the connection the lists were read on
     bool m_missed = true;                 // something was missed since: read again
-    std::vector<std::optional<std::vector<NumberedScore>>> m_parts; // of commit m_sequence + 1
-    std::vector<NumberedScore> m_heard;
+    std::vector<NumberedScore> m_heard;   // whole commits not yet taken
 };
 
 } // namespace server

@@ -162,6 +162,7 @@ void ScoreBoard::catchUp()
     if (m_reloadDue && now - m_lastReload >= reloadInterval) {
         m_lastReload = now;
         reload();
+        m_complaints.recovered();
     } else if (changed) {
         publish();
     }

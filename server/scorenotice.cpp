@@ -119,6 +119,8 @@ std::optional<Part> decode(std::string_view payload)
 {
     Reader reader(payload);
     Part part;
+    part.writer = reader.number<std::int64_t>();
+    reader.take(" ");
     part.sequence = reader.number<std::int64_t>();
     reader.take(" ");
     if (reader.ok() && reader.rest() == again) {

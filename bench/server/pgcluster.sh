@@ -36,13 +36,15 @@ at_once() {
 }
 
 # fill_postgres COUNT: that many verified scores stored behind the servers' backs, counted in
-# the counter row and told to every server as a change to read again.
+# the first counter row and told to every server as a change to read again.
 fill_postgres() {
     psql -q "$url" -c "BEGIN;
         INSERT INTO scores (name, date, score, received_ms, address, deal, moves)
             SELECT 'Filled ' || i, '3/7/05', (random() * 972)::int - 416, 0, '10.0.0.1', i, 'd'
             FROM generate_series(1, $1) i;
-        UPDATE score_counts SET sequence = sequence + 1, verified = verified + $1;
-        SELECT pg_notify('quellan_scores', sequence || ' again') FROM score_counts;
+        UPDATE score_counts SET sequence = sequence + 1, verified = verified + $1
+            WHERE writer = (SELECT min(writer) FROM score_counts);
+        SELECT pg_notify('quellan_scores', writer || ' ' || sequence || ' again')
+            FROM score_counts WHERE writer = (SELECT min(writer) FROM score_counts);
         COMMIT;" >/dev/null
 }

@@ -10,7 +10,7 @@ using namespace server;
 
 std::optional<scorenotice::Part> delivered(std::int64_t sequence, const std::string &payload)
 {
-    return scorenotice::decode(std::to_string(sequence) + ' ' + payload);
+    return scorenotice::decode("42 " + std::to_string(sequence) + ' ' + payload);
 }
 
 TEST(ScoreNotice, ScoresOfAnyTextArriveWholeInPartsThatFitANotification)
@@ -28,6 +28,7 @@ TEST(ScoreNotice, ScoresOfAnyTextArriveWholeInPartsThatFitANotification)
         EXPECT_LT(parts[index].size() + 20, 8000u); // the commit's number in front
         const auto part = delivered(123456789012, parts[index]);
         ASSERT_TRUE(part);
+        EXPECT_EQ(part->writer, 42);
         EXPECT_EQ(part->sequence, 123456789012);
         EXPECT_EQ(part->index, index);
         EXPECT_EQ(part->count, parts.size());
@@ -41,8 +42,8 @@ TEST(ScoreNotice, TooManyScoresOrAForeignPayloadMeanReadingAgain)
     const std::vector<NumberedScore> migration(20000, {{"Name", "1/1/10", 1, 1u, "ddd"}, 1});
     ASSERT_EQ(scorenotice::encode(migration), std::vector{scorenotice::readAgain()});
     EXPECT_TRUE(delivered(5, scorenotice::readAgain())->readAgain);
-    for (const char *foreign : {"", "5", "x 0 1 ", "5 0 1 1 2 - 9:short", "5 1 1 ", "-3 again",
-                                "5 0 1 1 2 - 1:a1:b1:c trailing"})
+    for (const char *foreign : {"", "1 5", "1 x 0 1 ", "1 5 0 1 1 2 - 9:short", "1 5 1 1 ",
+                                "1 -3 again", "1 5 0 1 1 2 - 1:a1:b1:c trailing"})
         EXPECT_FALSE(scorenotice::decode(foreign)) << foreign;
 }
 
