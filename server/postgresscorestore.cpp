@@ -119,11 +119,15 @@ void PostgresScoreStore::countExisting()
         "cannot count the scores");
 }
 
+// A row of its own, whose first commit tells every server to read its lists again: a server
+// that died between a commit and its notice (its scores never acknowledged) is usually
+// started again, and then nobody misses those scores for long.
 void PostgresScoreStore::becomeWriter()
 {
-    const Result row = run("INSERT INTO score_counts DEFAULT VALUES RETURNING writer",
+    const Result row = run("INSERT INTO score_counts (sequence) VALUES (1) RETURNING writer",
                            "cannot make a counter row");
     m_writer = std::stoll(PQgetvalue(row.get(), 0, 0));
+    announce(1, {scorenotice::readAgain()});
 }
 
 template <typename Body> void PostgresScoreStore::inTransaction(Body body, const char *begin)
@@ -147,15 +151,18 @@ template <typename Body> void PostgresScoreStore::inTransaction(Body body, const
 std::vector<bool> PostgresScoreStore::add(const std::vector<ReceivedScore> &scores)
 {
     std::vector<bool> added(scores.size());
+    std::vector<NumberedScore> stored;
+    std::int64_t sequence = 0;
     inTransaction([&] {
-        const std::vector<NumberedScore> stored = insert(scores, added);
-        if (stored.empty())
-            return;
+        stored = insert(scores, added);
         std::int64_t change[2]{};
         for (const NumberedScore &score : stored)
             ++change[score.entry.verified()];
-        tell(change, scorenotice::encode(stored));
+        if (!stored.empty())
+            sequence = countChange(change);
     });
+    if (sequence != 0)
+        announce(sequence, scorenotice::encode(stored));
     return added;
 }
 
@@ -201,24 +208,36 @@ std::vector<NumberedScore> PostgresScoreStore::insert(const std::vector<Received
     return stored;
 }
 
-// Counts the change into this store's counter row, which numbers the commit, and tells every
-// server. The row is this store's alone: no other server's commit waits for it.
-void PostgresScoreStore::tell(const std::int64_t (&change)[2],
-                              const std::vector<std::string> &parts)
+// Counts the change into this store's counter row and returns the commit's number. The row is
+// this store's alone: no other server's commit waits for it.
+std::int64_t PostgresScoreStore::countChange(const std::int64_t (&change)[2])
 {
     const std::string unverified = std::to_string(change[false]);
     const std::string verified = std::to_string(change[true]);
-    const std::string payloads = arrayLiteral(parts);
     const std::string writer = std::to_string(m_writer);
-    const Result told =
-        run("WITH counted AS (UPDATE score_counts SET sequence = sequence + 1, "
-            "unverified = unverified + $1, verified = verified + $2 WHERE writer = $5 "
-            "RETURNING writer, sequence) SELECT pg_notify($4, writer || ' ' || sequence || ' ' || "
-            "part) FROM counted, unnest($3::text[]) AS part",
-            {unverified.c_str(), verified.c_str(), payloads.c_str(), channel, writer.c_str()},
-            "cannot tell of the change");
-    if (PQntuples(told.get()) != static_cast<int>(parts.size()))
+    const Result counted =
+        run("UPDATE score_counts SET sequence = sequence + 1, unverified = unverified + $1, "
+            "verified = verified + $2 WHERE writer = $3 RETURNING sequence",
+            {unverified.c_str(), verified.c_str(), writer.c_str()}, "cannot count the change");
+    if (PQntuples(counted.get()) != 1)
         throw StoreError("this server's counter row is missing from the score database");
+    return std::stoll(PQgetvalue(counted.get(), 0, 0));
+}
+
+// Tells every server of a commit, once it is made. Not in the commit itself: a transaction
+// that notifies holds one lock for the whole database until its commit is on disk, so that
+// every server's commits would wait for each other's. A notice lost meanwhile (a connection
+// dropped) shows as a gap at this writer's next one; the commit stands either way.
+void PostgresScoreStore::announce(std::int64_t sequence, const std::vector<std::string> &parts)
+{
+    const std::string commit = std::to_string(m_writer) + ' ' + std::to_string(sequence);
+    const std::string payloads = arrayLiteral(parts);
+    try {
+        run("SELECT pg_notify($1, $2 || ' ' || part) FROM unnest($3::text[]) AS part",
+            {channel, commit.c_str(), payloads.c_str()}, "cannot tell of the change");
+    } catch (const StoreError &) {
+        // Told by the gap; this server reads its own lists again once it has a connection.
+    }
 }
 
 std::vector<ScoreEntry> PostgresScoreStore::best(int limit, bool verified)
@@ -239,14 +258,16 @@ std::int64_t PostgresScoreStore::count(bool verified)
 std::int64_t PostgresScoreStore::purgeAddress(const std::string &address)
 {
     std::int64_t change[2]{};
+    std::int64_t sequence = 0;
     inTransaction([&] {
         const Result result =
             run("DELETE FROM scores WHERE address = $1 RETURNING deal IS NOT NULL",
                 {address.c_str()}, "cannot remove the scores");
         for (int row = 0; row < PQntuples(result.get()); ++row)
             --change[std::string(PQgetvalue(result.get(), row, 0)) == "t"];
-        tell(change, {scorenotice::readAgain()});
+        sequence = countChange(change);
     });
+    announce(sequence, {scorenotice::readAgain()});
     return -(change[false] + change[true]);
 }
 

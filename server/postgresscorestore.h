@@ -13,10 +13,10 @@ namespace server {
 
 // The posted scores in a PostgreSQL database that several servers may share. Each store writes
 // through a counter row of its own, which numbers its commits and counts what they added to
-// each list (a row each, so that the servers' commits never wait for one another), and each
-// commit tells every server listening what it added (scorenotice.h), so that each keeps its
-// lists without reading the table. A dropped connection (PostgreSQL restarting) is made again by
-// the next call; what failed meanwhile was not acknowledged.
+// each list (a row each, so that the servers' commits never wait for one another), and after
+// each commit it tells every server listening what it added (scorenotice.h), so that each
+// keeps its lists without reading the table. A dropped connection (PostgreSQL restarting) is made
+// again by the next call; what failed meanwhile was not acknowledged.
 class PostgresScoreStore : public ScoreStore, public ChangeFeed {
 public:
     // Connects to `address` (a "postgresql://" URI); with CreateIfMissing makes the tables
@@ -51,7 +51,8 @@ private:
     template <typename Body> void inTransaction(Body body, const char *begin = "BEGIN");
     std::vector<NumberedScore> insert(const std::vector<ReceivedScore> &scores,
                                       std::vector<bool> &added);
-    void tell(const std::int64_t (&change)[2], const std::vector<std::string> &parts);
+    std::int64_t countChange(const std::int64_t (&change)[2]);
+    void announce(std::int64_t sequence, const std::vector<std::string> &parts);
     void hear(const std::string &payload);
 
     PgConnection m_connection;
