@@ -12,6 +12,7 @@
 #include "quellanconfig.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -120,6 +121,8 @@ int serve(const server::Options &options)
     const auto store = server::openScoreStore(
         options.dbPath, options.create ? server::ScoreStore::Open::CreateIfMissing
                                        : server::ScoreStore::Open::Existing);
+    // A post or a health check that cannot be stored is answered within about this long.
+    store->limitWaits(std::chrono::seconds(1));
     server::ScoreBoard board(
         *store, std::string("http://") + quellan::webSite,
         [&log](const std::string &line) { log.write("quellan-server: " + line + "\n"); });

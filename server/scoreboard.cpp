@@ -12,11 +12,17 @@ namespace {
 // How often an idle writer looks whether the database was replaced or changed by another
 // program, such as a purge.
 constexpr std::chrono::seconds watchInterval{1};
+// How often it looks at the news of a store that other servers write: soon enough that a post
+// acknowledged by one is on every server's page almost at once.
+constexpr std::chrono::milliseconds feedInterval{50};
+// The lists are read whole at most this often, however often the news fails.
+constexpr std::chrono::seconds reloadInterval{1};
 
 } // namespace
 
 ScoreBoard::ScoreBoard(ScoreStore &store, std::string webSite, Complaint complain)
-    : m_store(store), m_webSite(std::move(webSite)), m_complain(std::move(complain))
+    : m_store(store), m_feed(store.changeFeed()), m_webSite(std::move(webSite)),
+      m_complaints(std::move(complain))
 {
     reload();
     m_writer = std::thread([this] { writeLoop(); });
@@ -74,7 +80,8 @@ void ScoreBoard::writeLoop()
 {
     std::unique_lock lock(m_queueMutex);
     for (;;) {
-        m_wake.wait_for(lock, watchInterval, [this] { return !m_queue.empty() || m_closing; });
+        m_wake.wait_for(lock, m_feed ? std::chrono::milliseconds(feedInterval) : watchInterval,
+                        [this] { return !m_queue.empty() || m_closing; });
         std::vector<Job> jobs;
         jobs.swap(m_queue);
         const bool closing = m_closing;
@@ -83,7 +90,7 @@ void ScoreBoard::writeLoop()
             serve(jobs);
         } catch (const std::exception &error) {
             // Such as memory running out: the batch is not acknowledged, the writer goes on.
-            m_complain(error.what());
+            m_complaints.complain(error.what());
             for (Job &job : jobs)
                 job.done(false);
         }
@@ -107,6 +114,8 @@ void ScoreBoard::serve(std::vector<Job> &jobs)
     // A file deleted or replaced while the batch was committed took the batch with it.
     const bool stored = usable && commit(scores) && storeStillOurs();
     const bool healthy = healthAsked && stored && proveWritable();
+    if (stored && (!scores.empty() || healthy))
+        m_complaints.recovered();
     for (Job &job : jobs)
         job.done(job.score ? stored : healthy);
 }
@@ -120,17 +129,42 @@ bool ScoreBoard::storeStillOurs()
     try {
         if (m_store.replaced()) {
             m_lost = true;
-            m_complain("the score database was deleted or replaced; no more scores are stored");
+            m_complaints.complain(
+                "the score database was deleted or replaced; no more scores are stored");
             return false;
         }
-        if (m_store.changedElsewhere() || m_reloadDue) {
-            m_reloadDue = true;
-            reload();
-        }
+        catchUp();
         return true;
     } catch (const StoreError &error) {
-        m_complain(error.what());
+        m_complaints.complain(error.what());
         return false;
+    }
+}
+
+// Brings the kept lists up to the store: the news of a shared store applied as it comes, and
+// everything read again when the news cannot tell (or another program changed a store of our
+// own), at most once a second.
+void ScoreBoard::catchUp()
+{
+    bool changed = false;
+    if (m_feed) {
+        if (const auto added = m_feed->take()) {
+            for (const NumberedScore &score : *added)
+                rank(score);
+            changed = !added->empty();
+        } else {
+            m_reloadDue = true;
+        }
+    } else if (m_store.changedElsewhere()) {
+        m_reloadDue = true;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (m_reloadDue && now - m_lastReload >= reloadInterval) {
+        m_lastReload = now;
+        reload();
+        m_complaints.recovered();
+    } else if (changed) {
+        publish();
     }
 }
 
@@ -142,13 +176,16 @@ bool ScoreBoard::commit(const std::vector<ReceivedScore> &scores)
     try {
         added = m_store.add(scores);
     } catch (const StoreError &error) {
-        m_complain(error.what());
+        m_complaints.complain(error.what());
         return false;
     }
+    // A shared store tells of our own scores too, and catchUp() ranks them.
+    if (m_feed)
+        return true;
     // A game stored already counts as stored, but not twice.
     for (std::size_t i = 0; i < scores.size(); ++i) {
         if (added[i])
-            rank(scores[i].entry);
+            rank({scores[i].entry, m_nextNumber++});
     }
     publish();
     return true;
@@ -160,43 +197,51 @@ bool ScoreBoard::proveWritable()
         m_store.proveWritable();
         return true;
     } catch (const StoreError &error) {
-        m_complain(error.what());
+        m_complaints.complain(error.what());
         return false;
     }
 }
 
 void ScoreBoard::reload()
 {
-    Listing lists[2];
-    for (const bool verified : {false, true})
-        lists[verified] = {m_store.best(pageRows, verified), m_store.count(verified)};
+    Standings lists;
+    if (m_feed) {
+        lists = m_feed->read(pageRows);
+    } else {
+        m_nextNumber = 0;
+        for (const bool verified : {false, true}) {
+            for (ScoreEntry &entry : m_store.best(pageRows, verified))
+                lists.best[verified].push_back({std::move(entry), m_nextNumber++});
+            lists.count[verified] = m_store.count(verified);
+        }
+    }
     std::swap(m_lists, lists);
     m_reloadDue = false;
     publish();
 }
 
-// Places a new score after every kept score of its list at least as high, as the store
-// orders them.
-void ScoreBoard::rank(const ScoreEntry &entry)
+// Places a new score among the kept scores of its list as the store orders them: by score,
+// then by the store's number.
+void ScoreBoard::rank(const NumberedScore &score)
 {
-    Listing &list = m_lists[entry.verified()];
-    ++list.count;
-    const auto at = std::upper_bound(
-        list.best.begin(), list.best.end(), entry.score,
-        [](std::int32_t score, const ScoreEntry &kept) { return score > kept.score; });
-    if (at - list.best.begin() < pageRows)
-        list.best.insert(at, entry);
-    if (list.best.size() > pageRows)
-        list.best.pop_back();
+    std::vector<NumberedScore> &best = m_lists.best[score.entry.verified()];
+    ++m_lists.count[score.entry.verified()];
+    const auto at = std::upper_bound(best.begin(), best.end(), score, ranksBefore);
+    if (at - best.begin() < pageRows)
+        best.insert(at, score);
+    if (best.size() > pageRows)
+        best.pop_back();
 }
 
 void ScoreBoard::publish()
 {
     std::shared_ptr<const std::string> pages[2];
     for (const bool verified : {false, true}) {
+        std::vector<ScoreEntry> best;
+        for (const NumberedScore &score : m_lists.best[verified])
+            best.push_back(score.entry);
         pages[verified] = std::make_shared<const std::string>(renderScorePage(
-            {m_lists[verified].best, m_lists[verified].count, m_lists[!verified].count, verified},
-            m_webSite));
+            {best, m_lists.count[verified], m_lists.count[!verified], verified}, m_webSite));
     }
     const std::lock_guard lock(m_pageMutex);
     std::swap(m_pages, pages);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "server/complaintthrottle.h"
 #include "server/scoreentry.h"
 #include "server/scorestore.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -20,7 +22,8 @@ namespace server {
 // store: posts that arrive while it writes are committed together in its next transaction, so
 // many clients share each sync to disk. The best scores of each list and their number are
 // kept in memory, so the pages are rendered from them after each commit and handed out
-// without touching the disk.
+// without touching the disk. A store that several servers share tells every commit through
+// its change feed, which the writer applies to the kept lists as it comes.
 class ScoreBoard {
 public:
     // How many of the best scores the page lists.
@@ -54,31 +57,31 @@ private:
     void writeLoop();
     void serve(std::vector<Job> &jobs);
     bool storeStillOurs();
+    void catchUp();
     bool commit(const std::vector<ReceivedScore> &scores);
     bool proveWritable();
     void reload();
-    void rank(const ScoreEntry &entry);
+    void rank(const NumberedScore &score);
     void publish();
 
     ScoreStore &m_store;
+    ChangeFeed *const m_feed; // none: the store is this server's alone
     const std::string m_webSite;
-    const Complaint m_complain;
+    ComplaintThrottle m_complaints;
 
     std::mutex m_queueMutex;
     std::condition_variable m_wake;
     std::vector<Job> m_queue;
     bool m_closing = false;
 
-    // The best scores of one list and how many it holds.
-    struct Listing {
-        std::vector<ScoreEntry> best;
-        std::int64_t count = 0;
-    };
-
     // The writer thread's alone once it runs.
-    Listing m_lists[2];       // unverified, verified
+    Standings m_lists;        // unverified, verified
     bool m_lost = false;      // the database file was deleted or replaced under the server
-    bool m_reloadDue = false; // another program changed the scores; not yet read again
+    bool m_reloadDue = false; // the lists must be read again, and have not been yet
+    std::chrono::steady_clock::time_point m_lastReload{};
+    // Numbers for the scores this board ranks itself, after every one it read: a store of
+    // its own gives every new score a number above the others.
+    std::int64_t m_nextNumber = 0;
 
     mutable std::mutex m_pageMutex;
     std::shared_ptr<const std::string> m_pages[2]; // unverified, verified

@@ -2,8 +2,10 @@
 
 #include "server/scoreentry.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +19,39 @@ struct ReceivedScore {
     std::string address{}; // the client's; empty for scores kept from before addresses were
 
     bool operator==(const ReceivedScore &) const = default;
+};
+
+// A stored score with the number the store gave it: equal scores rank in its order.
+struct NumberedScore {
+    ScoreEntry entry;
+    std::int64_t id = 0;
+
+    bool operator==(const NumberedScore &) const = default;
+};
+
+// The order of a list: higher scores first, equal ones in the order of their numbers.
+inline bool ranksBefore(const NumberedScore &a, const NumberedScore &b)
+{
+    return a.entry.score != b.entry.score ? a.entry.score > b.entry.score : a.id < b.id;
+}
+
+// The best scores of each list, best first, and how many each holds.
+struct Standings {
+    std::vector<NumberedScore> best[2]; // unverified, verified
+    std::int64_t count[2]{};
+};
+
+// The news of a store that several servers write: every commit, this server's and the
+// others', is told to all of them as it happens, so that each keeps its lists without reading
+// the store.
+class ChangeFeed {
+public:
+    virtual ~ChangeFeed() = default;
+    // Both lists as they stand at one moment; what is taken after it was committed after it.
+    virtual Standings read(int rows) = 0;
+    // The scores committed since the last read() or take(), each once; none when something
+    // was missed or removed (a connection made again, a purge), and read() must come next.
+    virtual std::optional<std::vector<NumberedScore>> take() = 0;
 };
 
 // A failure of the score database; the message says what could not be done and why.
@@ -50,9 +85,14 @@ public:
     // The store at the address opened is no longer the one opened: scores added now would be
     // lost with it.
     virtual bool replaced() const = 0;
-    // Scores were added or removed by someone else (another server, a purge) since the last
-    // call.
-    virtual bool changedElsewhere() = 0;
+    // Scores were added or removed by someone else (a purge) since the last call. A store with
+    // a change feed tells through it instead.
+    virtual bool changedElsewhere() { return false; }
+    // The store's change feed, when several servers share it; else none.
+    virtual ChangeFeed *changeFeed() { return nullptr; }
+    // How long a call may wait for the database before it fails, so that a database that
+    // hangs costs a post its answer, never the server. Stores on a local file ignore it.
+    virtual void limitWaits(std::chrono::milliseconds) {}
     // Every score, in the order stored.
     virtual std::vector<ReceivedScore> all() = 0;
 };

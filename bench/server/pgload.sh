@@ -14,39 +14,8 @@ big_fill=1000000
 pair_post_target=2000
 
 source bench/server/common.sh
+source bench/server/pgcluster.sh
 
-pgbin=/usr/lib/postgresql/15/bin
-pgdir=$work/pg
-mkdir -p "$pgdir"
-as_postgres=()
-if [[ $(id -u) -eq 0 ]]; then
-    chmod o+x "$work" # PostgreSQL runs as postgres, and must reach its folder
-    chown postgres "$pgdir"
-    as_postgres=(runuser -u postgres --)
-fi
-pgport=$((20000 + RANDOM % 20000))
-"${as_postgres[@]}" "$pgbin/initdb" -D "$pgdir/data" -A trust -U quellan >/dev/null
-"${as_postgres[@]}" "$pgbin/pg_ctl" -D "$pgdir/data" -w -l "$pgdir/log" \
-    -o "-k $pgdir -p $pgport -c listen_addresses=''" start >/dev/null
-stop_postgres() {
-    "${as_postgres[@]}" "$pgbin/pg_ctl" -D "$pgdir/data" -m fast -w stop >/dev/null || true
-}
-trap 'stop_servers; stop_postgres; rm -rf "$work"' EXIT
-url="postgresql:///postgres?host=$pgdir&port=$pgport&user=quellan"
-
-# at_once NAME COMMAND...: runs the command once for each server base in $bases at the same
-# time, NAME-1, NAME-2 ...; prints the sum of their requests per second.
-at_once() {
-    local name=$1 i=0 pids=()
-    shift
-    for b in "${bases[@]}"; do
-        i=$((i + 1))
-        "$@" "$name-$i" "$b" >"$work/$name-$i.rate" &
-        pids+=($!)
-    done
-    for pid in "${pids[@]}"; do wait "$pid"; done
-    cat "$work/$name"-*.rate | awk '{ sum += $1 } END { print sum }'
-}
 posting() { post "$1" "$duration" 1 $((32 / ${#bases[@]})) "$2"; }
 paging() { run_wrk "$1" "$duration" 1 $((32 / ${#bases[@]})) --latency "$2$QUELLAN_PAGE_PATH"; }
 p99_of() { for f in "$work/$1"-*.txt; do p99_ms "$(basename "$f" .txt)"; done | sort -n | tail -n1; }
@@ -76,10 +45,8 @@ first=$base
 start_server "$url"
 bases=("$first" "$base")
 load pair
-psql -q "$url" -c "INSERT INTO scores (name, date, score, received_ms, address, deal, moves)
-    SELECT 'Filled ' || i, '3/7/05', (random() * 972)::int - 416, 0, '10.0.0.1', i, 'd'
-    FROM generate_series(1, $big_fill) i"
-sleep 2 # each server reads the list again at the next look
+fill_postgres $big_fill
+sleep 2 # each server reads the lists again within a second
 pair_big=$(at_once pair-big paging)
 pair_p99=$(p99_of pair-big)
 

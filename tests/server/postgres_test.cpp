@@ -5,6 +5,8 @@
 #include "tests/server/serverfixture.h"
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -77,10 +79,38 @@ public:
             " -c listen_addresses=''\" start >/dev/null");
     }
     // Stops PostgreSQL as a system shutdown does ("fast": open transactions are rolled back).
+    void stop() { run(m_runAs + pgBin + "pg_ctl -D " + data() + " -m fast -w stop >/dev/null"); }
     void restart()
     {
-        run(m_runAs + pgBin + "pg_ctl -D " + data() + " -m fast -w stop >/dev/null");
+        stop();
         start();
+    }
+    // Sends the signal to every process of the cluster, as a database that hangs (SIGSTOP)
+    // and comes back (SIGCONT).
+    void signalAll(int signal) const
+    {
+        std::ifstream pidFile(m_folder / "data" / "postmaster.pid");
+        pid_t postmaster = 0;
+        pidFile >> postmaster;
+        kill(postmaster, signal);
+        for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+            std::ifstream stat(entry.path() / "stat");
+            std::string pid, name, state;
+            pid_t parent = 0;
+            if (stat >> pid >> name >> state >> parent && parent == postmaster)
+                kill(std::stoi(pid), signal);
+        }
+    }
+    // What psql prints for the statements, unaligned.
+    std::string sql(const std::string &statements) const
+    {
+        const std::string command = "psql -Atq '" + address() + "' -c \"" + statements + "\"";
+        std::unique_ptr<FILE, int (*)(FILE *)> output(popen(command.c_str(), "r"), pclose);
+        std::string text;
+        char buffer[256];
+        while (output && std::fgets(buffer, sizeof buffer, output.get()))
+            text += buffer;
+        return text;
     }
 
 private:
@@ -140,7 +170,9 @@ TEST_F(PostgresTest, APostToOneServerIsOnTheOthersPage)
     EXPECT_EQ(postedTotal(page(*second)), 1);
 }
 
-TEST_F(PostgresTest, PostsFromEightClientsAcrossTwoServersAreEachStoredOnce)
+// Each server keeps its lists from the notices of every commit: the best scores (read through
+// the rank indexes) are read when a server starts, never again for each batch.
+TEST_F(PostgresTest, PostsFromEightClientsAcrossTwoServersAreEachStoredOnceAndNotReadBack)
 {
     auto first = startOn("first.log");
     auto second = startOn("second.log");
@@ -161,6 +193,109 @@ TEST_F(PostgresTest, PostsFromEightClientsAcrossTwoServersAreEachStoredOnce)
     EXPECT_EQ(storedNames().size(), 200u);
     ASSERT_TRUE(eventually([&] { return postedTotal(page(*first)) == 200; }));
     ASSERT_TRUE(eventually([&] { return postedTotal(page(*second)) == 200; }));
+    // Their statistics reach PostgreSQL's tables when their connections end.
+    first->stop(SIGTERM);
+    second->stop(SIGTERM);
+    const std::string reads =
+        "SELECT sum(idx_scan) FROM pg_stat_user_indexes WHERE indexrelname LIKE '%by_rank'";
+    long readsSoFar = 0;
+    ASSERT_TRUE(eventually([&] { return (readsSoFar = std::stol("0" + cluster.sql(reads))) > 0; }));
+    EXPECT_LE(readsSoFar, 10); // 2 a server at its start, 2 a server for the other's start
+}
+
+// A notice missed (here a commit made behind the servers' backs, numbered as the first
+// server's) or a connection dropped makes a server read its lists again, after which its page
+// is right.
+TEST_F(PostgresTest, AMissedNoticeOrADroppedConnectionIsMadeGoodByReadingAgain)
+{
+    auto first = startOn("first.log");
+    auto second = startOn("second.log");
+    const auto behindTheirBacks = [&](const std::string &name) {
+        cluster.sql("INSERT INTO scores (name, date, score, received_ms) VALUES ('" + name +
+                    "', '1/1/10', 300, 0); UPDATE score_counts SET sequence = sequence + 1, "
+                    "unverified = unverified + 1 WHERE writer = (SELECT writer FROM "
+                    "score_counts ORDER BY sequence DESC LIMIT 1)");
+    };
+    const auto bothShow = [&](const std::string &name, long total) {
+        return eventually([&] {
+            const std::string pages[] = {page(*first), page(*second)};
+            for (const std::string &shown : pages) {
+                if (shown.find(name) == std::string::npos || postedTotal(shown) != total)
+                    return false;
+            }
+            return true;
+        });
+    };
+    ASSERT_EQ(post(*first, "Q%22B%5CC", "120"), 200); // quote and backslash: Q"B\C
+    EXPECT_TRUE(bothShow(">Q&quot;B\\C<", 1));
+    behindTheirBacks("Hidden");
+    ASSERT_EQ(post(*first, "Bob", "110"), 200);
+    EXPECT_TRUE(bothShow(">Hidden<", 3));
+    behindTheirBacks("Quiet");
+    cluster.sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                "backend_type = 'client backend' AND pid <> pg_backend_pid()");
+    EXPECT_TRUE(bothShow(">Quiet<", 4));
+    EXPECT_TRUE(bothShow(">Bob<", 4));
+}
+
+// SIGCONT for the stopped database however the test ends, or it could not be stopped.
+class Paused {
+public:
+    explicit Paused(const PostgresCluster &cluster) : m_cluster(cluster)
+    {
+        m_cluster.signalAll(SIGSTOP);
+    }
+    ~Paused() { m_cluster.signalAll(SIGCONT); }
+    Paused(const Paused &) = delete;
+    Paused &operator=(const Paused &) = delete;
+
+private:
+    const PostgresCluster &m_cluster;
+};
+
+// A database that hangs is answered 503 within a second or so (the client here waits ten),
+// never acknowledged, and SIGTERM still ends the server; once it runs again, so do posts.
+TEST_F(PostgresTest, AHungDatabaseCostsAnswersButNeverTheServer)
+{
+    auto server = startOn("server.log");
+    ASSERT_EQ(post(*server, "Before", "10"), 200);
+    {
+        const Paused paused(cluster);
+        EXPECT_EQ(post(*server, "During", "11"), 503);
+        EXPECT_EQ(server->get("/health").status, 503);
+    }
+    EXPECT_TRUE(eventually([&] { return post(*server, "After", "12") == 200; }));
+    EXPECT_EQ(server->get("/health").status, 200);
+    const Paused paused(cluster);
+    EXPECT_EQ(post(*server, "Again", "13"), 503);
+    // Posts queued as it ends are never acknowledged, and hold nothing up.
+    std::thread late([&] { EXPECT_NE(post(*server, "Late", "14"), 200); });
+    EXPECT_EQ(server->stop(SIGTERM), 0); // -1 when it had not ended within ten seconds
+    late.join();
+}
+
+// While the database is down every post fails at once, yet the log says so once a second.
+TEST_F(PostgresTest, ADatabaseThatIsDownIsLoggedOnceASecond)
+{
+    auto server = startOn("server.log");
+    cluster.stop();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(post(*server, named("Down", i), "5"), 503);
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    cluster.start();
+    EXPECT_TRUE(eventually([&] { return post(*server, "Up", "6") == 200; }));
+    std::ifstream file(folder.file("server.log"));
+    int complaints = 0;
+    bool worksAgain = false;
+    for (std::string line; std::getline(file, line);) {
+        complaints += line.find("score database") != std::string::npos;
+        worksAgain |= line.find("works again") != std::string::npos;
+    }
+    EXPECT_LE(complaints, seconds + 3);
+    EXPECT_TRUE(worksAgain);
 }
 
 TEST_F(PostgresTest, NoAcknowledgedPostIsLostToAKilledServerOrARestartedDatabase)
