@@ -72,8 +72,8 @@ p99_ms() {
 # post NAME SECONDS THREADS CONNECTIONS [BASE]: real games posted to the server at BASE (the
 # last one started by default).
 post() {
-    run_wrk "$1" "$2" "$3" "$4" -s bench/server/post.lua "${5:-$base}" -- "$QUELLAN_POST_PATH" \
-        "$games" "$1"
+    run_wrk "$1" "$2" "$3" "$4" --latency -s bench/server/post.lua "${5:-$base}" -- \
+        "$QUELLAN_POST_PATH" "$games" "$1"
 }
 
 stored() {

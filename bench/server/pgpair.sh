@@ -19,10 +19,7 @@ source bench/server/common.sh
 source bench/server/pgcluster.sh
 
 unverified_path=${QUELLAN_PAGE_PATH%.shtml}-unverified.shtml
-posting() {
-    run_wrk "$1" "$duration" 1 $((32 / ${#bases[@]})) --latency -s bench/server/post.lua "$2" \
-        -- "$QUELLAN_POST_PATH" "$games" "$1"
-}
+posting() { post "$1" "$duration" 1 $((32 / ${#bases[@]})) "$2"; }
 unverified() { curl -s "$1$unverified_path" | grep -Eo '[0-9]+ scores? posted' | grep -Eo '^[0-9]+'; }
 
 # probe FROM TO NAME: posts to FROM until $work/NAME.stop appears; prints the milliseconds
