@@ -29,7 +29,7 @@ public:
     std::int64_t purgeAddress(const std::string &address) override;
     void proveWritable() override;
     // A database never vanishes under the server the way a file can: never.
-    bool replaced() const override { return false; }
+    bool replaced() override { return false; }
     ChangeFeed *changeFeed() override { return this; }
     void limitWaits(std::chrono::milliseconds patience) override;
     std::vector<ReceivedScore> all() override;

@@ -83,8 +83,8 @@ public:
     // StoreError when it cannot.
     virtual void proveWritable() = 0;
     // The store at the address opened is no longer the one opened: scores added now would be
-    // lost with it.
-    virtual bool replaced() const = 0;
+    // lost with it. A store that finds it so lets go of what it left at the address.
+    virtual bool replaced() = 0;
     // Scores were added or removed by someone else (a purge) since the last call. A store with
     // a change feed tells through it instead.
     virtual bool changedElsewhere() { return false; }

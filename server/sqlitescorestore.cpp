@@ -207,7 +207,7 @@ std::int32_t SqliteScoreStore::currentTag() const
 // Moves the journal of a file no longer at the path into that file and removes it from the
 // path, where SQLite would apply it to the file found there; unless the journal there is not
 // this file's any more. Writes are refused from now on: they would bring it back.
-void SqliteScoreStore::letGo() const
+void SqliteScoreStore::letGo()
 {
     m_letGo = true;
     if (m_journal.claimedBy(currentTag())) {
@@ -285,7 +285,7 @@ void SqliteScoreStore::proveWritable()
     inTransaction([&] { finish(m_prove.get(), "cannot write to the score database"); });
 }
 
-bool SqliteScoreStore::replaced() const
+bool SqliteScoreStore::replaced()
 {
     if (m_letGo)
         return true;

@@ -34,7 +34,7 @@ public:
     void proveWritable() override;
     // The file at the path is no longer the one opened: deleted, or replaced by another. The
     // first time it finds so, the store lets go of the file, which takes no more writes.
-    bool replaced() const override;
+    bool replaced() override;
     // Another connection (such as a purge) committed a change since the last call.
     bool changedElsewhere() override;
     std::vector<ReceivedScore> all() override;
@@ -58,7 +58,7 @@ private:
     void addColumnIfMissing(const char *column, const char *definition);
     void retag();
     std::int32_t currentTag() const;
-    void letGo() const;
+    void letGo();
     Statement prepare(const char *sql) const;
     void execute(const char *sql) const;
     std::int64_t readNumber(sqlite3_stmt *statement, const char *what) const;
@@ -70,7 +70,7 @@ private:
 
     const std::string m_path;
     const SqliteJournal m_journal;
-    mutable bool m_letGo = false; // replaced: the journal left the path, writes are refused
+    bool m_letGo = false; // replaced: the journal left the path, writes are refused
     dev_t m_device{};
     ino_t m_inode{};
     std::int64_t m_dataVersion = 0;
