@@ -69,6 +69,34 @@ std::string arrayLiteral(const std::vector<std::string> &texts)
     return literal + "}";
 }
 
+// The batch's rows in the given order as one array literal a column, for one statement that
+// stores them all: a statement a score would cost the database as much work again as the rows.
+std::array<std::string, 8> batchColumns(const std::vector<ReceivedScore> &scores,
+                                        const std::vector<std::size_t> &order,
+                                        const std::vector<std::int64_t> &ids)
+{
+    std::array<std::vector<std::string>, 8> columns;
+    for (const std::size_t at : order) {
+        const ReceivedScore &score = scores[at];
+        const ScoreEntry &entry = score.entry;
+        const std::array<std::string, 8> row{std::to_string(ids[at]),
+                                             entry.name,
+                                             entry.date,
+                                             std::to_string(entry.score),
+                                             std::to_string(score.receivedMs),
+                                             score.address,
+                                             entry.deal ? std::to_string(*entry.deal)
+                                                        : std::string(),
+                                             entry.moves};
+        for (std::size_t column = 0; column < row.size(); ++column)
+            columns[column].push_back(row[column]);
+    }
+    std::array<std::string, 8> literals;
+    for (std::size_t column = 0; column < columns.size(); ++column)
+        literals[column] = arrayLiteral(columns[column]);
+    return literals;
+}
+
 } // namespace
 
 PostgresScoreStore::PostgresScoreStore(const std::string &address, Open open)
@@ -187,23 +215,25 @@ std::vector<NumberedScore> PostgresScoreStore::insert(const std::vector<Received
     for (int row = 0; row < PQntuples(taken.get()); ++row)
         ids.push_back(std::stoll(PQgetvalue(taken.get(), row, 0)));
     std::sort(ids.begin(), ids.end());
+    const std::array<std::string, 8> columns = batchColumns(scores, order, ids);
+    std::vector<const char *> values;
+    for (const std::string &column : columns)
+        values.push_back(column.c_str());
+    const Result inserted =
+        run("INSERT INTO scores (id, name, date, score, received_ms, address, deal, moves) "
+            "SELECT id, name, date, score, received_ms, address, NULLIF(deal, '')::bigint, "
+            "moves FROM unnest($1::bigint[], $2::text[], $3::text[], $4::integer[], "
+            "$5::bigint[], $6::text[], $7::text[], $8::text[]) "
+            "AS batch (id, name, date, score, received_ms, address, deal, moves) "
+            "ON CONFLICT DO NOTHING RETURNING id",
+            values, "cannot store the scores");
     std::vector<NumberedScore> stored;
-    for (const std::size_t at : order) {
-        const ReceivedScore &score = scores[at];
-        const std::string id = std::to_string(ids[at]);
-        const ScoreEntry &entry = score.entry;
-        const std::string number = std::to_string(entry.score);
-        const std::string received = std::to_string(score.receivedMs);
-        const std::string deal = entry.deal ? std::to_string(*entry.deal) : std::string();
-        const Result inserted = run(
-            "INSERT INTO scores (id, name, date, score, received_ms, address, deal, moves) "
-            "VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT DO NOTHING",
-            {id.c_str(), entry.name.c_str(), entry.date.c_str(), number.c_str(), received.c_str(),
-             score.address.c_str(), entry.deal ? deal.c_str() : nullptr, entry.moves.c_str()},
-            "cannot store a score");
-        added[at] = std::string(PQcmdTuples(inserted.get())) == "1";
-        if (added[at])
-            stored.push_back({entry, ids[at]});
+    for (int row = 0; row < PQntuples(inserted.get()); ++row) {
+        const std::int64_t id = std::stoll(PQgetvalue(inserted.get(), row, 0));
+        const auto at =
+            static_cast<std::size_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+        added[at] = true;
+        stored.push_back({scores[at].entry, ids[at]});
     }
     return stored;
 }
@@ -233,8 +263,11 @@ void PostgresScoreStore::announce(std::int64_t sequence, const std::vector<std::
     const std::string commit = std::to_string(m_writer) + ' ' + std::to_string(sequence);
     const std::string payloads = arrayLiteral(parts);
     try {
-        run("SELECT pg_notify($1, $2 || ' ' || part) FROM unnest($3::text[]) AS part",
-            {channel, commit.c_str(), payloads.c_str()}, "cannot tell of the change");
+        inTransaction([&] {
+            run("SET LOCAL synchronous_commit = off", "cannot tell of the change");
+            run("SELECT pg_notify($1, $2 || ' ' || part) FROM unnest($3::text[]) AS part",
+                {channel, commit.c_str(), payloads.c_str()}, "cannot tell of the change");
+        });
     } catch (const StoreError &) {
         // Told by the gap; this server reads its own lists again once it has a connection.
     }

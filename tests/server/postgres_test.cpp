@@ -355,4 +355,26 @@ TEST_F(PostgresTest, MigratesBothWaysInOrderAndOnlyOnce)
     EXPECT_EQ(copy.best(10, true).front().deal, 2u);
 }
 
+// A batch is stored in one statement of arrays: names that look like the arrays' own syntax
+// come back as sent, and a game sent twice (in the batch or before) is stored once.
+TEST_F(PostgresTest, ABatchKeepsEveryNameAsSentAndEachGameOnce)
+{
+    server::PostgresScoreStore store(cluster.address(), server::ScoreStore::Open::CreateIfMissing);
+    const std::vector<server::ReceivedScore> before{{{"Twice", "1/1/10", 500, 7u, "d1"}, 1, "a"}};
+    EXPECT_EQ(store.add(before), std::vector<bool>{true});
+    const std::vector<server::ReceivedScore> batch{
+        {{"Quote\"s, {and} \\back", "2/2/10", -3}, 2, "10.0.0.1"},
+        {{"NULL", "3/3/10", 4}, 3, ""},
+        {{"Ünïcødé 名前", "4/4/10", 5, 8u, "d2"}, 4, "2001:db8::1"},
+        {{"Twice", "1/1/10", 500, 7u, "d1"}, 5, "b"},
+        {{"Again", "5/5/10", 6, 9u, "d3"}, 6, "c"},
+        {{"Again", "5/5/10", 6, 9u, "d3"}, 7, "c"}};
+    EXPECT_EQ(store.add(batch), (std::vector<bool>{true, true, true, false, true, false}));
+    std::vector<server::ReceivedScore> expected = before;
+    expected.insert(expected.end(), {batch[0], batch[1], batch[2], batch[4]});
+    EXPECT_EQ(store.all(), expected);
+    EXPECT_EQ(store.count(false), 2);
+    EXPECT_EQ(store.count(true), 3);
+}
+
 } // namespace
