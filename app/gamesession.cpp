@@ -1,9 +1,26 @@
 #include "app/gamesession.h"
 
-#include "app/solverworker.h"
 #include "tally/gamerecord.h"
 
-GameSession::GameSession(QObject *parent) : QObject(parent), m_solver(new SolverWorker(this)) {}
+#include <QTimer>
+
+#include <chrono>
+
+namespace {
+
+// A hint shows at once; only a solve that takes longer than this is told of.
+constexpr std::chrono::milliseconds hintPatience{150};
+
+} // namespace
+
+GameSession::GameSession(QObject *parent)
+    : QObject(parent), m_solver(new SolverWorker(this)), m_hintWait(new QTimer(this))
+{
+    m_hintWait->setSingleShot(true);
+    m_hintWait->setInterval(hintPatience);
+    connect(m_hintWait, &QTimer::timeout, this,
+            [this] { emit hintWorking("Working out a hint\u2026"); });
+}
 
 void GameSession::start()
 {
@@ -23,7 +40,7 @@ void GameSession::dealGame(std::optional<std::uint32_t> deal)
         m_table.startDeal(*deal);
     else
         m_table.start();
-    ++m_games;
+    stopSolve(m_bestSolve);
     m_startPosition = m_table.position();
     emit started(m_table.dealNumber());
     emit aceClosed();
@@ -88,23 +105,38 @@ void GameSession::hint()
     }
     m_table.markAssisted();
     // Asking again while the answer for this very table is being worked out adds nothing.
-    if (m_hintAsked == m_moves)
+    if (m_hintSolve)
         return;
-    m_hintAsked = m_moves;
-    m_solver->solve(m_table.position(), [this, asked = m_moves](const Solution &solution) {
-        if (asked != m_moves)
-            return; // the player has moved on since asking
-        m_hintAsked.reset();
-        if (!solution.solved || solution.best.actions.empty())
-            emit hintMissing("No hint"); // too many ways to weigh from here
-        else
-            emit hinted(solution.best.actions.front());
-    });
+    m_hinted.reset();
+    m_hintWait->start();
+    m_hintSolve = m_solver->solve(
+        m_table.position(), SolveBudget(), [this](const SolveNews &news) { hintNews(news); },
+        [this](const std::optional<SolveNews> &last) { hintFinished(last); });
+}
+
+// The first line found is hinted; a later one only when it scores more.
+void GameSession::hintNews(const SolveNews &news)
+{
+    if (news.best.actions.empty() || (m_hinted && news.best.finalScore <= *m_hinted))
+        return;
+    m_hintWait->stop();
+    m_hinted = news.best.finalScore;
+    emit hinted(news.best.actions.front());
+}
+
+void GameSession::hintFinished(const std::optional<SolveNews> &last)
+{
+    m_hintSolve.reset();
+    m_hintWait->stop();
+    if (!last)
+        emit hintMissing("No hint");
 }
 
 void GameSession::tableChanged()
 {
-    ++m_moves;
+    // A hint worked out for the table before no longer applies.
+    stopSolve(m_hintSolve);
+    m_hintWait->stop();
     emit changed(m_table);
     emit undoAvailable(m_table.canUndo());
 }
@@ -130,9 +162,15 @@ void GameSession::finishGame(Ending ending)
         m_record->checkscore(score, m_playerName);
     emit aceClosed(); // a question left open has no game to act on
     emit ended(ending, score, assisted);
-    m_solver->solve(m_startPosition, [this, game = m_games](const Solution &solution) {
-        if (game == m_games)
-            emit bestPossible(bestPossibleText(solution));
-    });
+    solveBestPossible();
     emit cue(ending == Ending::Won ? "winner" : "gameover");
+}
+
+void GameSession::solveBestPossible()
+{
+    stopSolve(m_bestSolve);
+    m_bestSolve = m_solver->solve(
+        m_startPosition, SolveBudget(),
+        [this](const SolveNews &news) { emit bestPossible(bestPossibleText(news)); },
+        [this](const std::optional<SolveNews> &) { m_bestSolve.reset(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/solverworker.h"
 #include "game/gametable.h"
 
 #include <QObject>
@@ -9,7 +10,7 @@
 #include <optional>
 
 class GameRecord;
-class SolverWorker;
+class QTimer;
 
 // The player's games: owns the game table and the solver that finds hints and a finished
 // game's best possible score, reports started and finished games to the record, and tells
@@ -41,6 +42,7 @@ public:
     void answerAce(bool yes);
     void undo();
     // Works out where a best way on starts from the table as it is; the game is assisted.
+    // The first line found is hinted at once, and a better one when the solve proves it.
     void hint();
 
 signals:
@@ -54,10 +56,13 @@ signals:
     void aceClosed();
     // The game ended; a score reached with help is counted but not ranked.
     void ended(Ending ending, int score, bool assisted);
-    // What the best line of a finished game's deal scores: "Best possible: 436 (won)".
+    // What the best line of a finished game's deal scores: "Best possible: at least 412",
+    // then "Best possible: 436 (won)" once proven.
     void bestPossible(const QString &text);
     // Where a best way on starts: a move of the line alphabet, a column or the deal.
     void hinted(char move);
+    // A hint takes a moment to work out: "Working out a hint…".
+    void hintWorking(const QString &text);
     // No hint to give: "No move left" or "No hint".
     void hintMissing(const QString &text);
     void undoAvailable(bool available);
@@ -66,6 +71,9 @@ signals:
 
 private:
     void dealGame(std::optional<std::uint32_t> deal);
+    void hintNews(const SolveNews &news);
+    void hintFinished(const std::optional<SolveNews> &last);
+    void solveBestPossible();
     void tableChanged();
     void finishGame(Ending ending);
     // Reports the ace question as the table has it.
@@ -75,8 +83,9 @@ private:
     SolverWorker *m_solver;
     GameRecord *m_record = nullptr;
     QString m_playerName;
-    Position m_startPosition; // the running game's first deal, for its best possible line
-    quint64 m_games = 0;      // games started: an answer for an earlier one is dropped
-    quint64 m_moves = 0;      // changes on the table: a hint for an earlier one is dropped
-    std::optional<quint64> m_hintAsked; // the table a hint is being worked out for
+    Position m_startPosition;    // the running game's first deal, for its best possible line
+    SolveStop m_hintSolve;       // the hint being worked out for the table as it is
+    std::optional<int> m_hinted; // the score of the line the shown hint starts
+    QTimer *m_hintWait;          // how long a hint may take before the player is told
+    SolveStop m_bestSolve;       // the finished game's best possible line
 };

@@ -177,6 +177,7 @@ void Tmain::connectGame()
     connect(session, &GameSession::bestPossible, panel_cleared, &GameOverPanel::setBestPossible);
     connect(session, &GameSession::hinted, table, &TableView::showHint);
     connect(session, &GameSession::hintMissing, table, &TableView::sayThisTurn);
+    connect(session, &GameSession::hintWorking, table, &TableView::sayThisTurn);
     connect(session, &GameSession::undoAvailable, Undo1, &QAction::setEnabled);
     connect(session, &GameSession::cue, this, &Tmain::playsounds);
 

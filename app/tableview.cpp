@@ -130,6 +130,7 @@ void TableView::showThisTurn(const QString &points)
     label_thisturn->setWordWrap(false);
     label_thisturn->setGeometry(m_thisturnPlace);
     label_thisturn->setText(points);
+    m_turnPoints = points;
 }
 
 void TableView::sayThisTurn(const QString &text)
@@ -145,6 +146,7 @@ void TableView::showHint(char move)
 {
     if (move != rules::moves::deal && !rules::moves::isClick(move))
         return;
+    showThisTurn(m_turnPoints); // over "Working out a hint…"
     const QWidget *target = move == rules::moves::deal
                                 ? static_cast<QWidget *>(image_deal)
                                 : columnImage(rules::moves::clicked(move) + 1);

@@ -66,6 +66,7 @@ private:
     quint64 m_outlines = 0;      // hints shown: a later one keeps its own time on screen
     QRect m_thisturnPlace; // where label_thisturn stands, and its font, unless a message needs room
     QFont m_thisturnFont;
+    QString m_turnPoints; // what the turn label shows when it says nothing else
     // Enter starts a game only while none runs.
     bool m_gameRunning = false;
 };

@@ -18,10 +18,10 @@ namespace {
 // each pass a depth-first branch and bound that remembers what it learns of each board.
 class Search {
 public:
-    Search(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop,
+    Search(const Position &position, std::size_t maxPositions, StopCheck stopCheck,
            std::size_t boundAfter)
-        : m_deal(position), m_stopCheck(stop), m_memo(maxPositions), m_bounds(m_deal, boundAfter),
-          m_endgame(m_deal, m_stopCheck)
+        : m_deal(position), m_stopCheck(stopCheck), m_memo(maxPositions),
+          m_bounds(m_deal, boundAfter), m_endgame(m_deal, m_stopCheck)
     {
     }
 
@@ -227,8 +227,9 @@ bool Search::mightWin(const Board &board)
 } // namespace solver
 
 Solution solve(const Position &position, std::size_t maxPositions, const std::atomic<bool> *stop,
-               std::size_t boundAfter)
+               std::size_t boundAfter, std::chrono::nanoseconds processorBudget)
 {
-    return std::make_unique<solver::Search>(position, maxPositions, stop, boundAfter)
+    return std::make_unique<solver::Search>(position, maxPositions,
+                                            solver::StopCheck(stop, processorBudget), boundAfter)
         ->run(position.score);
 }

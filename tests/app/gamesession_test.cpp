@@ -2,6 +2,7 @@
 
 #include "app/gamesession.h"
 #include "game/solver.h"
+#include "game/solver/beam.h"
 #include "tests/support/knowngames.h"
 #include "tests/support/recordinggamerecord.h"
 
@@ -128,6 +129,33 @@ TEST_F(GameSessionTest, AHintNamesTheFirstMoveOfABestLineAndAssistsTheGame)
     const Solution solution = solve(session.table().position());
     ASSERT_TRUE(solution.solved);
     EXPECT_EQ(hinted.at(0).at(0).value<char>(), solution.best.actions.front());
+}
+
+// Deal 4871's proof takes many seconds: its hint and best line come from the beams at once,
+// and each proof stops when the table moves on, or the next hint would wait behind them.
+TEST_F(GameSessionTest, OnASlowDealHintAndBestComeAtOnceAndTheirProofsStopWhenNoLongerAsked)
+{
+    QSignalSpy hinted(&session, &GameSession::hinted);
+    QSignalSpy best(&session, &GameSession::bestPossible);
+    session.startDeal(4871);
+    session.hint();
+    ASSERT_TRUE(hinted.wait(10000));
+
+    solver::StopCheck never(nullptr);
+    const auto line =
+        solver::beamSearch(session.table().position(), 1, solver::BeamRank::Points, never);
+    ASSERT_TRUE(line);
+    play(line->actions);
+    ASSERT_FALSE(session.table().gameactive());
+    ASSERT_TRUE(best.wait(10000));
+    EXPECT_TRUE(best.at(0).at(0).toString().startsWith("Best possible: at least "))
+        << best.at(0).at(0).toString().toStdString();
+
+    hinted.clear();
+    session.startDeal(2);
+    session.hint();
+    ASSERT_TRUE(hinted.wait(10000));
+    EXPECT_EQ(best.count(), 1);
 }
 
 } // namespace

@@ -13,13 +13,15 @@ namespace {
 
 const char *usage()
 {
-    return "Usage: quellan-solve DEAL...\n"
+    return "Usage: quellan-solve [--budget MS] DEAL...\n"
            "       quellan-solve --stats FIRST COUNT\n"
            "For each deal number (0 to 4294967295): whether it can be won, the best final score\n"
            "and a line that reaches it, one character an action: 1-4 a click on that column,\n"
-           "d a deal, y yes to the ace question. --stats solves COUNT deals from FIRST on all\n"
-           "cores and prints the share of winnable deals, the spread of best scores and the\n"
-           "solve times.\n";
+           "d a deal, y yes to the ace question. With --budget, what is known within MS\n"
+           "milliseconds of processor time: \"at least\" until the best is proven.\n"
+           "--stats solves COUNT deals from FIRST on all cores and prints the share of\n"
+           "winnable deals, the spread of best scores, the solve times, and what is known\n"
+           "within budgets of 100 ms, 1 s and 2 s.\n";
 }
 
 int fail(const std::string &why)
@@ -47,11 +49,20 @@ int main(int argc, char *argv[])
             *first, solvereport::solveRange(*first, *count, threads), threads);
         return 0;
     }
-    for (const std::string &arg : args) {
-        if (!parseDealNumber(arg))
-            return fail("not a deal number: " + arg);
+    std::optional<int> budget;
+    auto deals = args.begin();
+    if (*deals == "--budget") {
+        const auto ms = args.size() > 2 ? parseDealNumber(args[1]) : std::nullopt;
+        if (!ms || *ms == 0 || *ms > 86'400'000)
+            return fail("--budget needs milliseconds (1 to 86400000) and deal numbers");
+        budget = static_cast<int>(*ms);
+        deals += 2;
     }
-    for (const std::string &arg : args)
-        std::cout << solvereport::dealText(*parseDealNumber(arg)) << std::flush;
+    for (auto arg = deals; arg != args.end(); ++arg) {
+        if (!parseDealNumber(*arg))
+            return fail("not a deal number: " + *arg);
+    }
+    for (auto arg = deals; arg != args.end(); ++arg)
+        std::cout << solvereport::dealText(*parseDealNumber(*arg), budget) << std::flush;
     return 0;
 }
