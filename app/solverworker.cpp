@@ -4,10 +4,22 @@
 
 #include <malloc.h>
 
+namespace {
+
+// Blocks this large are given back to the system as soon as they are freed.
+constexpr int memoryReturnedAbove = 1 << 20;
+
+} // namespace
+
 SolverWorker::SolverWorker(QObject *parent) : QObject(parent)
 {
     // A hint and a game's best line may be worked out at once.
     m_pool.setMaxThreadCount(2);
+    // Fixed limits, or the allocator raises them after the first solve's large tables and then
+    // keeps tens of megabytes at the top of a solving thread's heap, where trimming never
+    // reaches.
+    mallopt(M_MMAP_THRESHOLD, memoryReturnedAbove);
+    mallopt(M_TRIM_THRESHOLD, memoryReturnedAbove);
 }
 
 SolverWorker::~SolverWorker()
