@@ -12,7 +12,7 @@ source build/bench/quellan-server.env
 games=build/bench/bench-games-$game_deals.txt
 if [[ ! -s $games ]]; then
     build/bench/tools/solve/quellan-solve $(seq 0 $((game_deals - 1))) |
-        awk '$3 == "winnable" { sub(":", "", $2); print $2, $7, $10 }' >"$games.part"
+        awk '$3 == "winnable" && $7 != "at" { sub(":", "", $2); print $2, $7, $10 }' >"$games.part"
     mv "$games.part" "$games"
 fi
 
