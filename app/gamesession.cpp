@@ -97,6 +97,29 @@ void GameSession::undo()
     reportAceQuestion();
 }
 
+void GameSession::redo()
+{
+    if (!m_table.redo())
+        return;
+    tableChanged();
+    reportAceQuestion();
+}
+
+void GameSession::resume(const GameTable &table)
+{
+    // The table's own sequence of deals goes on as seeded for this run.
+    const Random sequence = m_table.random();
+    m_table = table;
+    m_table.random() = sequence;
+    stopSolve(m_bestSolve);
+    GameTable start;
+    start.startDeal(table.dealNumber());
+    m_startPosition = start.position();
+    emit started(m_table.dealNumber());
+    tableChanged();
+    reportAceQuestion();
+}
+
 void GameSession::hint()
 {
     if (!m_table.gameactive()) {
@@ -139,6 +162,7 @@ void GameSession::tableChanged()
     m_hintWait->stop();
     emit changed(m_table);
     emit undoAvailable(m_table.canUndo());
+    emit redoAvailable(m_table.canRedo());
 }
 
 void GameSession::reportAceQuestion()

@@ -41,6 +41,10 @@ public:
     // YES or NO to the ace question; nothing while none is open.
     void answerAce(bool yes);
     void undo();
+    // Puts back what Undo took back.
+    void redo();
+    // Goes on with a game kept from an earlier run: not counted again, assisted only if it was.
+    void resume(const GameTable &table);
     // Works out where a best way on starts from the table as it is; the game is assisted.
     // The first line found is hinted at once, and a better one when the solve proves it.
     void hint();
@@ -66,6 +70,7 @@ signals:
     // No hint to give: "No move left" or "No hint".
     void hintMissing(const QString &text);
     void undoAvailable(bool available);
+    void redoAvailable(bool available);
     // A sound cue by its name.
     void cue(const QString &name);
 

@@ -1,5 +1,6 @@
 #include "app/main.h"
 
+#include "app/abandonpanel.h"
 #include "app/about.h"
 #include "app/accesskeys.h"
 #include "app/acepanel.h"
@@ -37,7 +38,7 @@
 
 Tmain::Tmain(MainSetup setup, QWidget *parent)
     : QMainWindow(parent), m_setup(std::move(setup)), m_settings(m_setup.settingsFolder),
-      m_placement(new WindowPlacement(this))
+      m_placement(new WindowPlacement(this)), m_keeper(m_setup.dataFolder + "/quellangame.txt")
 {
     buildMenus();
     buildBoard();
@@ -46,6 +47,7 @@ Tmain::Tmain(MainSetup setup, QWidget *parent)
     connectPanels();
     guarded([this] { FormCreate(); });
     createWindows();
+    guarded([this] { resumeKeptGame(); });
 }
 
 void Tmain::buildMenus()
@@ -69,6 +71,9 @@ void Tmain::buildMenus()
     RestartDeal1->setEnabled(false); // until a game has been started
     Undo1 = item(file, "Undo1", "&Undo", &Tmain::Undo1Click, QKeySequence::Undo);
     Undo1->setEnabled(false); // until a game has something to take back
+    Redo1 = item(file, "Redo1", "Re&do", &Tmain::Redo1Click);
+    Redo1->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+    Redo1->setEnabled(false); // until Undo has taken something back
     file->addSeparator()->setObjectName("N1");
     item(file, "Exit1", "Exit", &Tmain::Exit1Click);
 
@@ -135,6 +140,7 @@ void Tmain::buildBoard()
     panel_board1 = new TableView(panel_board);
     panel_name = new NamePanel(panel_board1);
     panel_removeace = new AcePanel(panel_board1);
+    panel_abandon = new AbandonPanel(panel_board1);
     panel_update = new UpdatePanel(panel_board1);
     panel_cleared = new GameOverPanel(panel_board1);
     panel_deal = new DealPanel(panel_board1);
@@ -179,6 +185,11 @@ void Tmain::connectGame()
     connect(session, &GameSession::hintMissing, table, &TableView::sayThisTurn);
     connect(session, &GameSession::hintWorking, table, &TableView::sayThisTurn);
     connect(session, &GameSession::undoAvailable, Undo1, &QAction::setEnabled);
+    connect(session, &GameSession::redoAvailable, Redo1, &QAction::setEnabled);
+    // Kept after every change, so that no way of leaving loses the game.
+    connect(session, &GameSession::changed, this,
+            [this](const GameTable &table) { m_keeper.keep(table); });
+    connect(session, &GameSession::ended, this, [this] { m_keeper.forget(); });
     connect(session, &GameSession::cue, this, &Tmain::playsounds);
 
     forward(table, &TableView::columnClicked, session, &GameSession::playColumn);
@@ -191,7 +202,9 @@ void Tmain::connectGame()
 void Tmain::connectPanels()
 {
     forward(panel_removeace, &AcePanel::answered, m_session, &GameSession::answerAce);
-    forward(panel_deal, &DealPanel::dealChosen, m_session, &GameSession::startDeal);
+    connect(panel_deal, &DealPanel::dealChosen, this, [this](std::uint32_t deal) {
+        unlessAbandoning([this, deal] { m_session->startDeal(deal); });
+    });
     bind(panel_instructions, &InstructionsPanel::playAsked, &Tmain::button_startClick);
     connect(panel_name, &NamePanel::nameChosen, panel_cleared, &GameOverPanel::setPlayerName);
     connect(panel_cleared, &GameOverPanel::playerNameChanged, m_session,
@@ -342,6 +355,24 @@ void Tmain::StartGame1Click()
     panel_cleared->hide();
 }
 
+void Tmain::resumeKeptGame()
+{
+    const std::optional<GameTable> kept = m_keeper.resume();
+    if (!kept)
+        return;
+    m_session->resume(*kept);
+    label_name->setText("Welcome back, " + panel_cleared->playerName());
+    label_name->adjustSize();
+}
+
+void Tmain::unlessAbandoning(const std::function<void()> &then)
+{
+    const GameTable &game = m_session->table();
+    if (!game.gameactive() || (game.line().empty() && !game.canUndo()))
+        return then();
+    panel_abandon->ask([this, then] { guarded(then); });
+}
+
 void Tmain::button_sendscoreClick()
 {
     if (panel_cleared->playerName().isEmpty())
@@ -371,10 +402,11 @@ void Tmain::ResetScreenLocation1Click()
 void Tmain::showWindow(SecondaryWindow *window) { window->showCentredOver(this); }
 void Tmain::PlaySounds1Click() { saveinifile(); } // the action has inverted its mark already
 void Tmain::installUpdate() { m_updates->install(); }
-void Tmain::button_startClick() { m_session->start(); }
+void Tmain::button_startClick() { unlessAbandoning([this] { m_session->start(); }); }
 void Tmain::SelectDeal1Click() { panel_deal->ask(); }
-void Tmain::RestartDeal1Click() { m_session->restart(); }
+void Tmain::RestartDeal1Click() { unlessAbandoning([this] { m_session->restart(); }); }
 void Tmain::Undo1Click() { m_session->undo(); }
+void Tmain::Redo1Click() { m_session->redo(); }
 void Tmain::Hint1Click() { m_session->hint(); }
 void Tmain::QuickInstructions1Click() { panel_instructions->present(); }
 void Tmain::ChangeName1Click() { panel_name->ask(); }

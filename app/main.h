@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/keptgame.h"
 #include "app/mainsetup.h"
 #include "app/windowsettings.h"
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class AbandonPanel;
 class AcePanel;
 class DealPanel;
 class GameOverPanel;
@@ -81,6 +83,10 @@ private:
     void playsounds(const QString &name);
     // A plain message box with one OK button.
     void inform(const QString &text);
+    // Goes on with the game kept from the last run, if there is one.
+    void resumeKeptGame();
+    // Runs `then` at once, or once the player agrees to give up a game under way.
+    void unlessAbandoning(const std::function<void()> &then);
     void showWindow(SecondaryWindow *window);
     // A game was dealt: the window's own panels over the table go, and the table has the
     // keyboard.
@@ -94,6 +100,7 @@ private:
     void SelectDeal1Click();
     void RestartDeal1Click();
     void Undo1Click();
+    void Redo1Click();
     void Hint1Click();
     void QuickInstructions1Click();
     void ChangeName1Click();
@@ -110,7 +117,7 @@ private:
 
     // Menu items whose marks or states change.
     QAction *PlaySounds1 = nullptr, *updatecheck = nullptr, *RestartDeal1 = nullptr;
-    QAction *Undo1 = nullptr;
+    QAction *Undo1 = nullptr, *Redo1 = nullptr;
 
     // The table and what comes up over it.
     TFlatPanel *panel_board = nullptr;
@@ -118,6 +125,7 @@ private:
     TableView *panel_board1 = nullptr;
     NamePanel *panel_name = nullptr;
     AcePanel *panel_removeace = nullptr;
+    AbandonPanel *panel_abandon = nullptr;
     UpdatePanel *panel_update = nullptr;
     GameOverPanel *panel_cleared = nullptr;
     DealPanel *panel_deal = nullptr;
@@ -136,5 +144,6 @@ private:
     GameSession *m_session = nullptr;
     UpdateChecker *m_updates = nullptr;
     ScorePoster *m_poster = nullptr;
+    GameKeeper m_keeper;
     bool m_shown = false;
 };

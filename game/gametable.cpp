@@ -39,6 +39,7 @@ void GameTable::startround(Random &random)
 {
     // A fresh round: score 0, no question left open by the last game.
     m_undo.clear();
+    m_redo.clear();
     m_round = Round();
     m_round.deckOnPile = true;
     shufflecards(random);
@@ -184,9 +185,20 @@ bool GameTable::undo()
 {
     if (!canUndo())
         return false;
+    m_redo.push_back(std::move(m_round));
     m_round = std::move(m_undo.back());
     m_undo.pop_back();
     m_assisted = true;
+    return true;
+}
+
+bool GameTable::redo()
+{
+    if (!canRedo())
+        return false;
+    m_undo.push_back(std::move(m_round));
+    m_round = std::move(m_redo.back());
+    m_redo.pop_back();
     return true;
 }
 
@@ -237,6 +249,7 @@ void GameTable::setBoard(const std::array<std::vector<Card>, columnCount> &colum
         }
     }
     m_undo.clear();
+    m_redo.clear();
     m_round = Round();
     for (int c = 1; c <= columnCount; ++c) {
         const auto &stack = columns[c - 1];

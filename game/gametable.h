@@ -67,6 +67,13 @@ public:
     // back or the game is over.
     bool undo();
     bool canUndo() const { return m_gameactive && !m_undo.empty(); }
+    // Puts back what undo() last took back, in order; any other action that changes the
+    // table ends what can be put back. False, and nothing changes, when there is nothing.
+    bool redo();
+    bool canRedo() const { return m_gameactive && !m_redo.empty(); }
+    // The line as it was before the undos that redo() can put back: the running line when
+    // there are none.
+    const std::string &lineAhead() const { return m_redo.empty() ? line() : m_redo.front().line; }
 
     bool gameactive() const { return m_gameactive; }
     const Column &column(int column) const { return m_round.columns[column]; }
@@ -91,6 +98,8 @@ public:
     // A game whose deal was chosen or in which the player had help; its score is not ranked.
     bool assisted() const { return m_assisted; }
     void markAssisted() { m_assisted = true; }
+    // For a game kept across a restart, which is assisted only if it was.
+    void setAssisted(bool assisted) { m_assisted = assisted; }
     // What the solver needs of the running game.
     Position position() const;
     // The game so far in the move alphabet of rules::moves, one character an action that
@@ -140,8 +149,13 @@ private:
         std::string line;
     };
 
-    // Remembers the round as it was before an action that changed it.
-    void remember(Round before) { m_undo.push_back(std::move(before)); }
+    // Remembers the round as it was before an action that changed it; what undo() took back
+    // can no longer be put back.
+    void remember(Round before)
+    {
+        m_undo.push_back(std::move(before));
+        m_redo.clear();
+    }
 
     Random m_random;
     std::uint32_t m_dealNumber = 0;
@@ -150,4 +164,5 @@ private:
     bool m_gameactive = false;
     Round m_round;
     std::vector<Round> m_undo; // the rounds before each action of the running game, oldest first
+    std::vector<Round> m_redo; // the rounds undo() took back, the furthest first
 };

@@ -526,6 +526,9 @@ TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
         }
         ASSERT_FALSE(table.assisted());
         const std::size_t taken = before.size();
+        std::vector<Seen> seen = before;
+        seen.push_back(Seen(table));
+        const std::string line = table.line();
         while (!before.empty()) {
             ASSERT_TRUE(table.undo());
             EXPECT_TRUE(Seen(table) == before.back()) << "seed " << seed << ", " << before.size();
@@ -534,6 +537,24 @@ TEST(GameTable, UndoTakesBackEveryActionToTheFirstDealButNotAnEndedGame)
         EXPECT_FALSE(table.canUndo());
         EXPECT_EQ(table.assisted(), taken > 0);
         EXPECT_EQ(table.cardsLeft(), Card::deckSize - 4) << "seed " << seed;
+        EXPECT_EQ(table.lineAhead(), line);
+        // Redo puts every step back in order, and then there is nothing more to put back.
+        for (std::size_t step = 1; step <= taken; ++step) {
+            ASSERT_TRUE(table.redo());
+            EXPECT_TRUE(Seen(table) == seen[step]) << "seed " << seed << ", " << step;
+        }
+        EXPECT_FALSE(table.redo());
+        EXPECT_EQ(table.line(), line);
+        // A new action ends what can be put back.
+        if (taken > 0 && table.undo()) {
+            ASSERT_TRUE(table.canRedo());
+            const Seen undone(table);
+            table.dealClick();
+            table.clickColumn(1);
+            if (!(Seen(table) == undone)) {
+                EXPECT_FALSE(table.canRedo()) << "seed " << seed;
+            }
+        }
     }
 
     GameTable ended;
