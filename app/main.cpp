@@ -71,7 +71,7 @@ void Tmain::buildMenus()
     RestartDeal1->setEnabled(false); // until a game has been started
     Undo1 = item(file, "Undo1", "&Undo", &Tmain::Undo1Click, QKeySequence::Undo);
     Undo1->setEnabled(false); // until a game has something to take back
-    Redo1 = item(file, "Redo1", "Re&do", &Tmain::Redo1Click);
+    Redo1 = item(file, "Redo1", "Red&o", &Tmain::Redo1Click);
     Redo1->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
     Redo1->setEnabled(false); // until Undo has taken something back
     file->addSeparator()->setObjectName("N1");

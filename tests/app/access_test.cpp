@@ -170,6 +170,8 @@ TEST_F(AccessTest, AnAceQuestionLeftOpenGoesWithItsGame)
     QApplication::sendEvent(QApplication::focusWidget(), &held);
     EXPECT_EQ(main.table().line(), line);
     action("StartGame1")->trigger();
+    ASSERT_TRUE(child<TFlatPanel>("panel_abandon")->isVisible());
+    press(Qt::Key_Y); // the game under way is given up
     EXPECT_FALSE(child<TFlatPanel>("panel_removeace")->isVisible());
     EXPECT_TRUE(main.table().line().empty());
 }

@@ -228,6 +228,6 @@ TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndAPortableOne
     ASSERT_TRUE(game->exit(main));
     const QDir beside(portable.path());
     EXPECT_EQ(beside.entryList(QDir::Files),
-              (QStringList{"quellan", "quellan.ini", "quellantally.tld"}));
+              (QStringList{"quellan", "quellan.ini", "quellangame.txt", "quellantally.tld"}));
     EXPECT_FALSE(beside.exists("config") || beside.exists("data"));
 }
