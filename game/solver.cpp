@@ -3,6 +3,7 @@
 #include "game/solver/cardbounds.h"
 #include "game/solver/deal.h"
 #include "game/solver/endgame.h"
+#include "game/solver/lowestleft.h"
 #include "game/solver/memo.h"
 #include "game/solver/stopcheck.h"
 
@@ -64,7 +65,7 @@ private:
 // Each pass cuts every line that cannot reach its target, and the bounds it learns carry over
 // to the next. When the first falls short, whether any win is left is settled apart: it is
 // often quickly known, and with no win the ceiling of every board drops by more than the
-// win's points.
+// win's points, and by more again where every game is sure to leave a higher card.
 void Search::solveInto(Solution &solution, int score)
 {
     const Board &start = m_deal.start();
@@ -81,9 +82,12 @@ void Search::solveInto(Solution &solution, int score)
         if (!canWin) {
             canWin = winnable(start, 0);
             if (!*canWin) {
+                // The next pass from the lower ceiling, 30 being taken off first. The passes
+                // keep the targets a two left would give them, as a pass that ends lower may
+                // weigh far more; those above the ceiling the lowest rank left gives end at once.
                 m_deal.ruleOutWin();
-                // The next pass from the lower ceiling, 30 being taken off first.
                 target = std::min(target, m_deal.ceiling(start) + 30);
+                m_deal.ruleOutWin(LowestLeft(m_deal, m_stopCheck).from(start));
             }
         }
     }

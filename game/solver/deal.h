@@ -4,6 +4,7 @@
 #include "game/solver/board.h"
 #include "game/solver/stacks.h"
 
+#include <algorithm>
 #include <bit>
 #include <optional>
 
@@ -69,9 +70,14 @@ public:
     int nonAcesLeft(const Board &board) const;
 
     // No line from the start wins: known from the start when the last deal ends the game, or
-    // told once a search has found it. Every ceiling drops by more than the win's points.
+    // told once a search has found it, along with the lowest rank the highest non-ace left at
+    // the end of any game can have. Every ceiling drops by more than the win's points.
     bool noWin() const { return m_noWin; }
-    void ruleOutWin() { m_noWin = true; }
+    void ruleOutWin(int lowestLeft = oneLowCard.ranks)
+    {
+        m_noWin = true;
+        m_lowestLeft = lowestLeft;
+    }
 
 private:
     // Where the key keeps the deals made and the removals since the last deal (in `low`, above
@@ -124,6 +130,7 @@ private:
     // What stays when the game is sure to end with the last deal, still to come.
     std::optional<Staying> m_stayingAtLastDeal;
     bool m_noWin = false;
+    int m_lowestLeft = oneLowCard.ranks; // where no line wins
 };
 
 template <typename Use> void Deal::forEachStep(const Board &board, Use use) const
@@ -260,8 +267,15 @@ inline int Deal::ceiling(const Board &board) const
 {
     if (m_stayingAtLastDeal)
         return mostWith(board, *m_stayingAtLastDeal);
-    const Staying staying = stayingForGood(board);
-    return mostWith(board, staying.cards == 0 && m_noWin ? oneLowCard : staying);
+    Staying staying = stayingForGood(board);
+    if (m_noWin) {
+        // A game that is not won leaves one non-ace or more, the cards that stay for good and
+        // one of the lowest rank left or higher among them: it takes off no more than the
+        // others, and deducts no less than the larger of their ranks and that rank.
+        staying.cards = std::max(staying.cards, 1);
+        staying.ranks = std::max(staying.ranks, m_lowestLeft);
+    }
+    return mostWith(board, staying);
 }
 
 } // namespace solver

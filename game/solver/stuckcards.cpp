@@ -4,8 +4,10 @@
 
 namespace solver {
 
-StuckCards::StuckCards(const Stacks &stacks, Ends ends) : m_stacks(stacks), m_ends(ends)
+StuckCards::StuckCards(const Stacks &stacks, Ends ends, int kept)
+    : m_stacks(stacks), m_ends(ends), m_kept(kept)
 {
+    assert(ends == Ends::wonOnly || kept == 1);
     for (int c = 0; c < columns; ++c) {
         for (int h = 0; h < stacks.top[c]; ++h) {
             const std::uint8_t card = stacks.cards[c][h];
@@ -13,7 +15,7 @@ StuckCards::StuckCards(const Stacks &stacks, Ends ends) : m_stacks(stacks), m_en
             m_out[card] = static_cast<std::uint16_t>(from(stacks.arrival[c][h]));
             m_gone[card] = never;
             m_moved[card] = never;
-            m_notGoing[suitOf(card)] += rankOf(card) != Card::Ace;
+            m_notGoing[suitOf(card)] += mustGo(card);
         }
     }
     settle();
@@ -123,8 +125,7 @@ void StuckCards::settle()
                 bool lowered = findMoved(card);
                 if (m_gone[card] != m_stacks.arrival[c][h]) {
                     if (const int deal = earliest(card); deal < m_gone[card]) {
-                        m_notGoing[suitOf(card)] -=
-                            m_gone[card] == never && rankOf(card) != Card::Ace;
+                        m_notGoing[suitOf(card)] -= m_gone[card] == never && mustGo(card);
                         m_gone[card] = static_cast<std::int8_t>(deal);
                         leaves(c, h, deal);
                         lowered = true;

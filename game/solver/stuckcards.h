@@ -27,15 +27,17 @@ namespace solver {
 // When only won games count (`Ends::wonOnly`), an ace may go only once every other card of its
 // suit might have gone: an ace goes by the question, with the deck out, and after that nothing
 // can take the highest card of its suit left off. The aces then keep many more cards covered
-// for good.
+// for good. The same holds of the games that end with no non-ace above some rank `kept` left,
+// for the cards above it.
 class StuckCards {
 public:
     enum class Ends { any, wonOnly };
 
     StuckCards(Stacks &&, Ends) = delete; // it keeps a reference
-    StuckCards(const Stacks &stacks, Ends ends);
+    StuckCards(const Stacks &stacks, Ends ends, int kept = 1);
 
-    // A card other than an ace can never leave the board, so no line wins.
+    // A card other than an ace, and above `kept` where only some games count, can never leave
+    // the board, so no line wins, or ends as those games do.
     bool someCardStays() const
     {
         return std::any_of(m_notGoing.begin(), m_notGoing.end(),
@@ -53,6 +55,12 @@ public:
 
 private:
     static constexpr std::int8_t never = std::numeric_limits<std::int8_t>::max();
+
+    // The cards that count in someCardStays().
+    bool mustGo(std::uint8_t card) const
+    {
+        return rankOf(card) != Card::Ace && rankOf(card) > m_kept;
+    }
 
     // The deals from `deal` to the last as bits; none from never.
     unsigned from(int deal) const
@@ -108,10 +116,11 @@ private:
     std::array<std::uint16_t, Card::deckSize + 1> m_out{};     // deals since its arrival, as bits
     std::array<std::uint16_t, Card::deckSize + 1> m_inStack{}; // deals, as bits
     std::array<std::uint16_t, Card::deckSize + 1> m_onTop{};   // in its stack or apart
-    std::array<int, Card::suitCount + 1> m_notGoing{}; // of each suit, non-aces still at never
+    std::array<int, Card::suitCount + 1> m_notGoing{}; // of each suit, mustGo() still at never
     unsigned m_emptyAfter = 0;      // the deals after which some column could be empty, as bits
     std::uint64_t m_movedCards = 0; // the cards that might be moved, a bit each
     Ends m_ends = Ends::any;
+    int m_kept = 1; // the highest rank the games that count may leave
 };
 
 } // namespace solver

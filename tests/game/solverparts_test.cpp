@@ -2,6 +2,7 @@
 
 #include "game/solver/cardbounds.h"
 #include "game/solver/endgame.h"
+#include "game/solver/lowestleft.h"
 #include "game/solver/memo.h"
 #include "game/solver/removalorder.h"
 #include "game/solver/stuckcards.h"
@@ -73,6 +74,7 @@ TEST(SolverDeal, StepsAreTheTablesActionsWithTheirPointsAndEnds)
 TEST(SolverBounds, NeverFallBelowWhatTheRestOfTheGameCanAdd)
 {
     int weighed = 0;
+    int aboveTwo = 0;
     for (const GameTable &table : positionsFrom(0, 120, 36)) {
         const std::optional<Endings> endings = Everything(20'000).from(table);
         if (!endings)
@@ -82,8 +84,13 @@ TEST(SolverBounds, NeverFallBelowWhatTheRestOfTheGameCanAdd)
         Deal deal(table.position());
         const Board &board = deal.start();
         const bool winnable = endings->bestWon != INT_MIN;
-        if (!winnable)
-            deal.ruleOutWin();
+        if (!winnable) {
+            solver::StopCheck neverStops(nullptr);
+            const int lowest = solver::LowestLeft(deal, neverStops).from(board);
+            EXPECT_LE(lowest, endings->leastDeducted) << what;
+            aboveTwo += lowest > 2;
+            deal.ruleOutWin(lowest);
+        }
         EXPECT_GE(deal.ceiling(board), endings->best) << what;
         solver::CardBounds bounds(deal, 0);
         EXPECT_GE(bounds.bound(board), endings->best) << what;
@@ -97,6 +104,13 @@ TEST(SolverBounds, NeverFallBelowWhatTheRestOfTheGameCanAdd)
         }
         const solver::StuckCards wonOnly(stacks, solver::StuckCards::Ends::wonOnly);
         EXPECT_TRUE(!winnable || !wonOnly.someCardStays()) << what;
+        // Some card above `kept` stays in every game: each leaves more than `kept` deducted.
+        for (const int kept : {2, 7, 12}) {
+            if (solver::StuckCards(stacks, solver::StuckCards::Ends::wonOnly, kept)
+                    .someCardStays()) {
+                EXPECT_GT(endings->leastDeducted, kept) << what << ", above " << kept;
+            }
+        }
         const solver::RemovalOrder order(stacks);
         if (order.holds() && order.someCardStays()) {
             EXPECT_FALSE(winnable) << what;
@@ -104,6 +118,7 @@ TEST(SolverBounds, NeverFallBelowWhatTheRestOfTheGameCanAdd)
         }
     }
     EXPECT_GE(weighed, 100);
+    EXPECT_GE(aboveTwo, 10);
 }
 
 TEST(SolverEndgame, AnswersWhatTryingEverythingFindsAndItsLinesPlayOut)

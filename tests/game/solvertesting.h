@@ -24,6 +24,7 @@ namespace solvertesting {
 struct Endings {
     int best = INT_MIN;
     int bestWon = INT_MIN;
+    int leastDeducted = INT_MAX; // by a lost game
 };
 
 class Everything {
@@ -76,6 +77,8 @@ private:
             const int gained = table.score() - scoreBefore;
             if (*ending != Ending::None) {
                 endings.best = std::max(endings.best, gained);
+                if (*ending == Ending::Lost)
+                    endings.leastDeducted = std::min(endings.leastDeducted, -*table.lastPoints());
                 if (*ending == Ending::Won)
                     endings.bestWon = std::max(endings.bestWon, gained);
                 table = *before;
@@ -85,6 +88,7 @@ private:
             while (table.line().size() > lineBefore && table.undo()) {
             }
             endings.best = std::max(endings.best, gained + rest.best);
+            endings.leastDeducted = std::min(endings.leastDeducted, rest.leastDeducted);
             if (rest.bestWon != INT_MIN)
                 endings.bestWon = std::max(endings.bestWon, gained + rest.bestWon);
         }
