@@ -1,5 +1,7 @@
 #include "app/profilefile.h"
 
+#include "tally/cp1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,19 +36,24 @@ struct KeyValue {
     QString value;
 };
 
-// Lines we write are UTF-8; a line that is not valid UTF-8 comes from an older file
-// written in a single-byte code page and is read as Latin-1.
+// A line that is valid UTF-8 is read as UTF-8, any other as Windows-1252, the code page older
+// copies write in.
 QString decode(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8);
     const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return utf8.hasError() ? cp1252::decode(bytes) : text;
 }
 
-// A line this program writes.
+// A line this program writes: in Windows-1252 where that reads back as the text, so older
+// copies read it too; otherwise in UTF-8. The file has no room for a mark of its own (one in
+// front would become part of the first line for the platform's profile reader), so each line
+// is told by its bytes: Windows-1252 letters beyond ASCII practically never form valid UTF-8,
+// and a line whose do ("Ã©") goes in UTF-8.
 Line written(const QString &text)
 {
-    return {text.toUtf8(), crlf, text};
+    const auto single = cp1252::encode(text);
+    return {single && decode(*single) == text ? *single : text.toUtf8(), crlf, text};
 }
 
 Lines splitLines(const QByteArray &bytes)

@@ -14,7 +14,8 @@ public:
 // reads or writes one key and releases it again. Section and key names match without
 // regard to case; a present key is replaced in place, a new key goes to the end of its
 // section and a new section to the end of the file. Lines the call does not write are kept
-// byte for byte; written lines end in CR LF.
+// byte for byte; written lines end in CR LF. Lines are in Windows-1252, or in UTF-8 where
+// that cannot hold them.
 class ProfileFile {
 public:
     // Longest value a read returns, in characters.

@@ -46,9 +46,8 @@ const char *const tooLargeMessage = "This page is too large to show.";
 const char *const tooDeepMessage = "This page is nested too deeply to show.";
 
 // Why the page cannot be shown, or nothing when it can.
-const char *refusal(QStringView page)
+const char *refusal(const PageCost &cost)
 {
-    const PageCost cost = measurePage(page);
     if (cost.bytes > maxPageBytes)
         return tooLargeMessage;
     if (cost.tableNesting > maxTableNesting)
@@ -97,9 +96,6 @@ void THtmlView::applyLook()
     QFont font(look().DefFontName);
     font.setPointSize(look().DefFontSize);
     font.setStyleHint(QFont::Serif);
-    // Shaping is repeated each time a table cell is laid out, which nested tables make many
-    // times over; the page's Latin text needs none of it.
-    font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
     document()->setDefaultStyleSheet(
         QString("a[href] { color: %1; } pre { font-family: \"%2\"; }")
@@ -115,8 +111,11 @@ void THtmlView::LoadHtmlText(const QString &text)
     m_hovered.clear();
     m_pressedOn.clear();
     document()->setBaseUrl(QUrl());
-    const char *refused = refusal(text);
-    showLaidOutOnce(refused ? QString("<p>%1</p>").arg(QLatin1StringView(refused)) : text);
+    const PageCost cost = measurePage(text);
+    if (const char *refused = refusal(cost))
+        showLaidOutOnce(QString("<p>%1</p>").arg(QLatin1StringView(refused)), false);
+    else
+        showLaidOutOnce(text, cost.shaped);
     findHotspots();
     for (const QString &href : std::as_const(m_visited))
         paintHotspots(href);
@@ -126,9 +125,14 @@ void THtmlView::LoadHtmlText(const QString &text)
 // Lays the page out at the width it shows at. Laid out without the scroll bar and then found
 // taller than the view, it would be laid out again, narrower, and a page of nested tables is
 // costly to lay out even once. Only a page that fits is laid out again, without the bar.
-void THtmlView::showLaidOutOnce(const QString &html)
+void THtmlView::showLaidOutOnce(const QString &html, bool shaped)
 {
     document()->clear();
+    // Shaping is repeated each time a table cell is laid out, which nested tables make many
+    // times over; only a page with letters that need it pays for it.
+    QFont pageFont = font();
+    pageFont.setStyleStrategy(shaped ? QFont::PreferDefault : QFont::PreferNoShaping);
+    setFont(pageFont);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHtml(html);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

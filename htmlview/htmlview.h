@@ -46,7 +46,8 @@ private:
     };
 
     void applyLook();
-    void showLaidOutOnce(const QString &html);
+    // Lays the page out shaped or not (htmlview/pagecost.h tells which it needs).
+    void showLaidOutOnce(const QString &html, bool shaped);
     void activate(const QString &href);
     void setHovered(const QString &href);
     void findHotspots();

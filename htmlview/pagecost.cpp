@@ -17,7 +17,8 @@ namespace {
 namespace weight {
 constexpr double parsedByte = 0.05;
 constexpr double asciiText = 0.03; // per byte laid out
-constexpr double otherText = 0.18; // per byte: other scripts take fonts and shaping
+constexpr double otherText = 0.18; // per byte: other scripts take fonts
+constexpr double shapedText = 0.7; // per byte of letters that are shaped (below)
 constexpr double tag = 4.5;        // an element: a block, a line break, a change of font
 constexpr double nesting = 0.1;    // per element, for each element it stands inside
 constexpr double listItem = 0.04;  // per element in a list, for each one before it there
@@ -88,6 +89,30 @@ bool startsBlock(quint64 name)
     return names.contains(name);
 }
 
+// Whether the letter is drawn wrong unless shaped: joined (Arabic), reordered or stacked (the
+// Indian scripts, Thai). Latin, Greek, Cyrillic and the Chinese and Japanese scripts are drawn
+// a glyph a character.
+bool needsShaping(char16_t u)
+{
+    if (u < 0x0370) // Latin and the marks over it
+        return false;
+    switch (QChar::script(u)) {
+    case QChar::Script_Unknown:
+    case QChar::Script_Inherited:
+    case QChar::Script_Common:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo:
+        return false;
+    default:
+        return true;
+    }
+}
+
 class Scan {
 public:
     explicit Scan(QStringView text) : m_text(text) {}
@@ -111,6 +136,7 @@ public:
         for (const QChar c : m_text)
             cost.bytes += utf8Length(c.unicode());
         cost.tableNesting = m_deepest;
+        cost.shaped = m_shaped;
         Frame &page = m_frames.front();
         cost.microseconds = weight::parsedByte * double(cost.bytes) + page.text + page.work +
                             (m_styleSheet ? weight::keptLineBreak * page.looseLineBreaks : 0);
@@ -133,10 +159,14 @@ private:
 
     void text(char16_t u)
     {
-        if (u < 0x80)
+        if (u < 0x80) {
             frame().text += weight::asciiText;
-        else
+        } else if (needsShaping(u)) {
+            m_shaped = true;
+            frame().text += weight::shapedText * utf8Length(u);
+        } else {
             frame().text += weight::otherText * utf8Length(u);
+        }
         if (u == '\n') {
             if (m_keepingLineBreaks > 0)
                 frame().work += weight::keptLineBreak;
@@ -292,6 +322,7 @@ private:
     }
 
     QStringView m_text;
+    bool m_shaped = false;
     std::vector<Element> m_open;
     QHash<quint64, int> m_openByName;
     std::vector<Frame> m_frames = std::vector<Frame>(1);

@@ -11,6 +11,7 @@
 struct PageCost {
     qsizetype bytes = 0;  // the page's size as UTF-8
     int tableNesting = 0; // how deep its tables go inside each other
+    bool shaped = false;  // whether its text has letters drawn wrong unless shaped
     // The time parsing and laying the page out is expected to take at most, in microseconds
     // of the machine the weights were measured on.
     double microseconds = 0;

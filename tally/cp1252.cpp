@@ -18,7 +18,7 @@ char16_t fromByte(unsigned char byte)
     return byte;
 }
 
-char toByte(char16_t ch)
+std::optional<char> toByte(char16_t ch)
 {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
         return static_cast<char>(ch);
@@ -26,7 +26,7 @@ char toByte(char16_t ch)
         if (upperControls[i] == ch || (upperControls[i] == 0 && ch == 0x80 + i))
             return static_cast<char>(0x80 + i);
     }
-    return '?';
+    return std::nullopt;
 }
 
 } // namespace
@@ -41,11 +41,15 @@ QString decode(const QByteArray &bytes)
     return text;
 }
 
-QByteArray encode(const QString &text)
+std::optional<QByteArray> encode(const QString &text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        bytes[i] = toByte(text[i].unicode());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const std::optional<char> byte = toByte(text[i].unicode());
+        if (!byte)
+            return std::nullopt;
+        bytes[i] = *byte;
+    }
     return bytes;
 }
 

@@ -3,11 +3,15 @@
 #include <QByteArray>
 #include <QString>
 
-// Windows-1252, the single-byte character set of tally files: Latin-1 but for the 32 bytes
-// 0x80–0x9F. Characters it cannot hold become "?".
+#include <optional>
+
+// Windows-1252, the single-byte character set older copies of the game write their tally and
+// settings files in: Latin-1 but for the 32 bytes 0x80–0x9F.
 namespace cp1252 {
 
 QString decode(const QByteArray &bytes);
-QByteArray encode(const QString &text);
+// Nothing when the text holds a character the set has not: a "?" in its place would be
+// written for good.
+std::optional<QByteArray> encode(const QString &text);
 
 } // namespace cp1252

@@ -13,6 +13,13 @@ constexpr int newRows = 12;
 // Larger tables than this are no tally of ours: reading one would only exhaust memory.
 constexpr qint64 largestTable = 65536;
 
+// Marks a tally text written in UTF-8, one that Windows-1252 cannot hold; texts it can hold go
+// without it, as older copies write them. An older copy reads the mark as part of the column
+// count and refuses the file (and keeps it aside) rather than read the names as Windows-1252
+// and write them back garbled. No text an older copy wrote starts with it: the count comes
+// first.
+const QByteArray utf8Mark = "\xEF\xBB\xBF";
+
 // A cell as a message quotes it: a damaged file's cell may be of any length, the message not.
 QString quoted(const QString &cell)
 {
@@ -168,12 +175,17 @@ QByteArray TallyRecord::toText() const
         for (const QString &cell : column)
             text += cell + "\r\n";
     }
-    return cp1252::encode(text);
+    if (const auto single = cp1252::encode(text))
+        return *single;
+    return utf8Mark + text.toUtf8();
 }
 
 void TallyRecord::readText(const QByteArray &bytes)
 {
-    QStringList lines = cp1252::decode(bytes).split('\n');
+    const QString text = bytes.startsWith(utf8Mark)
+                             ? QString::fromUtf8(QByteArrayView(bytes).sliced(utf8Mark.size()))
+                             : cp1252::decode(bytes);
+    QStringList lines = text.split('\n');
     for (QString &line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);

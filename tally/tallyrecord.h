@@ -46,7 +46,8 @@ public:
     QString scoreCaption(int rank) const { return m_scoreCaptions[rank]; }
 
     // The tally text: column count, row count, then every cell column by column, each line
-    // ended by CR LF, in Windows-1252.
+    // ended by CR LF, in Windows-1252; a text that needs more is in UTF-8 behind a byte order
+    // mark. Reading takes either.
     QByteArray toText() const;
     // Reads a tally text into this record. On failure throws TallyTextError; the cells read
     // until then stay.

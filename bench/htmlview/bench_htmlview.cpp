@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -36,6 +37,22 @@ void add(const std::string &name, THtmlView &view, const QString &page)
         ->MinTime(0.2);
 }
 
+// Arabic words, which are laid out shaped, filling about `bytes` bytes of UTF-8.
+QString arabicWords(int bytes)
+{
+    return QString::fromUtf8("لاعب ").repeated(std::max(1, bytes / 9));
+}
+
+// The kinds of page where shaping adds the most: text, and text tables deep.
+std::vector<PageKind> shapedPageKinds()
+{
+    return {
+        {"text eight tables deep", [](int n) { return nestedTables(8, arabicWords(n * 5)); }},
+        {"text four tables deep", [](int n) { return nestedTables(4, arabicWords(n * 5)); }},
+        {"plain text", [](int n) { return "<p>" + arabicWords(n * 5) + "</p>"; }},
+    };
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -57,6 +74,11 @@ int main(int argc, char **argv)
     for (const PageKind &kind : pageKinds()) {
         if (const int largest = largestAccepted(kind))
             add(std::string("Largest/") + kind.what, view, kind.page(largest));
+    }
+    add("Shaped/score page", view, scorePage(200, QString::fromUtf8("لاعب")));
+    for (const PageKind &kind : shapedPageKinds()) {
+        if (const int largest = largestAccepted(kind))
+            add(std::string("Shaped/largest ") + kind.what, view, kind.page(largest));
     }
     for (const auto &[what, page] : heavyPages())
         add(std::string("Heavy/") + what, view, page);

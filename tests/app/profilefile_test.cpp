@@ -146,12 +146,19 @@ TEST_F(ProfileFileTest, MissingSectionGoesToTheEndOfTheFile)
     EXPECT_EQ(contents(), "[other]\nx=1\r\n[quellan]\r\nFirsttime=no\r\n");
 }
 
-TEST_F(ProfileFileTest, NamesAreWrittenInUtf8AndReadBack)
+TEST_F(ProfileFileTest, NamesComeBackAsTypedInWindows1252WhereItHoldsThem)
 {
-    const QString name = QString::fromUtf8("Zo\u00eb \u5f20");
-    ProfileFile(iniPath()).writeString("quellan", "Name", name);
-    EXPECT_EQ(contents(), "[quellan]\r\nName=" + name.toUtf8() + "\r\n");
-    EXPECT_EQ(read("Name"), name);
+    // Older copies read these lines as they wrote them.
+    ProfileFile(iniPath()).writeString("quellan", "Name", QString::fromUtf8("Zoë €"));
+    EXPECT_EQ(contents(), "[quellan]\r\nName=Zo\xEB \x80\r\n");
+    EXPECT_EQ(read("Name"), QString::fromUtf8("Zoë €"));
+    for (const char *name : {"Zoë 张", "لاعب", "Ã©"}) {
+        ProfileFile(iniPath()).writeString("quellan", "Name", QString::fromUtf8(name));
+        EXPECT_EQ(contents(), "[quellan]\r\nName=" + QByteArray(name) + "\r\n");
+        EXPECT_EQ(read("Name"), QString::fromUtf8(name));
+    }
+    setContents("[quellan]\r\nName=\x80uro \x8A\r\n"); // as an older copy wrote it
+    EXPECT_EQ(read("Name"), QString::fromUtf8("€uro Š"));
 }
 
 TEST_F(ProfileFileTest, LineBreaksInAValueCannotAddKeys)

@@ -5,6 +5,9 @@
 
 #include "widgets/palette.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -301,6 +304,19 @@ TEST_F(HtmlViewTest, AWordWiderThanTheViewIsShown)
 {
     view->LoadHtmlText(wideWord());
     EXPECT_TRUE(view->toPlainText().endsWith("End"));
+}
+
+TEST_F(HtmlViewTest, ArabicNamesAreDrawnJoined)
+{
+    const QString name = QString::fromUtf8("لاعب");
+    view->LoadHtmlText("<p>" + name + "</p>");
+    view->document()->documentLayout()->documentSize(); // laid out in full
+    const QTextLine shown = view->document()->find(name).block().layout()->lineAt(0);
+    QFont unshaped = view->document()->defaultFont();
+    unshaped.setStyleStrategy(QFont::PreferNoShaping);
+    // Joined, lam and alef are one glyph, and the word narrower than its letters apart.
+    EXPECT_EQ(shown.glyphRuns().value(0).glyphIndexes().size(), 3);
+    EXPECT_LT(shown.naturalTextWidth(), QFontMetricsF(unshaped).horizontalAdvance(name));
 }
 
 TEST_F(HtmlViewTest, TheScrollBarShowsOnlyForAPageTallerThanTheView)

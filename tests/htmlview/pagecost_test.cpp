@@ -37,6 +37,15 @@ TEST(PageCostTest, TextCostsAboutTwiceAsMuchForEachTableAroundIt)
     EXPECT_GT(cost(QString(QChar(0x0e2a)).repeated(1'000)), 3 * cost(QString("x").repeated(1'000)));
 }
 
+TEST(PageCostTest, OnlyTextThatMustBeShapedIsShapedAndItCostsMore)
+{
+    const QString arabic = QString::fromUtf8("<p>لاعب</p>");
+    EXPECT_TRUE(measurePage(arabic).shaped);
+    // Pages in these scripts stay as fast as before.
+    EXPECT_FALSE(measurePage(QString::fromUtf8("<p>Zoë Ωμέγα Жанна 张伟 さくら</p>")).shaped);
+    EXPECT_GT(cost(arabic), cost(QString::fromUtf8("<p>Жанна</p>")));
+}
+
 TEST(PageCostTest, ListsAndNestedElementsCostWithTheSquareOfTheirLength)
 {
     EXPECT_GT(growth([](int n) { return "<ol>" + QString("<li>item</li>").repeated(n) + "</ol>"; },

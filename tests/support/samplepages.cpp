@@ -33,7 +33,7 @@ QString tableTree(int depth, int cells)
            ("<td>" + tableTree(depth - 1, cells) + "</td>").repeated(cells) + "</tr></table>";
 }
 
-QString scorePage(int rows)
+QString scorePage(int rows, const QString &player)
 {
     const QString face = "<font face=\"Arial, Liberation Sans, Helvetica, sans-serif\">";
     QString page =
@@ -48,11 +48,12 @@ QString scorePage(int rows)
         "<th align=\"right\">Score</th><th align=\"center\">Date</th></tr>\n";
     for (int i = 1; i <= rows; ++i)
         page += QString("<tr bgcolor=\"#f9f7db\"><td align=\"right\">%2%1</font></td>"
-                        "<td align=\"left\">%2Player %1</font></td><td align=\"right\">%2%3"
+                        "<td align=\"left\">%2%4 %1</font></td><td align=\"right\">%2%3"
                         "</font></td><td align=\"center\">%22026-12-07</font></td></tr>\n")
                     .arg(i)
                     .arg(face)
-                    .arg(100'000 - i);
+                    .arg(100'000 - i)
+                    .arg(player);
     return page + "</table><p>Play Quellan and post your score: <a href=\"https://example.org\">"
                   "example.org</a></p></body></html>";
 }

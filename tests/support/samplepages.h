@@ -16,8 +16,8 @@ QString words(int bytes);
 QString flatTable(int rows, int cells, const QString &cellText = "Cell");
 // Tables `depth` deep where each cell of a row of `cells` holds the next table.
 QString tableTree(int depth, int cells);
-// A high-score page as the game's server writes it, with `rows` scores.
-QString scorePage(int rows);
+// A high-score page as the game's server writes it, with `rows` scores by `player` 1, 2, ...
+QString scorePage(int rows, const QString &player = "Player");
 // A scores table and a paragraph inside tables seven deep.
 QString scoresSevenTablesDeep();
 // One word far wider than the view, between two short ones.
