@@ -23,8 +23,7 @@ std::optional<SolveNews> beamNews(const Position &position, const std::atomic<bo
             if (!line || (news && line->finalScore <= news->best.finalScore))
                 continue;
             news = SolveNews{*line, false, line->won ? std::optional(true) : std::nullopt};
-            if (tell)
-                tell(*news);
+            tell(*news);
         }
     } catch (const solver::Stopped &) {
     }
@@ -37,6 +36,7 @@ std::optional<SolveNews> solveAnytime(const Position &position, const SolveBudge
                                       const std::atomic<bool> *stop,
                                       const std::function<void(const SolveNews &)> &tell)
 {
+    const std::function<void(const SolveNews &)> told = tell ? tell : [](const SolveNews &) {};
     const std::chrono::nanoseconds started = solver::threadProcessorTime();
     const std::size_t positions = budget.memory / bytesPerPosition;
     // Most deals are proven sooner than the beams would run.
@@ -47,13 +47,12 @@ std::optional<SolveNews> solveAnytime(const Position &position, const SolveBudge
         if (!exact.solved)
             return std::nullopt;
         const SolveNews news{exact.best, true, exact.win.has_value()};
-        if (tell)
-            tell(news);
+        told(news);
         return news;
     };
     if (std::optional<SolveNews> quick = proof(quickProof))
         return quick;
-    const std::optional<SolveNews> news = beamNews(position, stop, tell);
+    const std::optional<SolveNews> news = beamNews(position, stop, told);
     if (!news)
         return news;
     std::optional<SolveNews> proven = proof(std::chrono::nanoseconds::max());

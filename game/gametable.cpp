@@ -185,9 +185,7 @@ bool GameTable::undo()
 {
     if (!canUndo())
         return false;
-    m_redo.push_back(std::move(m_round));
-    m_round = std::move(m_undo.back());
-    m_undo.pop_back();
+    stepTo(m_undo, m_redo);
     m_assisted = true;
     return true;
 }
@@ -196,10 +194,15 @@ bool GameTable::redo()
 {
     if (!canRedo())
         return false;
-    m_undo.push_back(std::move(m_round));
-    m_round = std::move(m_redo.back());
-    m_redo.pop_back();
+    stepTo(m_redo, m_undo);
     return true;
+}
+
+void GameTable::stepTo(std::vector<Round> &from, std::vector<Round> &back)
+{
+    back.push_back(std::move(m_round));
+    m_round = std::move(from.back());
+    from.pop_back();
 }
 
 Ending GameTable::checkEnding()

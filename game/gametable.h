@@ -149,6 +149,9 @@ private:
         std::string line;
     };
 
+    // Makes the last round of `from` the table's, the table's own going to `back`: a step of
+    // undo() or redo().
+    void stepTo(std::vector<Round> &from, std::vector<Round> &back);
     // Remembers the round as it was before an action that changed it; what undo() took back
     // can no longer be put back.
     void remember(Round before)
